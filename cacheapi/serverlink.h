@@ -1,0 +1,135 @@
+#pragma once
+
+#include "connection.h"
+#include "environment.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace settings {
+class SettingsStore;
+}
+
+namespace cacheapi {
+
+// The one process-wide record of the server link and the login.
+struct LoginState {
+    QString Firma;     // company
+    QString Filiale;   // branch
+    QString UserCode;  // the ERP personnel code
+    QString Password;  // clear text, for the run only
+    QString Server;
+    QString Port;
+    QString Namespace; // shown and stored only
+    QString ConnectionString;
+    QString CommandLine; // the seven-word command line, taken once at the first login
+    QString LoginIdentity; // user code "|" person name after a successful login
+    QString PersonName;
+    bool LoginFailed = false;
+    bool KeepPasswordOut = false;
+};
+
+// The five fields of the server settings window.
+struct ServerFields {
+    QString firma, filiale, server, port, nameSpace;
+};
+
+// What the server link and the login need of the login window (FMPass) and the server settings
+// window (FMServer). The windows implement it; tests use a plain record of fields.
+class LoginWindows {
+public:
+    virtual ~LoginWindows() = default;
+    virtual ServerFields serverFields() const = 0;
+    virtual void setServerFields(const ServerFields& fields) = 0;
+    virtual QString userField() const = 0;
+    virtual void setUserField(const QString& text) = 0;
+    virtual QString passwordField() const = 0;
+    virtual void setPasswordField(const QString& text) = 0;
+    // Selects the whole password text without moving the focus.
+    virtual void selectPasswordText() = 0;
+    virtual bool loginWindowVisible() const = 0;
+    // Shows the login window modally; returns when it was hidden ("Anmelden" saves first).
+    virtual void showLoginWindowModal() = 0;
+    virtual void hideLoginWindow() = 0;
+    // Shows the server settings window modally; returns when it was hidden.
+    virtual void showServerSettingsModal() = 0;
+    virtual void hideServerSettings() = 0;
+};
+
+// Record list of ExecuteCommandSplit: position 0 exists and is unused, records are 1..count.
+using RecordList = std::vector<QString>;
+
+struct Environment {
+    settings::SettingsStore& store;
+    Dialogs& dialogs;
+    Clock& clock;
+    EventPump& events;
+    Timer& idleTimer;
+    ProgramEnd& programEnd;
+};
+
+// The single link to the database server: connection settings, connecting with its series of
+// attempts, the announcement, the idle timer, and the execution of server commands.
+class ServerLink {
+public:
+    ServerLink(LoginState& state, Environment env, FactoryMaker makeFactory);
+    ~ServerLink();
+
+    void setWindows(LoginWindows* windows) { windows_ = windows; }
+    LoginWindows* windows() const { return windows_; }
+    LoginState& state() { return state_; }
+    const Environment& environment() const { return env_; }
+
+    void LoadConnectionSettings();
+    void ReadStoredSettings();
+    void BeginServerAccess();
+    void EndServerAccess();
+    void ConnectServer();
+    void DisconnectServer();
+    // The connection object, or nullptr before the first attempt.
+    Factory* connection() const { return factory_.get(); }
+
+    // Runs one command text on a fresh "VX.Windows" object. A failure is reported to the user,
+    // sets `error` and gives an empty reply.
+    QString ExecuteCommand(const QString& command, bool& error);
+    // As ExecuteCommand, then splits the reply at `separator` into `records` (1-based).
+    int ExecuteCommandSplit(const QString& command, QChar separator, RecordList& records,
+                            bool& error);
+    // Closes a server object: lets pending events run, SYS_Close, releases the reference.
+    void CloseObject(std::unique_ptr<ServerObject>& object);
+    // The message box "Caché Zugriffsfehler"; ends the server access.
+    void ReportServerError(const ServerError& error, const QString& operation);
+
+    // Number of connection objects made so far (attempts), for diagnostics and tests.
+    int factoriesMade() const { return factoriesMade_; }
+
+private:
+    void announce();
+    void fillWindowsFromState();
+    [[noreturn]] void giveUp();
+
+    LoginState& state_;
+    Environment env_;
+    FactoryMaker makeFactory_;
+    std::unique_ptr<Factory> factory_;
+    LoginWindows* windows_ = nullptr;
+    int factoriesMade_ = 0;
+};
+
+// Splits a reply the way ExecuteCommandSplit does; returns the record count.
+int SplitRecords(const QString& reply, QChar separator, RecordList& records);
+// Field n (from 1) of `text` split at the one-character `separator`, or `defaultValue`
+// when that field is empty or missing.
+QString Piece(const QString& text, QChar separator, int n, const QString& defaultValue = {});
+// Piece with a separator given as text: a separator of two or more characters never matches.
+QString Piece(const QString& text, const QString& separator, int n,
+              const QString& defaultValue = {});
+
+// Waits n hundredths of a second while letting events run; returns the elapsed whole seconds.
+int WaitHundredths(int hundredths, const Clock& clock, EventPump& events);
+// Reversible scrambling of the stored password (Windows-1252 codes XOR one fixed byte).
+QString ScramblePassword(const QString& text);
+inline constexpr unsigned char PasswordScrambleByte = 0x5A;
+
+} // namespace cacheapi

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+namespace settings {
+
+// The per-user store of text settings, addressed by application, section and key.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text, or `defaultValue` when the entry does not exist.
+    virtual QString read(const QString& application, const QString& section, const QString& key,
+                         const QString& defaultValue) const = 0;
+    virtual void write(const QString& application, const QString& section, const QString& key,
+                       const QString& value) = 0;
+};
+
+// The real store: one INI file per application in the user's XDG config directory
+// (~/.config/<folder>/Telefon.ini and "Cache Login.ini").
+class QSettingsStore : public SettingsStore {
+public:
+    explicit QSettingsStore(QString folder = QStringLiteral("ventor-telefon"));
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) const override;
+    void write(const QString& application, const QString& section, const QString& key,
+               const QString& value) override;
+
+private:
+    QString folder_;
+};
+
+// A store that lives in memory only, for tests and throw-away sessions.
+class MemorySettingsStore : public SettingsStore {
+public:
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) const override;
+    void write(const QString& application, const QString& section, const QString& key,
+               const QString& value) override;
+    bool contains(const QString& application, const QString& section, const QString& key) const;
+    int size() const { return values_.size(); }
+
+private:
+    static QString path(const QString& application, const QString& section, const QString& key);
+    QMap<QString, QString> values_;
+};
+
+// Every value the program keeps, with its default.
+namespace keys {
+inline const QString Telefon = QStringLiteral("Telefon");
+inline const QString Pos = QStringLiteral("Pos");
+inline const QString Left = QStringLiteral("Left");
+inline const QString Top = QStringLiteral("Top");
+inline const QString Width = QStringLiteral("Width");
+inline const QString Hight = QStringLiteral("Hight"); // spelled so in every installation
+inline const QString Popup = QStringLiteral("Popup");
+
+inline const QString CacheLogin = QStringLiteral("Cache Login");
+inline const QString Login = QStringLiteral("Login");
+inline const QString Firma = QStringLiteral("Firma");
+inline const QString Filiale = QStringLiteral("Filiale");
+inline const QString Server = QStringLiteral("Server");
+inline const QString Port = QStringLiteral("Port");
+inline const QString Namespace = QStringLiteral("Namespace");
+inline const QString Name = QStringLiteral("Name");
+inline const QString Passwort = QStringLiteral("Passwort");
+
+// Further per-user values of this program that the ERP client never had.
+inline const QString Line = QStringLiteral("Line"); // section of "Telefon": the telephone line
+} // namespace keys
+
+namespace defaults {
+inline const QString Left = QStringLiteral("0");
+inline const QString Top = QStringLiteral("0");
+inline const QString Width = QStringLiteral("800");
+inline const QString Hight = QStringLiteral("600");
+inline const QString Popup = QStringLiteral("1");
+inline const QString Firma = QStringLiteral("1");
+inline const QString Filiale = QStringLiteral("0");
+// The ERP gateway is normally reached on the workstation itself (the gateway or a tunnel to it
+// listens there), so the default address is the loopback address.
+inline const QString Server = QStringLiteral("127.0.0.1");
+inline const QString Port = QStringLiteral("1973");
+inline const QString Namespace = QStringLiteral("VENTOR");
+} // namespace defaults
+
+} // namespace settings
