@@ -107,7 +107,7 @@ public:
 private:
     void announce();
     void fillWindowsFromState();
-    [[noreturn]] void giveUp();
+    void giveUp();
 
     LoginState& state_;
     Environment env_;

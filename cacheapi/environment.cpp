@@ -1,0 +1,33 @@
+#include "environment.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+
+namespace cacheapi {
+
+void QtEventPump::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // A short sleep keeps a waiting loop from spinning one core at full load.
+    QThread::msleep(5);
+}
+
+struct QtTimer::Impl {
+    QTimer timer;
+};
+
+QtTimer::QtTimer() : impl_(new Impl) {
+    impl_->timer.setSingleShot(true);
+    QObject::connect(&impl_->timer, &QTimer::timeout, [this] {
+        if (onTimeout)
+            onTimeout();
+    });
+}
+
+QtTimer::~QtTimer() { delete impl_; }
+void QtTimer::setInterval(int milliseconds) { impl_->timer.setInterval(milliseconds); }
+void QtTimer::start() { impl_->timer.start(); }
+void QtTimer::stop() { impl_->timer.stop(); }
+bool QtTimer::isActive() const { return impl_->timer.isActive(); }
+
+} // namespace cacheapi

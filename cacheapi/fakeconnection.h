@@ -1,0 +1,172 @@
+#pragma once
+
+// In-memory stand-ins for the server link's outside world, for unit tests of the logic.
+
+#include "connection.h"
+#include "environment.h"
+#include "serverlink.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace cacheapi::fake {
+
+// The state behind every fake factory: what the "server" answers and what it was asked.
+struct FakeServer {
+    // Results of successive connect attempts; when exhausted, `connectByDefault` answers.
+    std::deque<bool> connectResults;
+    bool connectByDefault = true;
+    // Answers per command text; `handler` answers commands not found here.
+    QMap<QString, CallResult> replies;
+    std::function<CallResult(const QString&)> handler;
+    // Stored objects: class name -> ID -> member -> value.
+    QMap<QString, QMap<QString, QMap<QString, QString>>> objects;
+    bool failNew = false;
+
+    // What happened.
+    QStringList commands; // every Xecute text, in order
+    QStringList connectionStrings;
+    QStringList openedIds; // "class:id"
+    int connects = 0;
+    int disconnects = 0;
+    int closes = 0;
+    bool connected = false;
+
+    void reply(const QString& command, const QString& text) {
+        replies.insert(command, CallResult::success(text));
+    }
+    void fail(const QString& command, int number, const QString& description) {
+        replies.insert(command, CallResult::failure(number, description));
+    }
+    // The server went away: the current connection reports false from now on.
+    void dropConnection() { connected = false; }
+};
+
+class FakeFactory : public Factory {
+public:
+    explicit FakeFactory(std::shared_ptr<FakeServer> server) : server_(std::move(server)) {}
+    bool Connect(const QString& connectionString) override;
+    bool IsConnected() override;
+    void Disconnect() override;
+    std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) override;
+    std::unique_ptr<ServerObject> OpenId(const QString& className, const QString& id,
+                                         ServerError& error) override;
+
+private:
+    std::shared_ptr<FakeServer> server_;
+    bool mine_ = false; // this factory holds the server's current connection
+};
+
+inline FactoryMaker makeFakeFactory(std::shared_ptr<FakeServer> server) {
+    return [server] { return std::make_unique<FakeFactory>(server); };
+}
+
+// A clock that only moves when told, or by `stepPerPump` each time events are pumped.
+class FakeClock : public Clock, public EventPump {
+public:
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 4), QTime(10, 15, 0)))
+        : now_(start) {}
+    QDateTime now() const override { return now_; }
+    void processEvents() override {
+        ++pumps;
+        now_ = now_.addMSecs(stepPerPumpMs);
+        if (onPump)
+            onPump();
+    }
+    void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
+    void set(const QDateTime& t) { now_ = t; }
+    qint64 stepPerPumpMs = 500;
+    int pumps = 0;
+    std::function<void()> onPump;
+
+private:
+    QDateTime now_;
+};
+
+class ManualTimer : public Timer {
+public:
+    void setInterval(int milliseconds) override { interval = milliseconds; }
+    void start() override { active = true; }
+    void stop() override { active = false; }
+    bool isActive() const override { return active; }
+    // What the event loop does when the interval has passed.
+    void fire() {
+        active = false;
+        if (onTimeout)
+            onTimeout();
+    }
+    int interval = 0;
+    bool active = false;
+};
+
+struct ShownMessage {
+    QString text, title;
+    Icon icon;
+    Buttons buttons;
+};
+
+// Records message boxes and answers them from a queue (Yes when the queue is empty).
+class ScriptedDialogs : public Dialogs {
+public:
+    Answer message(const QString& text, const QString& title, Icon icon,
+                   Buttons buttons) override {
+        shown.append({text, title, icon, buttons});
+        if (onMessage)
+            onMessage(shown.last());
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        if (answers.empty())
+            return Answer::Yes;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QList<ShownMessage> shown;
+    std::deque<Answer> answers;
+    std::function<void(const ShownMessage&)> onMessage;
+};
+
+// The program's end, made visible to a test as an exception.
+struct ProgramEnded {};
+class ThrowingProgramEnd : public ProgramEnd {
+public:
+    [[noreturn]] void closeAllWindowsAndEnd() override { throw ProgramEnded{}; }
+};
+
+// The fields of the login and server settings windows, without windows.
+class FieldLoginWindows : public LoginWindows {
+public:
+    ServerFields serverFields() const override { return fields; }
+    void setServerFields(const ServerFields& f) override { fields = f; }
+    QString userField() const override { return user; }
+    void setUserField(const QString& text) override { user = text; }
+    QString passwordField() const override { return password; }
+    void setPasswordField(const QString& text) override { password = text; }
+    void selectPasswordText() override { ++passwordSelections; }
+    bool loginWindowVisible() const override { return loginVisible; }
+    void showLoginWindowModal() override {
+        ++loginShown;
+        if (onLoginWindow)
+            onLoginWindow(*this);
+    }
+    void hideLoginWindow() override { loginVisible = false; }
+    void showServerSettingsModal() override {
+        ++settingsShown;
+        if (onSettingsWindow)
+            onSettingsWindow(*this);
+    }
+    void hideServerSettings() override { ++settingsHidden; }
+
+    ServerFields fields;
+    QString user, password;
+    bool loginVisible = false;
+    int loginShown = 0, settingsShown = 0, settingsHidden = 0, passwordSelections = 0;
+    // What the user does while the window is open.
+    std::function<void(FieldLoginWindows&)> onLoginWindow, onSettingsWindow;
+};
+
+} // namespace cacheapi::fake

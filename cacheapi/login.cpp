@@ -1,0 +1,140 @@
+#include "login.h"
+
+#include "settingsstore.h"
+
+namespace cacheapi {
+
+namespace {
+const QString StaffClass = QStringLiteral("VX.ParPersEdv");
+const QString DepartmentClass = QStringLiteral("VX.ParPersAbt");
+const QString StaffBaseClass = QStringLiteral("VX.PersBasis");
+
+QString objectId(const QString& firma, const QString& key) {
+    return firma + QStringLiteral("||") + key;
+}
+
+// A failed login step: the session keeps the typed password out of the store from now on.
+bool failStep(ServerLink& link, const ServerError& error, const QString& step) {
+    link.state().LoginFailed = true;
+    link.state().KeepPasswordOut = true;
+    link.ReportServerError(error, step);
+    return false;
+}
+
+struct StaffRecord {
+    QString password, active, name, personnelNumber, department;
+};
+
+bool readStaffRecord(ServerObject& staff, StaffRecord& record, ServerError& error) {
+    auto member = [&](const QString& name, QString& into) {
+        const CallResult r = staff.property(name);
+        if (!r.ok)
+            error = r.error;
+        into = r.value;
+        return r.ok;
+    };
+    QString storedName;
+    if (!member(QStringLiteral("Passwort"), record.password) ||
+        !member(QStringLiteral("AKTIV"), record.active) ||
+        !member(QStringLiteral("PNAME"), storedName) ||
+        !member(QStringLiteral("PNR"), record.personnelNumber) ||
+        !member(QStringLiteral("abtnr"), record.department))
+        return false;
+    const CallResult display = staff.call(QStringLiteral("PNAMELogicalToODBC"), {storedName});
+    if (!display.ok) {
+        error = display.error;
+        return false;
+    }
+    record.name = display.value;
+    return true;
+}
+
+bool recordExists(ServerLink& link, const QString& className, const QString& id,
+                  ServerError& error) {
+    std::unique_ptr<ServerObject> object = link.connection()->OpenId(className, id, error);
+    if (!object)
+        return false;
+    link.CloseObject(object);
+    return true;
+}
+} // namespace
+
+QString AnnouncementCommand(const QString& firma, const QString& filiale, const QString& user) {
+    return QStringLiteral("S FIRMA=") + firma + QStringLiteral(",FIL=") + filiale +
+           QStringLiteral(",PERSONAL=\"") + user + QLatin1Char('"');
+}
+
+bool LoginUser(ServerLink& link, const QString& programCommandLine) {
+    LoginState& state = link.state();
+    state.LoginIdentity.clear();
+    if (state.CommandLine.isEmpty())
+        state.CommandLine = programCommandLine;
+    link.LoadConnectionSettings();
+    link.BeginServerAccess();
+
+    ServerError error;
+    std::unique_ptr<ServerObject> staff =
+        link.connection()->OpenId(StaffClass, objectId(state.Firma, state.UserCode), error);
+    StaffRecord record;
+    if (!staff || !readStaffRecord(*staff, record, error))
+        return failStep(link, error, StepStaffRecord);
+
+    bool loggedIn = false;
+    if (record.password != state.Password || record.active != QLatin1String("J")) {
+        link.environment().dialogs.message(
+            QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."),
+            QStringLiteral("Anmeldung an Caché."), Icon::Information, Buttons::Ok);
+        state.LoginFailed = true;
+        if (link.windows())
+            link.windows()->selectPasswordText();
+        link.CloseObject(staff);
+    } else {
+        state.PersonName = record.name;
+        state.LoginIdentity = state.UserCode + QLatin1Char('|') + record.name;
+        if (!recordExists(link, DepartmentClass, objectId(state.Firma, record.department), error))
+            return failStep(link, error, StepDepartment);
+        if (!recordExists(link, StaffBaseClass, objectId(state.Firma, record.personnelNumber),
+                          error))
+            return failStep(link, error, StepStaffBase);
+        link.CloseObject(staff);
+
+        std::unique_ptr<ServerObject> command =
+            link.connection()->New(QStringLiteral("VX.Windows"), error);
+        if (!command)
+            return failStep(link, error, StepAnnounce);
+        const CallResult announced = command->Xecute(AnnouncementCommand(
+            state.Firma, state.Filiale, Piece(state.LoginIdentity, QChar('|'), 1)));
+        if (!announced.ok)
+            return failStep(link, announced.error, StepAnnounce);
+        link.CloseObject(command);
+        state.LoginFailed = false;
+        loggedIn = true;
+    }
+
+    link.EndServerAccess();
+    if (link.windows()) {
+        link.windows()->hideLoginWindow();
+        link.windows()->hideServerSettings();
+    }
+    return loggedIn;
+}
+
+void Sichern(ServerLink& link) {
+    using namespace settings;
+    LoginWindows* windows = link.windows();
+    if (!windows)
+        return;
+    SettingsStore& store = link.environment().store;
+    const ServerFields fields = windows->serverFields();
+    store.write(keys::CacheLogin, keys::Login, keys::Firma, fields.firma);
+    store.write(keys::CacheLogin, keys::Login, keys::Filiale, fields.filiale);
+    store.write(keys::CacheLogin, keys::Login, keys::Name, windows->userField());
+    if (!link.state().KeepPasswordOut)
+        store.write(keys::CacheLogin, keys::Login, keys::Passwort,
+                    ScramblePassword(windows->passwordField()));
+    store.write(keys::CacheLogin, keys::Login, keys::Server, fields.server);
+    store.write(keys::CacheLogin, keys::Login, keys::Port, fields.port);
+    store.write(keys::CacheLogin, keys::Login, keys::Namespace, fields.nameSpace);
+}
+
+} // namespace cacheapi

@@ -1,0 +1,296 @@
+#include "serverlink.h"
+
+#include "helpers.h"
+#include "login.h"
+#include "settingsstore.h"
+#include "win1252.h"
+
+#include <cmath>
+
+namespace cacheapi {
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+const QString ConnectTitle = QStringLiteral("Anmeldung an Caché");
+const QString CommandClass = QStringLiteral("VX.Windows");
+constexpr int IdleMilliseconds = 60000;
+constexpr int AttemptsPerSeries = 3;
+constexpr int HundredthsBetweenAttempts = 1000;
+
+QString firstAttemptsFailedText() {
+    return QStringLiteral("Server nach 3 Versuchen nicht erreichbar!") + CrLf +
+           QStringLiteral("Wahrscheinlich sind keine freien Lizenzen verfügbar!") + CrLf +
+           QStringLiteral("Bitte Kontrollieren Sie die Verbindungsdaten");
+}
+
+QString finalFailureText() {
+    return QStringLiteral("Der Server ist nicht erreichbar!") + CrLf +
+           QStringLiteral(
+               "Wahrscheinlich sind keine Lizenzen frei. Die Anwendung wird beendet!") +
+           CrLf +
+           QStringLiteral("Bitte Versuchen Sie die Anmeldung zu einem späteren Zeitpunk noch "
+                          "ein mal.");
+}
+
+QString failedCommandOperation(const QString& call, const QString& command) {
+    return QStringLiteral("Ungültige Anfrage! Kein Ergebnis gefunden") + CrLf + CrLf + call +
+           QStringLiteral(" Aufruf von VX.Windwos Xecute ") + command;
+}
+
+QString word(const QStringList& words, int index, const QString& fallback = {}) {
+    const QString w = index < words.size() ? words.at(index) : QString();
+    return w.isEmpty() ? fallback : w;
+}
+} // namespace
+
+ServerLink::ServerLink(LoginState& state, Environment env, FactoryMaker makeFactory)
+    : state_(state), env_(env), makeFactory_(std::move(makeFactory)) {
+    env_.idleTimer.setInterval(IdleMilliseconds);
+    env_.idleTimer.onTimeout = [this] { DisconnectServer(); };
+}
+
+ServerLink::~ServerLink() { env_.idleTimer.onTimeout = nullptr; }
+
+void ServerLink::fillWindowsFromState() {
+    if (!windows_)
+        return;
+    windows_->setServerFields(
+        {state_.Firma, state_.Filiale, state_.Server, state_.Port, state_.Namespace});
+    windows_->setUserField(state_.UserCode);
+}
+
+void ServerLink::ReadStoredSettings() {
+    using namespace settings;
+    const SettingsStore& store = env_.store;
+    state_.Firma = store.read(keys::CacheLogin, keys::Login, keys::Firma, defaults::Firma);
+    state_.Filiale = store.read(keys::CacheLogin, keys::Login, keys::Filiale, defaults::Filiale);
+    state_.Server = store.read(keys::CacheLogin, keys::Login, keys::Server, defaults::Server);
+    state_.Port = store.read(keys::CacheLogin, keys::Login, keys::Port, defaults::Port);
+    state_.Namespace =
+        store.read(keys::CacheLogin, keys::Login, keys::Namespace, defaults::Namespace);
+    state_.UserCode = store.read(keys::CacheLogin, keys::Login, keys::Name, {});
+    state_.Password = windows_ ? windows_->passwordField() : QString();
+    if (!state_.KeepPasswordOut) {
+        state_.Password =
+            ScramblePassword(store.read(keys::CacheLogin, keys::Login, keys::Passwort, {}));
+        if (windows_)
+            windows_->setPasswordField(state_.Password);
+    }
+    fillWindowsFromState();
+}
+
+void ServerLink::LoadConnectionSettings() {
+    const QStringList words = state_.CommandLine.split(QLatin1Char(' '));
+    if (!state_.CommandLine.isEmpty() && IsNumericText(words.first())) {
+        // An unattended start: everything comes from the command line.
+        state_.Firma = word(words, 0);
+        state_.Filiale = word(words, 1);
+        state_.UserCode = word(words, 2);
+        state_.Password = word(words, 3);
+        state_.Server = word(words, 4, settings::defaults::Server);
+        state_.Port = word(words, 5, QStringLiteral("1972"));
+        state_.Namespace = word(words, 6, settings::defaults::Namespace);
+        fillWindowsFromState();
+    } else {
+        ReadStoredSettings();
+        const bool credentialsMissing = state_.Password.isEmpty() || state_.UserCode.isEmpty();
+        if (credentialsMissing || state_.KeepPasswordOut || state_.LoginFailed) {
+            if (windows_ && !windows_->loginWindowVisible())
+                windows_->showLoginWindowModal();
+            ReadStoredSettings();
+        }
+    }
+    state_.ConnectionString =
+        QStringLiteral("cn_iptcp:%1[%2]:VENTOR").arg(state_.Server, state_.Port);
+}
+
+void ServerLink::ConnectServer() {
+    if (factory_ && factory_->IsConnected())
+        return;
+    int failures = 0;
+    bool settingsShown = false;
+    for (;;) {
+        factory_ = makeFactory_();
+        ++factoriesMade_;
+        const bool connected = factory_->Connect(state_.ConnectionString);
+        if (connected && factory_->IsConnected()) {
+            announce();
+            return;
+        }
+        ++failures;
+        if (failures < AttemptsPerSeries) {
+            env_.events.processEvents();
+            WaitHundredths(HundredthsBetweenAttempts, env_.clock, env_.events);
+            continue;
+        }
+        if (settingsShown) {
+            giveUp();
+            return;
+        }
+        env_.dialogs.message(firstAttemptsFailedText(), ConnectTitle, Icon::Exclamation,
+                             Buttons::Ok);
+        if (windows_)
+            windows_->showServerSettingsModal();
+        settingsShown = true;
+        failures = 0;
+    }
+}
+
+void ServerLink::announce() {
+    ServerError error;
+    std::unique_ptr<ServerObject> object = factory_->New(CommandClass, error);
+    if (!object)
+        return;
+    object->Xecute(AnnouncementCommand(state_.Firma, state_.Filiale, state_.UserCode));
+    object->Xecute(QStringLiteral("D ^%XTT"));
+    CloseObject(object);
+}
+
+void ServerLink::giveUp() {
+    env_.dialogs.message(finalFailureText(), ConnectTitle, Icon::Critical, Buttons::Ok);
+    if (windows_)
+        windows_->hideServerSettings();
+    state_.LoginIdentity.clear();
+    if (factory_ && factory_->IsConnected())
+        factory_->Disconnect();
+    env_.programEnd.closeAllWindowsAndEnd();
+}
+
+void ServerLink::BeginServerAccess() {
+    ConnectServer();
+    env_.idleTimer.stop();
+}
+
+void ServerLink::EndServerAccess() { env_.idleTimer.start(); }
+
+void ServerLink::DisconnectServer() {
+    env_.idleTimer.stop();
+    if (factory_ && factory_->IsConnected())
+        factory_->Disconnect();
+}
+
+void ServerLink::CloseObject(std::unique_ptr<ServerObject>& object) {
+    env_.events.processEvents();
+    if (object)
+        object->SYS_Close();
+    object.reset();
+}
+
+void ServerLink::ReportServerError(const ServerError& error, const QString& operation) {
+    const QString text = QStringLiteral("Vorgang: ") + operation + QStringLiteral(".") + CrLf +
+                         CrLf + QStringLiteral("Fehler: ") + QString::number(error.number) +
+                         CrLf + error.description + CrLf + CrLf;
+    env_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"), Icon::Exclamation,
+                         Buttons::Ok);
+    env_.dialogs.normalCursor();
+    EndServerAccess();
+}
+
+QString ServerLink::ExecuteCommand(const QString& command, bool& error) {
+    BeginServerAccess();
+    ServerError failure;
+    std::unique_ptr<ServerObject> object = factory_->New(CommandClass, failure);
+    if (object) {
+        const CallResult result = object->Xecute(command);
+        if (result.ok) {
+            CloseObject(object);
+            EndServerAccess();
+            return result.value;
+        }
+        failure = result.error;
+        object.reset();
+    }
+    error = true;
+    ReportServerError(failure, failedCommandOperation(QStringLiteral("DBCall"), command));
+    return {};
+}
+
+int ServerLink::ExecuteCommandSplit(const QString& command, QChar separator, RecordList& records,
+                                    bool& error) {
+    BeginServerAccess();
+    ServerError failure;
+    std::unique_ptr<ServerObject> object = factory_->New(CommandClass, failure);
+    if (object) {
+        const CallResult result = object->Xecute(command);
+        if (result.ok) {
+            CloseObject(object);
+            EndServerAccess();
+            return SplitRecords(result.value, separator, records);
+        }
+        failure = result.error;
+        object.reset();
+    }
+    error = true;
+    ReportServerError(failure, failedCommandOperation(QStringLiteral("DBCallD"), command));
+    return 0;
+}
+
+int SplitRecords(const QString& reply, QChar separator, RecordList& records) {
+    int count = 0;
+    int capacity = 0;
+    QString field;
+    auto store = [&] {
+        ++count;
+        if (count > capacity) {
+            capacity += 10;
+            records.resize(capacity + 1);
+        }
+        records[count] = field;
+        field.clear();
+    };
+    for (QChar c : reply) {
+        if (c != separator)
+            field.append(c);
+        else
+            store();
+    }
+    if (!field.isEmpty())
+        store();
+    return count;
+}
+
+QString Piece(const QString& text, QChar separator, int n, const QString& defaultValue) {
+    QString result;
+    int field = 1;
+    for (QChar c : text) {
+        if (c == separator) {
+            if (field == n)
+                break;
+            ++field;
+        } else if (field == n) {
+            result.append(c);
+        }
+    }
+    return result.isEmpty() ? defaultValue : result;
+}
+
+QString Piece(const QString& text, const QString& separator, int n, const QString& defaultValue) {
+    if (separator.size() == 1)
+        return Piece(text, separator.at(0), n, defaultValue);
+    // A longer separator never equals a single character: the whole text is field 1.
+    return (n == 1 && !text.isEmpty()) ? text : defaultValue;
+}
+
+int WaitHundredths(int hundredths, const Clock& clock, EventPump& events) {
+    auto seconds = [&clock] { return clock.now().time().msecsSinceStartOfDay() / 1000.0; };
+    const double start = seconds();
+    const double wait = hundredths / 100.0;
+    // The second test ends the wait early when the clock passes midnight.
+    while (seconds() < start + wait && seconds() + 0.01 > start)
+        events.processEvents();
+    return int(std::lround(seconds() - start));
+}
+
+QString ScramblePassword(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (QChar c : text) {
+        int code = windows1252Code(c);
+        if (code < 0)
+            code = '?';
+        result.append(windows1252Char(static_cast<unsigned char>(code ^ PasswordScrambleByte)));
+    }
+    return result;
+}
+
+} // namespace cacheapi
