@@ -360,4 +360,13 @@ std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credenti
     return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs);
 }
 
+FactoryMaker tcpFactoryMaker(const LoginState& state, int replyTimeoutMs) {
+    const LoginState* login = &state;
+    return [login, replyTimeoutMs] {
+        return makeTcpFactory(
+            [login] { return TcpCredentials{login->Firma, login->UserCode, login->Password}; },
+            replyTimeoutMs);
+    };
+}
+
 } // namespace cacheapi

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection.h"
+#include "serverlink.h"
 
 #include <QString>
 #include <functional>
@@ -30,6 +31,10 @@ enum TcpErrorNumber {
 // when a Qt application exists) and ends after replyTimeoutMs with an error.
 std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credentials,
                                         int replyTimeoutMs = 30000);
+
+// The program's factories: each connection carries the login state's company, user code and
+// password as they are at that moment.
+FactoryMaker tcpFactoryMaker(const LoginState& state, int replyTimeoutMs = 30000);
 
 // Host and port of a connection string "cn_iptcp:HOST[PORT]:NAMESPACE"; false when malformed.
 bool parseConnectionString(const QString& text, QString& host, quint16& port);

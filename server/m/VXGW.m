@@ -21,7 +21,7 @@ SERVE ; the connection process
  S ZL=$ZL
 NEXT ; every request starts here, also after an error in a routine
  N $ET S $ET="D TRAP^VXGW ZG "_ZL_":NEXT^VXGW"
- F  S REQ=$$RDFRAME() Q:REQ=-1  D SEND($$HANDLE(REQ))
+ F  S REQ=$$RDFRAME() Q:REQ=-1  S REQ=$$HANDLE(REQ) Q:REQ=-1  D SEND(REQ)
  HALT
  ;
 TRAP ; an error inside a request: answer with its number and text, keep the connection
@@ -58,16 +58,16 @@ IDLE() Q 900 ; seconds a silent connection is kept
 MAXREQ() Q 16384 ; largest request frame accepted
 MAXREP() Q 32767 ; largest reply text the client can hold
  ;
-HANDLE(REQ) ; request -> reply payload
- N T,F,R
- S T=$E(REQ),REQ=$E(REQ,2,$L(REQ))
- F R=1:1:$L(REQ,$C(0)) S F(R)=$P(REQ,$C(0),R)
- I T="H" D HELLO($G(F(1)),$G(F(2)),$G(F(3))) Q "R"
- I T="X" Q $$XECUTE($G(F(1)),$G(F(2)))
- I T="O" Q $$OPEN^VXOBJ($G(F(1)),$G(F(2)))
- I T="P" Q $$PROP^VXOBJ($G(F(1)),$G(F(2)),$G(F(3)))
- I T="C" Q $$METHOD^VXOBJ($G(F(1)),$G(F(2)),$G(F(3)),.F)
- Q $$ERR(8)
+HANDLE(REQ) ; request -> reply payload; -1 for a request that is no request (the connection ends)
+ N T,F,R,N
+ S T=$E(REQ),REQ=$E(REQ,2,$L(REQ)),N=$L(REQ,$C(0))
+ F R=1:1:N S F(R)=$P(REQ,$C(0),R)
+ I T="H",N=3 D HELLO(F(1),F(2),F(3)) Q "R"
+ I T="X",N=2 Q $$XECUTE(F(1),F(2))
+ I T="O",N=2 Q $$OPEN^VXOBJ(F(1),F(2))
+ I T="P",N=3 Q $$PROP^VXOBJ(F(1),F(2),F(3))
+ I T="C",N>2 Q $$METHOD^VXOBJ(F(1),F(2),F(3),.F)
+ Q -1
  ;
 HELLO(FI,US,PW) ; the credentials the connection works for
  S VXS("FIRMA")=FI,VXS("USER")=US,VXS("PW")=PW

@@ -113,7 +113,10 @@ QString TestServer::mumpsQuery(const QString& expression) const {
     const QString value = expression.startsWith(QLatin1Char('^'))
                               ? QStringLiteral("$G(%1)").arg(expression)
                               : expression;
-    return mumpsRun(QStringLiteral("W %1").arg(value));
+    QString output = mumpsRun(QStringLiteral("W %1").arg(value));
+    if (output.endsWith(QLatin1Char('\n')))
+        output.chop(1);
+    return output;
 }
 
 std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user,
