@@ -31,7 +31,6 @@ PROP(CL,ID,M) ; one member of a stored object
  . I M="AKTIV" S V="R"_$P(V,"`",3) Q
  . S I=$S(M="PNR":1,M="abtnr":2,M="PNAME":4,1:0)
  . I 'I S V=$$ERR^VXGW(5,M) Q
- . I 'VXS("AUTH") S V=$$ERR^VXGW(2) Q
  . S V="R"_$P(V,"`",I)
  I CL="VX.ParPersAbt" Q $S(M="Bezeichnung":"R"_$P(V,"`",1),M="abtnr":"R"_$P(ID,"||",2),1:$$ERR^VXGW(5,M))
  I CL="VX.PersBasis" Q $S(M="Name":"R"_$P(V,"`",1),M="Durchwahl":"R"_$P(V,"`",2),M="PNR":"R"_$P(ID,"||",2),1:$$ERR^VXGW(5,M))

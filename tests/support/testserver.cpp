@@ -120,7 +120,7 @@ QString TestServer::mumpsQuery(const QString& expression) const {
 }
 
 std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user,
-                                                          int replyTimeoutMs) const {
+                                                          int replyTimeoutMs) {
     return factoryFor(cacheapi::TcpCredentials{DemoFirma, user.code, user.password},
                       replyTimeoutMs);
 }

@@ -60,8 +60,8 @@ public:
     QString mumpsRun(const QString& commands) const;
 
     // A connection factory for a demo user (or any credentials).
-    std::unique_ptr<cacheapi::Factory> factoryFor(const DemoUser& user,
-                                                  int replyTimeoutMs = 30000) const;
+    static std::unique_ptr<cacheapi::Factory> factoryFor(const DemoUser& user,
+                                                         int replyTimeoutMs = 30000);
     static std::unique_ptr<cacheapi::Factory> factoryFor(const cacheapi::TcpCredentials& who,
                                                          int replyTimeoutMs = 30000);
 
