@@ -19,6 +19,7 @@ ALL(N) ; customers K..., N/5 suppliers L..., staff, journals and speed dial
  S T0=$ZUT,TODAY=+$H
  K ^VXADR,^VXTEL,^VXWORT,^VXOP,^VXPERS,^VXABT,^VXPB,^VXZEIT,^VXJOUR,^VXZW
  D INIT
+ S ^VXPAR("KUNDEN")=N
  D SHOWCASE
  F I=1:1:N-1 D CUSTOMER(I)
  F I=0:1:(N\5)-1 D SUPPLIER(I)

@@ -2,6 +2,7 @@
 
 #include "win1252.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -26,7 +27,11 @@ TestServer::~TestServer() { stop(); }
 
 QString TestServer::scriptPath() { return QStringLiteral(VENTOR_SERVER_SCRIPT); }
 
-QString TestServer::dataDir() const { return dir_ ? dir_->filePath(QStringLiteral("db")) : QString(); }
+QString TestServer::dataDir() const {
+    if (!lastingDir_.isEmpty())
+        return lastingDir_;
+    return dir_ ? dir_->filePath(QStringLiteral("db")) : QString();
+}
 
 QString TestServer::connectionString() const {
     return QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(port_);
@@ -52,11 +57,27 @@ bool TestServer::runScript(const QStringList& arguments, int timeoutMs, QString*
 
 bool TestServer::start(int customers) {
     stop();
+    lastingDir_.clear();
     dir_ = std::make_unique<QTemporaryDir>();
     if (!dir_->isValid()) {
         error_ = QStringLiteral("no temporary directory");
         return false;
     }
+    return prepare(customers);
+}
+
+bool TestServer::startIn(const QString& lastingDir, int customers) {
+    stop();
+    dir_.reset();
+    lastingDir_ = lastingDir;
+    if (QFileInfo::exists(lastingDir + QStringLiteral("/ventor.dat"))) {
+        port_ = freeLoopbackPort();
+        return restart();
+    }
+    return prepare(customers);
+}
+
+bool TestServer::prepare(int customers) {
     if (!runScript({QStringLiteral("create"), dataDir()}, ScriptTimeoutMs) ||
         !runScript({QStringLiteral("generate"), dataDir(), QStringLiteral("--customers"),
                     QString::number(customers)},
@@ -67,7 +88,7 @@ bool TestServer::start(int customers) {
 }
 
 bool TestServer::restart() {
-    if (!dir_)
+    if (dataDir().isEmpty())
         return false;
     // Another process may take the port between probing and binding; try a few others then.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -85,23 +106,23 @@ bool TestServer::restart() {
 }
 
 bool TestServer::isRunning() const {
-    return dir_ && runScript({QStringLiteral("status"), dataDir()}, ScriptTimeoutMs);
+    return !dataDir().isEmpty() && runScript({QStringLiteral("status"), dataDir()}, ScriptTimeoutMs);
 }
 
 void TestServer::stop() {
-    if (dir_ && started_)
+    if (!dataDir().isEmpty() && started_)
         runScript({QStringLiteral("stop"), dataDir()}, ScriptTimeoutMs);
     started_ = false;
 }
 
 void TestServer::killAll() {
-    if (dir_)
+    if (!dataDir().isEmpty())
         runScript({QStringLiteral("kill"), dataDir()}, ScriptTimeoutMs);
 }
 
 QString TestServer::mumpsRun(const QString& commands) const {
     QString output;
-    if (!dir_)
+    if (dataDir().isEmpty())
         return output;
     runScript({QStringLiteral("mumps"), dataDir(), QStringLiteral("-run"), QStringLiteral("%XCMD"),
                commands},

@@ -40,6 +40,9 @@ public:
     // Creates the database, generates `customers` customers (and a fifth as many suppliers)
     // and starts the gateway. False (see errorText) when any step failed.
     bool start(int customers = 300);
+    // As start, in a lasting directory: the database is created and filled only when it is not
+    // there yet, and it is kept when the server stops (benchmarks with large data).
+    bool startIn(const QString& lastingDir, int customers);
     quint16 port() const { return port_; }
     // "cn_iptcp:127.0.0.1[PORT]:VENTOR"
     QString connectionString() const;
@@ -72,7 +75,10 @@ public:
 private:
     bool runScript(const QStringList& arguments, int timeoutMs, QString* output = nullptr) const;
 
+    bool prepare(int customers);
+
     std::unique_ptr<QTemporaryDir> dir_;
+    QString lastingDir_;
     quint16 port_ = 0;
     bool started_ = false;
     mutable QString error_;

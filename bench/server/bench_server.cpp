@@ -1,0 +1,255 @@
+// Prints caller-lookup (TELSU) figures of the VENTOR server: latency from one client,
+// throughput with 1, 20 and 200 connections, and what the gateway costs compared with the same
+// routine call made inside GT.M.
+#include "testserver.h"
+#include "win1252.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace cacheapi;
+using namespace testsupport;
+
+namespace {
+
+QByteArray frame(const QByteArray& payload) {
+    QByteArray out(4, '\0');
+    const auto n = quint32(payload.size());
+    out[0] = char(n >> 24);
+    out[1] = char(n >> 16);
+    out[2] = char(n >> 8);
+    out[3] = char(n);
+    return out + payload;
+}
+
+QByteArray lookupRequest(const QString& number) {
+    return frame(QByteArrayLiteral("XVX.Windows") + '\0' +
+                 toWindows1252(QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(number)));
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = size_t(p * double(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+// One closed-loop client connection: sends the next lookup as soon as the reply is complete.
+class LoadClient {
+public:
+    LoadClient(const QStringList& numbers, int offset) : numbers_(numbers), next_(offset) {}
+
+    bool connectTo(quint16 port) {
+        socket_.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket_.waitForConnected(5000))
+            return false;
+        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        socket_.write(frame(QByteArray("H1\0MEIER\0telefon", 16)));
+        return waitReply(15000);
+    }
+    void start() {
+        QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { onData(); });
+        send();
+    }
+    void stop() { running_ = false; }
+    qint64 completed() const { return completed_; }
+
+private:
+    bool waitReply(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            if (takeFrame())
+                return true;
+            socket_.waitForReadyRead(100);
+        }
+        return false;
+    }
+    bool takeFrame() {
+        buffer_.append(socket_.readAll());
+        if (buffer_.size() < 4)
+            return false;
+        const auto b = [&](int i) { return quint32(static_cast<unsigned char>(buffer_[i])); };
+        const qsizetype length = qsizetype(b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3));
+        if (buffer_.size() < 4 + length)
+            return false;
+        buffer_.remove(0, 4 + length);
+        return true;
+    }
+    void onData() {
+        while (takeFrame()) {
+            ++completed_;
+            if (running_)
+                send();
+        }
+    }
+    void send() {
+        socket_.write(lookupRequest(numbers_.at(next_++ % numbers_.size())));
+        socket_.flush();
+    }
+
+    QTcpSocket socket_;
+    QByteArray buffer_;
+    const QStringList& numbers_;
+    int next_;
+    qint64 completed_ = 0;
+    bool running_ = true;
+};
+
+struct Throughput {
+    double perSecond = 0;
+    double connectSeconds = 0;
+    int connections = 0;
+};
+
+Throughput measureThroughput(quint16 port, const QStringList& numbers, int connections,
+                             int seconds) {
+    Throughput result;
+    std::vector<std::unique_ptr<LoadClient>> clients;
+    QElapsedTimer connecting;
+    connecting.start();
+    for (int i = 0; i < connections; ++i) {
+        auto client = std::make_unique<LoadClient>(numbers, i * 37);
+        if (!client->connectTo(port)) {
+            std::fprintf(stderr, "connection %d failed\n", i + 1);
+            break;
+        }
+        clients.push_back(std::move(client));
+    }
+    result.connectSeconds = connecting.elapsed() / 1000.0;
+    result.connections = int(clients.size());
+    for (auto& c : clients)
+        c->start();
+    // A short warm-up, then the measured interval.
+    QEventLoop loop;
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    loop.exec();
+    qint64 before = 0;
+    for (auto& c : clients)
+        before += c->completed();
+    QElapsedTimer measured;
+    measured.start();
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    qint64 after = 0;
+    for (auto& c : clients)
+        after += c->completed();
+    result.perSecond = double(after - before) / (measured.elapsed() / 1000.0);
+    for (auto& c : clients)
+        c->stop();
+    return result;
+}
+
+// Round trips of single lookups through the program's connection (TcpFactory).
+std::vector<double> measureLatency(const TestServer& server, const QStringList& numbers,
+                                   int requests, int& found) {
+    std::vector<double> micros;
+    auto factory = TestServer::factoryFor(DemoMeier);
+    if (!factory->Connect(server.connectionString()))
+        return micros;
+    QElapsedTimer clock;
+    for (int i = 0; i < requests; ++i) {
+        const QString command = QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(numbers.at(i % numbers.size()));
+        ServerError error;
+        clock.start();
+        auto object = factory->New(QStringLiteral("VX.Windows"), error);
+        const CallResult reply = object->Xecute(command);
+        object->SYS_Close();
+        micros.push_back(clock.nsecsElapsed() / 1000.0);
+        if (reply.ok && !reply.value.section(FieldSeparator, 0, 0).isEmpty())
+            ++found;
+    }
+    return micros;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("TELSU figures of the VENTOR server"));
+    options.addHelpOption();
+    options.addOption({QStringLiteral("customers"), QStringLiteral("customers to generate"),
+                       QStringLiteral("n"), QStringLiteral("10000")});
+    options.addOption({QStringLiteral("dir"),
+                       QStringLiteral("lasting database directory (made when missing)"),
+                       QStringLiteral("path")});
+    options.addOption({QStringLiteral("requests"), QStringLiteral("lookups for the latency"),
+                       QStringLiteral("n"), QStringLiteral("20000")});
+    options.addOption({QStringLiteral("seconds"), QStringLiteral("seconds per throughput run"),
+                       QStringLiteral("n"), QStringLiteral("5")});
+    options.process(app);
+    const int customers = options.value(QStringLiteral("customers")).toInt();
+    const int requests = options.value(QStringLiteral("requests")).toInt();
+    const int seconds = options.value(QStringLiteral("seconds")).toInt();
+
+    TestServer server;
+    QElapsedTimer preparing;
+    preparing.start();
+    const bool up = options.isSet(QStringLiteral("dir"))
+                        ? server.startIn(options.value(QStringLiteral("dir")), customers)
+                        : server.start(customers);
+    if (!up) {
+        std::fprintf(stderr, "server did not start: %s\n", qPrintable(server.errorText()));
+        return 1;
+    }
+    std::printf("server with %s customers ready in %.1f s (port %u)\n",
+                qPrintable(server.mumpsQuery(QStringLiteral("$G(^VXPAR(\"KUNDEN\"),\"?\")"))),
+                preparing.elapsed() / 1000.0, server.port());
+
+    // A sample of stored numbers, and the same lookups timed inside GT.M.
+    server.mumpsRun(QStringLiteral(
+        "K ^VXBENCH S N=$G(^VXPAR(\"KUNDEN\"),%1),C=0 F I=1:1:2000 S A=\"K\"_(100000+$R(N)),"
+        "X=$$NORM^VXUTIL($$FIRST^VXTEL(A,\"T\")) S:X'=\"\" C=C+1,^VXBENCH(C)=X")
+                        .arg(customers));
+    const double insideMicros =
+        server
+            .mumpsRun(QStringLiteral("M S=^VXBENCH S C=$O(S(\"\"),-1),FIRMA=1,PERSONAL=\"MEIER\","
+                                     "R=%1,T=$ZUT F J=1:1:R+1 W:J>R $ZUT-T/R Q:J>R  "
+                                     "S Y=$$TELSU^RUFAP(S(J#C+1))")
+                          .arg(requests))
+            .toDouble();
+    const QStringList numbers =
+        server
+            .mumpsRun(QStringLiteral("S J=\"\" F  S J=$O(^VXBENCH(J)) Q:J=\"\"  W ^VXBENCH(J),!"))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    server.mumpsRun(QStringLiteral("K ^VXBENCH"));
+    if (numbers.isEmpty() || insideMicros <= 0) {
+        std::fprintf(stderr, "sampling failed\n");
+        return 1;
+    }
+
+    int found = 0;
+    const std::vector<double> latency = measureLatency(server, numbers, requests, found);
+    double sum = 0;
+    for (double v : latency)
+        sum += v;
+    const double mean = latency.empty() ? 0 : sum / double(latency.size());
+    std::printf("TELSU from one client (%zu lookups, %d found): p50 %.0f us, p99 %.0f us, "
+                "mean %.0f us\n",
+                latency.size(), found, percentile(latency, 0.50), percentile(latency, 0.99),
+                mean);
+    std::printf("TELSU inside GT.M ($$TELSU^RUFAP in one process): %.1f us per call\n",
+                insideMicros);
+    if (insideMicros > 0)
+        std::printf("gateway cost ratio (client round trip / call inside GT.M): %.1f (p50), "
+                    "%.1f (mean)\n",
+                    percentile(latency, 0.50) / insideMicros, mean / insideMicros);
+
+    for (int connections : {1, 20, 200}) {
+        const Throughput t = measureThroughput(server.port(), numbers, connections, seconds);
+        std::printf("throughput with %3d connections: %8.0f lookups/s (%d connected in %.2f s)\n",
+                    connections, t.perSecond, t.connections, t.connectSeconds);
+    }
+    server.stop();
+    return 0;
+}

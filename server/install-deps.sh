@@ -1,0 +1,14 @@
+#!/bin/bash
+# Installs what the VENTOR server needs on Debian: GT.M, the socket activator that binds the
+# gateway to one address, openssl for the password hashes, iconv (libc-bin) for the routines.
+set -euo pipefail
+PACKAGES=(fis-gtm systemd openssl libc-bin procps)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+SUDO=""
+[[ "$(id -u)" -eq 0 ]] || SUDO="sudo"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
