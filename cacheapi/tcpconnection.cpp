@@ -190,8 +190,8 @@ Reply TcpLink::request(const QByteArray& payload) {
         return Reply::failure(TcpErrorProtocol, QStringLiteral("Befehl zu lang"));
     const TcpCredentials now = currentCredentials();
     if (!(now == announced_)) {
-        const Reply hello = exchange(requestOf('H', {now.firma, now.user, now.password}),
-                                     HelloTimeoutMs);
+        const Reply hello =
+            exchange(requestOf('H', {now.firma, now.user, now.password}), HelloTimeoutMs);
         if (!hello.ok)
             return hello;
         announced_ = now;
@@ -364,7 +364,9 @@ FactoryMaker tcpFactoryMaker(const LoginState& state, int replyTimeoutMs) {
     const LoginState* login = &state;
     return [login, replyTimeoutMs] {
         return makeTcpFactory(
-            [login] { return TcpCredentials{login->Firma, login->UserCode, login->Password}; },
+            [login] {
+                return TcpCredentials{login->Firma, login->UserCode, login->Password};
+            },
             replyTimeoutMs);
     };
 }

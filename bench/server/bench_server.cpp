@@ -158,7 +158,8 @@ std::vector<double> measureLatency(const TestServer& server, const QStringList& 
         return micros;
     QElapsedTimer clock;
     for (int i = 0; i < requests; ++i) {
-        const QString command = QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(numbers.at(i % numbers.size()));
+        const QString command =
+            QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(numbers.at(i % numbers.size()));
         ServerError error;
         clock.start();
         auto object = factory->New(QStringLiteral("VX.Windows"), error);
@@ -207,10 +208,11 @@ int main(int argc, char** argv) {
                 preparing.elapsed() / 1000.0, server.port());
 
     // A sample of stored numbers, and the same lookups timed inside GT.M.
-    server.mumpsRun(QStringLiteral(
-        "K ^VXBENCH S N=$G(^VXPAR(\"KUNDEN\"),%1),C=0 F I=1:1:2000 S A=\"K\"_(100000+$R(N)),"
-        "X=$$NORM^VXUTIL($$FIRST^VXTEL(A,\"T\")) S:X'=\"\" C=C+1,^VXBENCH(C)=X")
-                        .arg(customers));
+    server.mumpsRun(
+        QStringLiteral(
+            "K ^VXBENCH S N=$G(^VXPAR(\"KUNDEN\"),%1),C=0 F I=1:1:2000 S A=\"K\"_(100000+$R(N)),"
+            "X=$$NORM^VXUTIL($$FIRST^VXTEL(A,\"T\")) S:X'=\"\" C=C+1,^VXBENCH(C)=X")
+            .arg(customers));
     const double insideMicros =
         server
             .mumpsRun(QStringLiteral("M S=^VXBENCH S C=$O(S(\"\"),-1),FIRMA=1,PERSONAL=\"MEIER\","
@@ -219,8 +221,7 @@ int main(int argc, char** argv) {
                           .arg(requests))
             .toDouble();
     const QStringList numbers =
-        server
-            .mumpsRun(QStringLiteral("S J=\"\" F  S J=$O(^VXBENCH(J)) Q:J=\"\"  W ^VXBENCH(J),!"))
+        server.mumpsRun(QStringLiteral("S J=\"\" F  S J=$O(^VXBENCH(J)) Q:J=\"\"  W ^VXBENCH(J),!"))
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     server.mumpsRun(QStringLiteral("K ^VXBENCH"));
     if (numbers.isEmpty() || insideMicros <= 0) {
@@ -236,8 +237,7 @@ int main(int argc, char** argv) {
     const double mean = latency.empty() ? 0 : sum / double(latency.size());
     std::printf("TELSU from one client (%zu lookups, %d found): p50 %.0f us, p99 %.0f us, "
                 "mean %.0f us\n",
-                latency.size(), found, percentile(latency, 0.50), percentile(latency, 0.99),
-                mean);
+                latency.size(), found, percentile(latency, 0.50), percentile(latency, 0.99), mean);
     std::printf("TELSU inside GT.M ($$TELSU^RUFAP in one process): %.1f us per call\n",
                 insideMicros);
     if (insideMicros > 0)

@@ -16,9 +16,8 @@ struct ServerLinkFixture {
     cacheapi::fake::ManualTimer idle;
     cacheapi::fake::ThrowingProgramEnd end;
     cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{state,
-                              {store, dialogs, clock, clock, idle, end},
-                              cacheapi::tcpFactoryMaker(state, 10000)};
+    cacheapi::ServerLink link{
+        state, {store, dialogs, clock, clock, idle, end}, cacheapi::tcpFactoryMaker(state, 10000)};
 
     ServerLinkFixture() { link.setWindows(&windows); }
 

@@ -31,7 +31,8 @@ QStringList writeUntilBroken(const QString& connectionString, int writer,
         return done;
     for (int i = 1;; ++i) {
         const QString text = QStringLiteral("Schreiber %1 Eintrag %2").arg(writer).arg(i);
-        if (!run(*factory, QStringLiteral("D JOURADD^RUFAP(3,\"%1\",\"0301%2\")").arg(text).arg(i)).ok)
+        if (!run(*factory, QStringLiteral("D JOURADD^RUFAP(3,\"%1\",\"0301%2\")").arg(text).arg(i))
+                 .ok)
             return done;
         done << text;
         ++acknowledged;
@@ -61,7 +62,8 @@ private slots:
             std::vector<std::thread> threads;
             for (int w = 0; w < Writers; ++w)
                 threads.emplace_back([&, w] {
-                    written[w] = writeUntilBroken(server_.connectionString(), round * 100 + w, acknowledged);
+                    written[w] =
+                        writeUntilBroken(server_.connectionString(), round * 100 + w, acknowledged);
                 });
             QDeadlineTimer enough(20000);
             while (acknowledged < 300 && !enough.hasExpired())
@@ -83,7 +85,9 @@ private slots:
             // The counter was recovered with the entries: new entries never overwrite old ones.
             const int counter =
                 server_.mumpsQuery(QStringLiteral("^VXJOUR(1,\"MEIER\",3)")).toInt();
-            QCOMPARE(server_.mumpsQuery(QStringLiteral("$O(^VXJOUR(1,\"MEIER\",3,\"\"),-1)")).toInt(), counter);
+            QCOMPARE(
+                server_.mumpsQuery(QStringLiteral("$O(^VXJOUR(1,\"MEIER\",3,\"\"),-1)")).toInt(),
+                counter);
         }
     }
 

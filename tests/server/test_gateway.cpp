@@ -86,8 +86,7 @@ class GatewayTest : public QObject {
         return factory;
     }
     int journalCount(const QString& user, int kind) {
-        return server_
-            .mumpsQuery(QStringLiteral("$G(^VXJOUR(1,\"%1\",%2))").arg(user).arg(kind))
+        return server_.mumpsQuery(QStringLiteral("$G(^VXJOUR(1,\"%1\",%2))").arg(user).arg(kind))
             .toInt();
     }
 
@@ -104,7 +103,8 @@ private slots:
     void connectionStringIsParsed() {
         QString host;
         quint16 port = 0;
-        QVERIFY(parseConnectionString(QStringLiteral("cn_iptcp:10.1.2.3[1973]:VENTOR"), host, port));
+        QVERIFY(
+            parseConnectionString(QStringLiteral("cn_iptcp:10.1.2.3[1973]:VENTOR"), host, port));
         QCOMPARE(host, QStringLiteral("10.1.2.3"));
         QCOMPARE(port, quint16(1973));
         QVERIFY(!parseConnectionString(QStringLiteral("cn_iptcp:10.1.2.3:VENTOR"), host, port));
@@ -159,8 +159,9 @@ private slots:
 
     void directDialOfACentralNumberFindsTheCompany() {
         // (030) 98765-0 is stored as the showcase's central number.
-        QCOMPARE(reply(QStringLiteral("D TELSU^RUFAP(\"03098765123\")")).section(FieldSeparator, 0, 0),
-                 ShowcaseAccount);
+        QCOMPARE(
+            reply(QStringLiteral("D TELSU^RUFAP(\"03098765123\")")).section(FieldSeparator, 0, 0),
+            ShowcaseAccount);
     }
 
     void departmentsAndStaffAreLists() {
@@ -185,19 +186,22 @@ private slots:
                 reply(QStringLiteral("D DPL^RUFAP(\"1001\",%1)").arg(date)).split(FieldSeparator);
             QCOMPARE(fields.size(), 12);
             for (const QString& time : fields)
-                QVERIFY2(time.isEmpty() || QTime::fromString(time, QStringLiteral("HH:mm")).isValid(),
+                QVERIFY2(time.isEmpty() ||
+                             QTime::fromString(time, QStringLiteral("HH:mm")).isValid(),
                          qPrintable(time));
             clocked = clocked || !fields.at(4).isEmpty();
         }
         QVERIFY(clocked);
         QCOMPARE(reply(QStringLiteral("D DPL^RUFAP(\"1001\",)")).split(FieldSeparator).size(), 12);
-        QCOMPARE(reply(QStringLiteral("D DPL^RUFAP(\"9999\",1000101)")), QString(11, FieldSeparator));
+        QCOMPARE(reply(QStringLiteral("D DPL^RUFAP(\"9999\",1000101)")),
+                 QString(11, FieldSeparator));
     }
 
     void journalKeepsTheNewest100NewestFirst() {
         const int before = journalCount(DemoMeier.code, 4);
         for (int i = 1; i <= 105; ++i)
-            QVERIFY(reply(QStringLiteral("D JOURADD^RUFAP(4,\"Anruf %1\",\"0301%1\")").arg(i)).isEmpty());
+            QVERIFY(reply(QStringLiteral("D JOURADD^RUFAP(4,\"Anruf %1\",\"0301%1\")").arg(i))
+                        .isEmpty());
         QCOMPARE(journalCount(DemoMeier.code, 4), before + 105);
         const QStringList list = records(reply(QStringLiteral("D JOURGET^RUFAP(4)")));
         QCOMPARE(list.size(), 100);
@@ -239,19 +243,23 @@ private slots:
             records(reply(QStringLiteral("S P0=$$TXTSU^RUFAP(\"MUEller\") W:$F($ZV,\"MSM\") P0")));
         QVERIFY(!hits.isEmpty());
         QCOMPARE(hits.first().split(FieldSeparator).size(), 5);
-        QVERIFY(hits.contains(QStringLiteral("K100000`Müller Bau GmbH`030 / 123 45-6`10435`Berlin")));
+        QVERIFY(
+            hits.contains(QStringLiteral("K100000`Müller Bau GmbH`030 / 123 45-6`10435`Berlin")));
         for (const QString& hit : hits)
             QVERIFY2(hit.contains(QStringLiteral("Müller")), qPrintable(hit));
-        const QStringList both =
-            records(reply(QStringLiteral("S P0=$$TXTSU^RUFAP(\"mueller berlin\") W:$F($ZV,\"MSM\") P0")));
-        QVERIFY(both.contains(QStringLiteral("K100000`Müller Bau GmbH`030 / 123 45-6`10435`Berlin")));
+        const QStringList both = records(
+            reply(QStringLiteral("S P0=$$TXTSU^RUFAP(\"mueller berlin\") W:$F($ZV,\"MSM\") P0")));
+        QVERIFY(
+            both.contains(QStringLiteral("K100000`Müller Bau GmbH`030 / 123 45-6`10435`Berlin")));
         for (const QString& hit : both)
             QCOMPARE(hit.section(FieldSeparator, 4, 4), QStringLiteral("Berlin"));
-        QVERIFY(records(reply(QStringLiteral("S P0=$$TXTSU^RUFAP(\"\") W:$F($ZV,\"MSM\") P0"))).isEmpty());
+        QVERIFY(records(reply(QStringLiteral("S P0=$$TXTSU^RUFAP(\"\") W:$F($ZV,\"MSM\") P0")))
+                    .isEmpty());
     }
 
     void listsStayWithinTheClientsLimit() {
-        const QString broad = reply(QStringLiteral("S P0=$$TXTSU^RUFAP(\"B\") W:$F($ZV,\"MSM\") P0"));
+        const QString broad =
+            reply(QStringLiteral("S P0=$$TXTSU^RUFAP(\"B\") W:$F($ZV,\"MSM\") P0"));
         QVERIFY(broad.size() <= 32767);
         QCOMPARE(records(broad).size(), 100);
     }
@@ -280,9 +288,9 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::newRow("trailing command") << QStringLiteral("D PARAM^RUFAP S ^X=1");
         QTest::newRow("routine without entry") << QStringLiteral("D ^RUFAP S ^X=1");
-        QTest::newRow("quote in a name") << QStringLiteral("D JOURADD^RUFAP(3,\"O\"Brien\",\"0301\")");
-        QTest::newRow("quote closing early")
-            << QStringLiteral("D TELSU^RUFAP(\"a\") S ^X=1 ;\")");
+        QTest::newRow("quote in a name")
+            << QStringLiteral("D JOURADD^RUFAP(3,\"O\"Brien\",\"0301\")");
+        QTest::newRow("quote closing early") << QStringLiteral("D TELSU^RUFAP(\"a\") S ^X=1 ;\")");
         QTest::newRow("text after the call") << QStringLiteral("D ZWAHL^RUFAP K ^VXZW");
         QTest::newRow("indirection") << QStringLiteral("D TELSU^RUFAP(@X)");
         QTest::newRow("expression") << QStringLiteral("D TELSU^RUFAP($$X^Y)");
@@ -304,8 +312,7 @@ private slots:
     void commandsOutsideTheCatalogueAreRefused() {
         QFETCH(QString, command);
         const int journal = journalCount(DemoMeier.code, 3);
-        const int speedDial =
-            server_.mumpsQuery(QStringLiteral("$D(^VXZW(1,\"MEIER\"))")).toInt();
+        const int speedDial = server_.mumpsQuery(QStringLiteral("$D(^VXZW(1,\"MEIER\"))")).toInt();
         const CallResult result = run(*meier_, command);
         QVERIFY(!result.ok);
         QCOMPARE(result.error.number, 1);
@@ -319,7 +326,8 @@ private slots:
 
     void literalsWithDoubledQuotesAreData() {
         // Doubled quotes keep the whole text inside the literal: it is looked up, not run.
-        const CallResult lookup = run(*meier_, QStringLiteral("D TELSU^RUFAP(\"a\"\") S ^X=1 ;\")"));
+        const CallResult lookup =
+            run(*meier_, QStringLiteral("D TELSU^RUFAP(\"a\"\") S ^X=1 ;\")"));
         QVERIFY(lookup.ok);
         QVERIFY(lookup.value.section(FieldSeparator, 0, 0).isEmpty());
         QCOMPARE(server_.mumpsQuery(QStringLiteral("$D(^X)")), QStringLiteral("0"));
@@ -342,22 +350,26 @@ private slots:
         ServerError error;
         auto record = meier_->OpenId(Staff, QStringLiteral("1||MEIER"), error);
         QVERIFY(record);
-        QCOMPARE(record->call(QStringLiteral("PNAMELogicalToODBC"), {QStringLiteral("Meier, Hans")}).value,
+        QCOMPARE(record->call(QStringLiteral("PNAMELogicalToODBC"), {QStringLiteral("Meier, Hans")})
+                     .value,
                  QStringLiteral("Hans Meier"));
         // The stored form is a salted hash, never the password.
-        const QString stored = server_.mumpsQuery(QStringLiteral("$P(^VXPERS(1,\"MEIER\"),\"`\",5)"));
+        const QString stored =
+            server_.mumpsQuery(QStringLiteral("$P(^VXPERS(1,\"MEIER\"),\"`\",5)"));
         QVERIFY(stored.startsWith(QStringLiteral("$6$")));
         QVERIFY(!stored.contains(DemoMeier.password));
         QVERIFY(stored != server_.mumpsQuery(QStringLiteral("$P(^VXPERS(1,\"SCHULZ\"),\"`\",5)")));
 
         auto wrong = connected({DemoFirma, DemoMeier.code, QStringLiteral("Telefon")});
         QVERIFY(wrong);
-        const CallResult answered = member(*wrong, QStringLiteral("1||MEIER"), QStringLiteral("Passwort"));
+        const CallResult answered =
+            member(*wrong, QStringLiteral("1||MEIER"), QStringLiteral("Passwort"));
         QVERIFY(answered.ok);
         QVERIFY(answered.value != QStringLiteral("Telefon"));
         QVERIFY(answered.value != DemoMeier.password);
         // The login reads the other members before it compares the password.
-        QCOMPARE(member(*wrong, QStringLiteral("1||MEIER"), QStringLiteral("AKTIV")).value, QStringLiteral("J"));
+        QCOMPARE(member(*wrong, QStringLiteral("1||MEIER"), QStringLiteral("AKTIV")).value,
+                 QStringLiteral("J"));
     }
 
     void routinesRunOnlyForActiveUsersWithTheRightPassword_data() {
@@ -396,8 +408,10 @@ private slots:
     }
 
     void announcementMustMatchTheConnectionsUser() {
-        QCOMPARE(run(*meier_, QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"SCHULZ\"")).error.number, 7);
-        QCOMPARE(run(*meier_, QStringLiteral("S FIRMA=2,FIL=0,PERSONAL=\"MEIER\"")).error.number, 7);
+        QCOMPARE(run(*meier_, QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"SCHULZ\"")).error.number,
+                 7);
+        QCOMPARE(run(*meier_, QStringLiteral("S FIRMA=2,FIL=0,PERSONAL=\"MEIER\"")).error.number,
+                 7);
         QVERIFY(run(*meier_, QStringLiteral("S FIRMA=1,FIL=3,PERSONAL=\"MEIER\"")).ok);
     }
 
@@ -414,7 +428,8 @@ private slots:
         QCOMPARE(error.number, 3);
         auto object = meier_->New(QStringLiteral("VX.Unbekannt"), error);
         QVERIFY(!object || !object->Xecute(QStringLiteral("D PARAM^RUFAP")).ok);
-        QCOMPARE(member(*meier_, QStringLiteral("1||MEIER"), QStringLiteral("Gehalt")).error.number, 5);
+        QCOMPARE(member(*meier_, QStringLiteral("1||MEIER"), QStringLiteral("Gehalt")).error.number,
+                 5);
     }
 
     void garbageAndOversizeFramesCloseOnlyThatConnection_data() {
@@ -423,7 +438,8 @@ private slots:
         QTest::newRow("declared oversize") << QByteArray("\x7f\xff\xff\xff", 4);
         QTest::newRow("unknown request") << frame("Zgarbage");
         QTest::newRow("zero length") << QByteArray(4, '\0');
-        QTest::newRow("command with extra field") << frame(QByteArray("XVX.Windows\0D PARAM^RUFAP\0x", 28));
+        QTest::newRow("command with extra field")
+            << frame(QByteArray("XVX.Windows\0D PARAM^RUFAP\0x", 28));
     }
     void garbageAndOversizeFramesCloseOnlyThatConnection() {
         QFETCH(QByteArray, bytes);
@@ -457,14 +473,16 @@ private slots:
         connect(&silent, &QTcpServer::newConnection, this, [&] {
             peer = silent.nextPendingConnection();
             connect(peer, &QTcpSocket::readyRead, peer, [&] {
-                if (peer->readAll().startsWith(QByteArray("\0\0\0", 3)) && !peer->property("hello").toBool()) {
+                if (peer->readAll().startsWith(QByteArray("\0\0\0", 3)) &&
+                    !peer->property("hello").toBool()) {
                     peer->setProperty("hello", true);
                     peer->write(frame("R"));
                 }
             });
         });
         auto factory = TestServer::factoryFor({DemoFirma, DemoMeier.code, DemoMeier.password}, 500);
-        QVERIFY(factory->Connect(QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(silent.serverPort())));
+        QVERIFY(factory->Connect(
+            QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(silent.serverPort())));
         QElapsedTimer clock;
         clock.start();
         const CallResult result = run(*factory, QStringLiteral("D PARAM^RUFAP"));
@@ -476,7 +494,8 @@ private slots:
 
     void noServerMeansNoConnection() {
         auto factory = server_.factoryFor(DemoMeier);
-        QVERIFY(!factory->Connect(QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(freeLoopbackPort())));
+        QVERIFY(!factory->Connect(
+            QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(freeLoopbackPort())));
         QVERIFY(!factory->IsConnected());
         ServerError error;
         QVERIFY(!factory->New(Windows, error));

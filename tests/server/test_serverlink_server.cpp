@@ -23,7 +23,8 @@ QString nationalNumber(const QString& spelling) {
             digits.remove(0, 1);
         return QLatin1Char('0') + digits;
     }
-    return digits.startsWith(QLatin1Char('0')) ? digits : QLatin1Char('0') + DemoLookupPrefix + digits;
+    return digits.startsWith(QLatin1Char('0')) ? digits
+                                               : QLatin1Char('0') + DemoLookupPrefix + digits;
 }
 
 // The program's four lookup forms of a number, in the order it sends them.
@@ -76,7 +77,8 @@ private slots:
         QVERIFY(f.state.LoginFailed);
         QVERIFY(f.state.LoginIdentity.isEmpty());
         QCOMPARE(f.dialogs.shown.size(), 1);
-        QCOMPARE(f.dialogs.shown.first().text, QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."));
+        QCOMPARE(f.dialogs.shown.first().text,
+                 QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."));
         // Nothing but the announcement runs for that connection.
         bool error = false;
         f.link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error);
@@ -101,29 +103,39 @@ private slots:
         RecordList records;
         QCOMPARE(f.command(QStringLiteral("D PARAM^RUFAP")).count(FieldSeparator), 2);
         QCOMPARE(f.command(QStringLiteral("D TELSU^RUFAP(\"123456\")")).count(FieldSeparator), 16);
-        const int departments = f.link.ExecuteCommandSplit(QStringLiteral("D INT^RUFAP"), RecordSeparator, records, error);
+        const int departments = f.link.ExecuteCommandSplit(QStringLiteral("D INT^RUFAP"),
+                                                           RecordSeparator, records, error);
         QVERIFY(departments >= 5);
         const QString department = Piece(records[1], FieldSeparator, 2);
-        const int staff = f.link.ExecuteCommandSplit(QStringLiteral("D MIT^RUFAP(\"%1\")").arg(department),
-                                                     RecordSeparator, records, error);
+        const int staff = f.link.ExecuteCommandSplit(
+            QStringLiteral("D MIT^RUFAP(\"%1\")").arg(department), RecordSeparator, records, error);
         QVERIFY(staff > 0);
         const QString id = Piece(records[1], FieldSeparator, 1);
-        QCOMPARE(f.command(QStringLiteral("D DPL^RUFAP(\"%1\",%2)").arg(id, ToServerDate(QDate::currentDate())))
-                     .count(FieldSeparator), 11);
-        QVERIFY(f.command(QStringLiteral("D JOURADD^RUFAP(3,\"Müller Bau GmbH                05.12.2026 10:15\",\"030123456\")")).isEmpty());
-        QVERIFY(f.link.ExecuteCommandSplit(QStringLiteral("D JOURGET^RUFAP(3)"), RecordSeparator, records, error) > 0);
+        QCOMPARE(f.command(QStringLiteral("D DPL^RUFAP(\"%1\",%2)")
+                               .arg(id, ToServerDate(QDate::currentDate())))
+                     .count(FieldSeparator),
+                 11);
+        QVERIFY(f.command(QStringLiteral("D JOURADD^RUFAP(3,\"Müller Bau GmbH                "
+                                         "05.12.2026 10:15\",\"030123456\")"))
+                    .isEmpty());
+        QVERIFY(f.link.ExecuteCommandSplit(QStringLiteral("D JOURGET^RUFAP(3)"), RecordSeparator,
+                                           records, error) > 0);
         QCOMPARE(Piece(records[1], FieldSeparator, 2), QStringLiteral("030123456"));
         QVERIFY(f.command(QStringLiteral("D ZWSET^RUFAP(\"0301`Test`0\")")).isEmpty());
-        const int entries = f.link.ExecuteCommandSplit(QStringLiteral("D ZWAHL^RUFAP"), RecordSeparator, records, error);
+        const int entries = f.link.ExecuteCommandSplit(QStringLiteral("D ZWAHL^RUFAP"),
+                                                       RecordSeparator, records, error);
         QVERIFY(entries > 0);
         for (int i = 1; i <= entries; ++i)
             QCOMPARE(records[i].count(FieldSeparator), 2);
         QVERIFY(f.command(QStringLiteral("D ZWLOE^RUFAP(1,0,\"0301\")")).isEmpty());
-        QVERIFY(f.link.ExecuteCommandSplit(QStringLiteral("S P0=$$TXTSU^RUFAP(\"MUEller\") W:$F($ZV,\"MSM\") P0"),
-                                           RecordSeparator, records, error) > 0);
+        QVERIFY(f.link.ExecuteCommandSplit(
+                    QStringLiteral("S P0=$$TXTSU^RUFAP(\"MUEller\") W:$F($ZV,\"MSM\") P0"),
+                    RecordSeparator, records, error) > 0);
         QCOMPARE(records[1].count(FieldSeparator), 4);
-        QCOMPARE(f.link.ExecuteCommandSplit(QStringLiteral("S P0=$$OPSU^RUFAP(100000) W:$F($ZV,\"MSM\") P0"),
-                                            RecordSeparator, records, error), 4);
+        QCOMPARE(f.link.ExecuteCommandSplit(
+                     QStringLiteral("S P0=$$OPSU^RUFAP(100000) W:$F($ZV,\"MSM\") P0"),
+                     RecordSeparator, records, error),
+                 4);
         QVERIFY(!error);
         QVERIFY(f.dialogs.shown.isEmpty());
     }
@@ -132,8 +144,11 @@ private slots:
         ServerLinkFixture f;
         QVERIFY(f.login(server_, DemoMeier));
         const QStringList spellings =
-            server_.mumpsRun(QStringLiteral("S I=\"\" F  S I=$O(^VXADR(\"%1\",\"N\",I)) Q:I=\"\"  W $P(^(I),\"`\",2),!")
-                                 .arg(ShowcaseAccount))
+            server_
+                .mumpsRun(
+                    QStringLiteral(
+                        "S I=\"\" F  S I=$O(^VXADR(\"%1\",\"N\",I)) Q:I=\"\"  W $P(^(I),\"`\",2),!")
+                        .arg(ShowcaseAccount))
                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(spellings.size() >= 5);
         for (const QString& spelling : spellings) {
@@ -147,7 +162,8 @@ private slots:
         QVERIFY(f.login(server_, DemoMeier));
         const QString before = server_.mumpsQuery(QStringLiteral("$G(^VXJOUR(1,\"MEIER\",5))"));
         bool error = false;
-        f.link.ExecuteCommand(QStringLiteral("D JOURADD^RUFAP(5,\"Bauhof \"Zum Anker\"\",\"0301\")"), error);
+        f.link.ExecuteCommand(
+            QStringLiteral("D JOURADD^RUFAP(5,\"Bauhof \"Zum Anker\"\",\"0301\")"), error);
         QVERIFY(error);
         QCOMPARE(f.dialogs.shown.size(), 1);
         QCOMPARE(f.dialogs.shown.first().title, QStringLiteral("Caché Zugriffsfehler"));
@@ -171,8 +187,10 @@ private slots:
         QCOMPARE(f.command(QStringLiteral("D PARAM^RUFAP")).left(2), QStringLiteral("0`"));
         QCOMPARE(f.link.factoriesMade(), made + 1);
         // The new connection announced the user again: the journal is the user's own.
-        QVERIFY(f.command(QStringLiteral("D JOURADD^RUFAP(4,\"nach Neustart\",\"0309\")")).isEmpty());
-        QCOMPARE(server_.mumpsQuery(QStringLiteral("$P(^VXJOUR(1,\"MEIER\",4,^VXJOUR(1,\"MEIER\",4)),\"`\",1)")),
+        QVERIFY(
+            f.command(QStringLiteral("D JOURADD^RUFAP(4,\"nach Neustart\",\"0309\")")).isEmpty());
+        QCOMPARE(server_.mumpsQuery(
+                     QStringLiteral("$P(^VXJOUR(1,\"MEIER\",4,^VXJOUR(1,\"MEIER\",4)),\"`\",1)")),
                  QStringLiteral("nach Neustart"));
         QVERIFY(f.dialogs.shown.isEmpty());
     }

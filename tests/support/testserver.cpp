@@ -23,9 +23,13 @@ quint16 freeLoopbackPort() {
 
 TestServer::TestServer() = default;
 
-TestServer::~TestServer() { stop(); }
+TestServer::~TestServer() {
+    stop();
+}
 
-QString TestServer::scriptPath() { return QStringLiteral(VENTOR_SERVER_SCRIPT); }
+QString TestServer::scriptPath() {
+    return QStringLiteral(VENTOR_SERVER_SCRIPT);
+}
 
 QString TestServer::dataDir() const {
     if (!lastingDir_.isEmpty())
@@ -106,7 +110,8 @@ bool TestServer::restart() {
 }
 
 bool TestServer::isRunning() const {
-    return !dataDir().isEmpty() && runScript({QStringLiteral("status"), dataDir()}, ScriptTimeoutMs);
+    return !dataDir().isEmpty() &&
+           runScript({QStringLiteral("status"), dataDir()}, ScriptTimeoutMs);
 }
 
 void TestServer::stop() {
