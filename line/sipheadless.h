@@ -5,6 +5,7 @@
 
 #include <linphone++/linphone.hh>
 
+#include <cstdlib>
 #include <string>
 
 namespace line::sip {
@@ -52,6 +53,11 @@ inline std::shared_ptr<linphone::Config> makeConfig(const CoreOptions& o) {
     config->setInt("video", "automatically_initiate", 0);
     config->setInt("video", "automatically_accept", 0);
     config->setInt("app", "auto_download_incoming_files_max_size", -1);
+    // The ports are known before the core opens its first socket, so no default port is taken.
+    using T = linphone::TransportType;
+    config->setInt("sip", "sip_port", o.transport == T::Udp ? o.sipPort : 0);
+    config->setInt("sip", "sip_tcp_port", o.transport == T::Tcp ? o.sipPort : 0);
+    config->setInt("sip", "sip_tls_port", o.transport == T::Tls ? o.sipPort : 0);
     if (!o.bindAddress.empty()) {
         config->setString("sip", "bind_address", o.bindAddress);
         config->setString("rtp", "bind_address", o.bindAddress);
@@ -78,9 +84,19 @@ inline void configureAudio(linphone::Core& core, const CoreOptions& o) {
     }
 }
 
+// The stack looks for a sound server when it starts even when it plays files. Pointing the
+// sound client at a socket that does not exist keeps it from starting a sound server and from
+// writing its runtime files into the user's home.
+inline void keepAwayFromSoundServer(const std::string& dir) {
+    ::setenv("PULSE_SERVER", ("unix:" + dir + "no-sound-server").c_str(), 1);
+    ::setenv("PULSE_RUNTIME_PATH", (dir + "sound").c_str(), 1);
+}
+
 inline std::shared_ptr<linphone::Core> makeCore(const CoreOptions& o) {
     auto factory = linphone::Factory::get();
     const std::string dir = withSlash(o.dataDir);
+    if (o.audioFiles)
+        keepAwayFromSoundServer(dir);
     factory->setDataDir(dir);
     factory->setConfigDir(dir);
     factory->setDownloadDir(dir);
