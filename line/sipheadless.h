@@ -104,7 +104,7 @@ inline std::shared_ptr<linphone::Core> makeCore(const CoreOptions& o) {
     auto core = factory->createCoreWithConfig(makeConfig(o), nullptr);
     core->setGuessHostname(false);
     core->enableIpv6(false);
-    core->setMaxCalls(1);
+    core->setMaxCalls(2); // a new call may come while the last one is still being released
     core->setIncTimeout(600);
     core->setPrimaryContact("sip:" + o.contactUser + "@" + uriHost(o.bindAddress) + ":" +
                             std::to_string(o.sipPort));

@@ -88,6 +88,8 @@ struct SipLine::Impl {
     bool callConnected = false;
     bool diallingGiven = false;
     bool placing = false;
+    bool dropping = false;   // the program ended the call, its end is on the way
+    bool dialQueued = false; // a call placed while the dropped one was still ending
     bool callFinished = false;
     QString numberToDial;
 
@@ -127,6 +129,10 @@ struct SipLine::Impl {
         iterating = true;
         core->iterate();
         iterating = false;
+        if (dialQueued && (!call || callFinished)) {
+            dialQueued = false;
+            placeCall();
+        }
         deliver();
     }
 
@@ -178,7 +184,7 @@ struct SipLine::Impl {
     }
 
     void onCallState(const std::shared_ptr<linphone::Call>& c, CallState state) {
-        if (state == CallState::IncomingReceived && call && c != call) {
+        if (state == CallState::IncomingReceived && call && c != call && !callFinished) {
             c->decline(linphone::Reason::Busy);
             return;
         }
@@ -274,6 +280,7 @@ struct SipLine::Impl {
             return;
         callFinished = true;
         held = false;
+        dropping = false;
         if (current.callOrigin == OriginOutgoing)
             giveDialling();
         if (current.callOrigin == OriginIncoming && !callConnected)
@@ -454,8 +461,10 @@ void SipLine::setTickInterval(int milliseconds) {
 }
 
 void SipLine::drop() {
+    d->dialQueued = false;
     if (!d->call || d->callFinished)
         return;
+    d->dropping = true;
     if (d->call->getState() == CallState::IncomingReceived)
         d->call->decline(linphone::Reason::Declined);
     else
@@ -466,9 +475,15 @@ void SipLine::setNumber(const QString& digits) {
     d->numberToDial = digits;
 }
 
+// The program drops the current call right before it dials; the dropped call ends a moment
+// later, and the new one is placed then.
 void SipLine::makeCall() {
-    if (!d->open || d->call || d->numberToDial.isEmpty())
+    if (!d->open || d->numberToDial.isEmpty())
         return;
+    if (d->call && !d->callFinished) {
+        d->dialQueued = d->dropping;
+        return;
+    }
     d->placeCall();
 }
 

@@ -156,6 +156,24 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !peer->inCall(); }, Wait));
     }
 
+    // Dialling drops the current call first and places the new one at once.
+    void dialWhileConnected() {
+        callThePeer(SipPeer::Answering::Answer);
+        QVERIFY(waitFor("connected"));
+        QVERIFY(peerReaches("StreamsRunning"));
+        watcher->clear();
+        line->drop();
+        line->setNumber(QStringLiteral("0556"));
+        line->makeCall();
+        QVERIFY(waitFor("connected"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"disconnected", "lineIdle", "dialTone", "dialling", "connected"}));
+        QCOMPARE(peer->dialledNumber(), QStringLiteral("0556"));
+        QCOMPARE(line->callNumber(), QStringLiteral("0556"));
+        line->drop();
+        QVERIFY(waitFor("lineIdle"));
+    }
+
     void outgoingCallNotTaken_data() {
         QTest::addColumn<SipPeer::Answering>("answering");
         QTest::addColumn<QString>("reason");
