@@ -54,14 +54,22 @@ QColor screenColour(telefon::BoardColour colour) {
     return Qt::white;
 }
 
-QString weekdayName(const QDate& date) { return German.toString(date, QStringLiteral("dddd")); }
+QString weekdayName(const QDate& date) {
+    return German.toString(date, QStringLiteral("dddd"));
+}
 } // namespace
 
-int FMAbt::toPixels(double twips) { return qRound(twips / TwipsPerPixel); }
+int FMAbt::toPixels(double twips) {
+    return qRound(twips / TwipsPerPixel);
+}
 
 FMAbt::FMAbt(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), board_(services.link, services.clock) {
     setWindowTitle(QStringLiteral("Ventor Abteilung"));
+    // The layout was made for the small dialog font of the workstations.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(toPixels(InnerWidth), toPixels(InnerHeight));
     createHeader();
@@ -100,10 +108,24 @@ void FMAbt::createHeader() {
     buEnd_->setObjectName(QStringLiteral("BUend"));
     setGeometryTwips(buEnd_, 4440, 120, 975, 375);
     connect(buEnd_, &QPushButton::clicked, this, &FMAbt::closeBoard);
+    makeRoomForTheMonthName();
 
     jetztTxt_ = new QLabel(this);
     jetztTxt_->setObjectName(QStringLiteral("JETZTTXT"));
     jetztTxt_->resize(toPixels(NowLabelWidth), toPixels(NowLabelHeight));
+}
+
+// The month is written out in full; where the toolkit's font needs more room than the old
+// layout gave, the weekday moves right (into its own spare width) instead of cutting it off.
+void FMAbt::makeRoomForTheMonthName() {
+    const int needed = perdat_->sizeHint().width();
+    if (needed <= perdat_->width())
+        return;
+    const int shift = needed - perdat_->width();
+    perdat_->resize(needed, perdat_->height());
+    const int left = wtag_->x() + shift;
+    wtag_->setGeometry(left, wtag_->y(), std::min(wtag_->width(), buEnd_->x() - left - 4),
+                       wtag_->height());
 }
 
 QLineEdit* FMAbt::Mit(int row) const {
@@ -182,10 +204,10 @@ void FMAbt::showBars() {
                 continue;
             }
             const QColor fill = screenColour(data.fill);
-            bar->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; "
-                                              "border: 1px solid %3; padding: 0px; }")
-                                   .arg(fill.name(), screenColour(data.text).name(),
-                                        fill.darker(150).name()));
+            bar->setStyleSheet(
+                QStringLiteral("QPushButton { background-color: %1; color: %2; "
+                               "border: 1px solid %3; padding: 0px; }")
+                    .arg(fill.name(), screenColour(data.text).name(), fill.darker(150).name()));
             bar->setText(data.caption);
             bar->setToolTip(data.caption);
             setGeometryTwips(bar, data.left, data.top, qRound(data.width), BarHeight);
@@ -207,6 +229,7 @@ void FMAbt::showMarking() {
 void FMAbt::placeReferenceMarks() {
     jetztTxt_->move(toPixels(board_.ReferenceX() - NowLabelOffset), toPixels(NowLabelTop));
     jetztTxt_->setText(board_.ReferenceTimeText());
+    jetztTxt_->adjustSize();
     update();
 }
 
@@ -270,7 +293,9 @@ void FMAbt::extensionClicked(int row) {
     }
 }
 
-void FMAbt::closeBoard() { hide(); }
+void FMAbt::closeBoard() {
+    hide();
+}
 
 void OpenDepartmentBoard(Services& services, const QString& department) {
     QWidget* parent = services.main ? services.main->widget() : nullptr;

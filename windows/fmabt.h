@@ -60,6 +60,7 @@ private:
     };
 
     void createHeader();
+    void makeRoomForTheMonthName();
     void createRows();
     void showBars();
     void showMarking();
