@@ -28,8 +28,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 }
 } // namespace
 
-FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar,
-               MainWindowAccess& main, QWidget* parent)
+FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainWindowAccess& main,
+               QWidget* parent)
     : QWidget(parent, Qt::Dialog), link_(link), listBar_(listBar), main_(main) {
     setObjectName(QStringLiteral("FMAddr"));
     setWindowTitle(QStringLiteral("VENTOR Telefon Zielwahl bearbeiten"));
@@ -78,8 +78,7 @@ void FMAddr::save() {
     // One quoted argument carries all three values; the server splits it at the backquotes.
     const QString entry = QStringList{RUFNR->text(), NAMEN->text(), SORT->text()}.join('`');
     bool error = false;
-    link_.ExecuteCommand(QStringLiteral("D ZWSET^RUFAP(\"") + entry + QStringLiteral("\")"),
-                         error);
+    link_.ExecuteCommand(QStringLiteral("D ZWSET^RUFAP(\"") + entry + QStringLiteral("\")"), error);
     afterChange();
 }
 

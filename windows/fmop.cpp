@@ -54,7 +54,9 @@ FMOP::FMOP(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent)
     connect(ctPush1, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void FMOP::openModal(ModalRunner& modal) { modal.runModal(this); }
+void FMOP::openModal(ModalRunner& modal) {
+    modal.runModal(this);
+}
 
 void FMOP::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

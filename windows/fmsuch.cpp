@@ -78,9 +78,8 @@ FMSuch::FMSuch(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* pare
     setTabOrder(SUText, LIRufnr);
     connect(SUText, &QLineEdit::returnPressed, this, &FMSuch::search);
     // Double-click or Enter on a row chooses it.
-    connect(LIRufnr, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        chooseRow(LIRufnr->indexOfTopLevelItem(item));
-    });
+    connect(LIRufnr, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { chooseRow(LIRufnr->indexOfTopLevelItem(item)); });
 }
 
 void FMSuch::showEvent(QShowEvent* event) {
@@ -90,7 +89,9 @@ void FMSuch::showEvent(QShowEvent* event) {
     SUText->setFocus();
 }
 
-void FMSuch::openModal(ModalRunner& modal) { modal.runModal(this); }
+void FMSuch::openModal(ModalRunner& modal) {
+    modal.runModal(this);
+}
 
 void FMSuch::openWithSearchWord(const QString& text) {
     show();
@@ -113,8 +114,8 @@ void FMSuch::search() {
     for (int i = 1; i <= count; ++i) {
         const QString& record = records[i];
         auto field = [&record](int n) { return cacheapi::Piece(record, FieldSeparator, n); };
-        const QString rowText = QStringList{field(1), field(2), field(4), field(5), field(3)}.join(
-            ColumnSeparator);
+        const QString rowText =
+            QStringList{field(1), field(2), field(4), field(5), field(3)}.join(ColumnSeparator);
         auto* row = new QTreeWidgetItem(LIRufnr, rowText.split(ColumnSeparator));
         row->setData(0, TagRole, field(3));
     }
