@@ -28,6 +28,12 @@ bool marks(const QString& marker) {
 }
 } // namespace
 
+QStringList OpenItemColumns(const QString& rowText) {
+    QString text = rowText;
+    text.replace(OpenItemColumnSeparatorTab, OpenItemColumnSeparator);
+    return text.split(OpenItemColumnSeparator);
+}
+
 FMOP::FMOP(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent)
     : QWidget(parent, Qt::Dialog), link_(link), main_(main) {
     setObjectName(QStringLiteral("FMOP"));
@@ -75,7 +81,7 @@ void FMOP::fill() {
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (int i = 1; i <= count; ++i) {
         const QString rowText = cacheapi::Piece(records[i], FieldSeparator, 1);
-        auto* row = new QTreeWidgetItem(LIOP, rowText.split(OpenItemColumnSeparator));
+        auto* row = new QTreeWidgetItem(LIOP, OpenItemColumns(rowText));
         if (marks(cacheapi::Piece(records[i], FieldSeparator, 2)))
             row->setIcon(MarkerColumn, marker);
     }
