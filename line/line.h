@@ -29,6 +29,10 @@ public:
     virtual void makeCall() = 0;
     virtual void hold() = 0;
     virtual void unhold() = 0;
+    // Answers or turns away the offered call from the program itself, for lines on which the
+    // program is the telephone (a softphone). A line answered on a desk telephone ignores them.
+    virtual void answer() {}
+    virtual void reject() {}
 
     // Bit value 8 set: the caller's number is present.
     virtual int callerIdFlags() const = 0;

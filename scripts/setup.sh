@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what VENTOR Telefon needs on Debian 12 and builds it into ./build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  build-essential cmake pkg-config git
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  fis-gtm
+  liblinphone-dev liblinphone++10
+  xvfb xauth x11-utils
+  iproute2 util-linux procps
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
+
+BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
+cmake -S . -B build -DCMAKE_BUILD_TYPE="$BUILD_TYPE" > build.log 2>&1 || { cat build.log; exit 1; }
+cmake --build build -j"$(nproc)" >> build.log 2>&1 || { tail -50 build.log; exit 1; }
+echo "Built into ./build"

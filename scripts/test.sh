@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test (unit, widgets offscreen, real GT.M server, SIP line).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+cd build
+ctest --output-on-failure -j2 --timeout 600

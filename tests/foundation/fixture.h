@@ -1,0 +1,29 @@
+#pragma once
+// A server link wired to in-memory stand-ins.
+#include "fakeconnection.h"
+#include "serverlink.h"
+#include "settingsstore.h"
+
+struct LinkFixture {
+    std::shared_ptr<cacheapi::fake::FakeServer> server =
+        std::make_shared<cacheapi::fake::FakeServer>();
+    cacheapi::LoginState state;
+    settings::MemorySettingsStore store;
+    cacheapi::fake::ScriptedDialogs dialogs;
+    cacheapi::fake::FakeClock clock;
+    cacheapi::fake::ManualTimer idle;
+    cacheapi::fake::ThrowingProgramEnd end;
+    cacheapi::fake::FieldLoginWindows windows;
+    cacheapi::ServerLink link{state,
+                              {store, dialogs, clock, clock, idle, end},
+                              cacheapi::fake::makeFakeFactory(server)};
+
+    LinkFixture() { link.setWindows(&windows); }
+
+    void storeLogin(const QString& user, const QString& password) {
+        using namespace settings;
+        store.write(keys::CacheLogin, keys::Login, keys::Name, user);
+        store.write(keys::CacheLogin, keys::Login, keys::Passwort,
+                    cacheapi::ScramblePassword(password));
+    }
+};

@@ -1,0 +1,230 @@
+// Connecting with its series of attempts, the announcement, the idle timer and the command layer.
+#include "fixture.h"
+#include "win1252.h"
+
+#include <QTest>
+
+using namespace cacheapi;
+using fake::ProgramEnded;
+
+namespace {
+const QString Announce = QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\"");
+const QString Xtt = QStringLiteral("D ^%XTT");
+} // namespace
+
+class ServerLinkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void commandLineWinsWhenItsFirstWordIsANumber() {
+        LinkFixture f;
+        f.storeLogin("STORED", "pw");
+        f.state.CommandLine = "1 0 123 geheim";
+        f.link.LoadConnectionSettings();
+        QCOMPARE(f.state.UserCode, QString("123"));
+        QCOMPARE(f.state.Password, QString("geheim"));
+        QCOMPARE(f.state.Port, QString("1972"));
+        QCOMPARE(f.state.Namespace, QString("VENTOR"));
+        QCOMPARE(f.state.ConnectionString, QString("cn_iptcp:127.0.0.1[1972]:VENTOR"));
+        QCOMPARE(f.windows.loginShown, 0);
+        QCOMPARE(f.windows.user, QString("123"));
+        QCOMPARE(f.windows.fields.port, QString("1972"));
+    }
+
+    void otherCommandLinesAreIgnored() {
+        LinkFixture f;
+        f.storeLogin("STORED", "pw");
+        f.store.write("Cache Login", "Login", "Namespace", "TEST");
+        f.state.CommandLine = "abc 0 123 geheim 10.1.1.1 99";
+        f.link.LoadConnectionSettings();
+        QCOMPARE(f.state.UserCode, QString("STORED"));
+        QCOMPARE(f.state.Password, QString("pw"));
+        QCOMPARE(f.windows.password, QString("pw"));
+        QCOMPARE(f.state.Port, QString("1973"));
+        // The namespace never enters the connection string.
+        QCOMPARE(f.state.ConnectionString, QString("cn_iptcp:127.0.0.1[1973]:VENTOR"));
+        QCOMPARE(f.windows.fields.nameSpace, QString("TEST"));
+        QCOMPARE(f.windows.loginShown, 0);
+    }
+
+    void missingCredentialsOpenTheLoginWindow() {
+        LinkFixture f;
+        f.windows.onLoginWindow = [&f](fake::FieldLoginWindows&) { f.storeLogin("NEU", "x"); };
+        f.link.LoadConnectionSettings();
+        QCOMPARE(f.windows.loginShown, 1);
+        QCOMPARE(f.state.UserCode, QString("NEU"));
+        QCOMPARE(f.state.Password, QString("x"));
+        QCOMPARE(f.windows.fields.firma, QString("1"));
+        QCOMPARE(f.windows.fields.filiale, QString("0"));
+
+        // A refused login asks again even with stored credentials.
+        f.state.LoginFailed = true;
+        f.link.LoadConnectionSettings();
+        QCOMPARE(f.windows.loginShown, 2);
+    }
+
+    void keepPasswordOutTakesThePasswordFromTheWindow() {
+        LinkFixture f;
+        f.storeLogin("MEIER", "stored");
+        f.state.KeepPasswordOut = true;
+        f.windows.password = "typed";
+        f.link.ReadStoredSettings();
+        QCOMPARE(f.state.Password, QString("typed"));
+    }
+
+    void connectionAnnouncesCompanyBranchAndUser() {
+        LinkFixture f;
+        f.state.CommandLine = "1 0 MEIER pw";
+        f.link.LoadConnectionSettings();
+        f.link.BeginServerAccess();
+        QCOMPARE(f.server->commands, QStringList({Announce, Xtt}));
+        QCOMPARE(f.server->connectionStrings, QStringList("cn_iptcp:127.0.0.1[1972]:VENTOR"));
+        QVERIFY(!f.idle.active);
+        f.link.EndServerAccess();
+        QVERIFY(f.idle.active);
+        QCOMPARE(f.idle.interval, 60000);
+    }
+
+    void idleTimeClosesAndTheNextCommandReconnects() {
+        LinkFixture f;
+        f.state.CommandLine = "1 0 MEIER pw";
+        f.link.LoadConnectionSettings();
+        bool error = false;
+        f.server->reply("D PARAM^RUFAP", "0`30`x");
+        QCOMPARE(f.link.ExecuteCommand("D PARAM^RUFAP", error), QString("0`30`x"));
+        QCOMPARE(f.link.ExecuteCommand("D PARAM^RUFAP", error), QString("0`30`x"));
+        QCOMPARE(f.server->connects, 1); // the second command reused the connection
+        QVERIFY(f.idle.active);
+        f.idle.fire(); // 60 idle seconds
+        QCOMPARE(f.server->disconnects, 1);
+        f.link.ExecuteCommand("D PARAM^RUFAP", error);
+        QCOMPARE(f.server->connects, 2);
+        QCOMPARE(f.server->commands,
+                 QStringList({Announce, Xtt, "D PARAM^RUFAP", "D PARAM^RUFAP", Announce, Xtt,
+                              "D PARAM^RUFAP"}));
+        QVERIFY(!error);
+    }
+
+    void aServerThatWentAwayIsConnectedAgain() {
+        LinkFixture f;
+        f.state.CommandLine = "1 0 MEIER pw";
+        f.link.LoadConnectionSettings();
+        bool error = false;
+        f.link.ExecuteCommand("D INT^RUFAP", error);
+        f.server->dropConnection();
+        f.link.ExecuteCommand("D INT^RUFAP", error);
+        QCOMPARE(f.server->connects, 2);
+        QVERIFY(!error);
+    }
+
+    void attemptSeriesShowsBothMessagesAndEndsTheProgram() {
+        LinkFixture f;
+        f.state.CommandLine = "1 0 MEIER pw";
+        f.link.LoadConnectionSettings();
+        f.state.LoginIdentity = "MEIER|Meier";
+        f.server->connectByDefault = false;
+        QList<int> attemptTimes; // seconds since start at each connect
+        const QDateTime start = f.clock.now();
+        f.link.setWindows(&f.windows);
+        f.windows.onSettingsWindow = [&](fake::FieldLoginWindows&) {
+            QCOMPARE(f.server->connects, 3);
+        };
+        bool ended = false;
+        try {
+            f.link.BeginServerAccess();
+        } catch (const ProgramEnded&) {
+            ended = true;
+        }
+        QVERIFY(ended);
+        QCOMPARE(f.server->connects, 6);
+        QCOMPARE(f.windows.settingsShown, 1);
+        QCOMPARE(f.windows.settingsHidden, 1);
+        QCOMPARE(f.state.LoginIdentity, QString());
+        QCOMPARE(f.dialogs.shown.size(), 2);
+        const fake::ShownMessage first = f.dialogs.shown.at(0);
+        QCOMPARE(first.title, QString("Anmeldung an Caché"));
+        QCOMPARE(first.icon, Icon::Exclamation);
+        QCOMPARE(first.text, QString("Server nach 3 Versuchen nicht erreichbar!\r\n"
+                                     "Wahrscheinlich sind keine freien Lizenzen verfügbar!\r\n"
+                                     "Bitte Kontrollieren Sie die Verbindungsdaten"));
+        const fake::ShownMessage last = f.dialogs.shown.at(1);
+        QCOMPARE(last.icon, Icon::Critical);
+        QCOMPARE(last.title, QString("Anmeldung an Caché"));
+        QCOMPARE(last.text,
+                 QString("Der Server ist nicht erreichbar!\r\n"
+                         "Wahrscheinlich sind keine Lizenzen frei. Die Anwendung wird beendet!\r\n"
+                         "Bitte Versuchen Sie die Anmeldung zu einem späteren Zeitpunk noch ein "
+                         "mal."));
+        // Two 10-second waits in each series, none right after the settings window.
+        const qint64 waited = start.secsTo(f.clock.now());
+        QVERIFY2(waited >= 40 && waited <= 43, qPrintable(QString::number(waited)));
+    }
+
+    void settingsWindowCanRescueTheSeries() {
+        LinkFixture f;
+        f.state.CommandLine = "1 0 MEIER pw";
+        f.link.LoadConnectionSettings();
+        f.server->connectResults = {false, false, false, false, true};
+        f.link.BeginServerAccess();
+        QCOMPARE(f.server->connects, 5);
+        QCOMPARE(f.windows.settingsShown, 1);
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(f.server->commands, QStringList({Announce, Xtt}));
+    }
+
+    void waitLetsEventsRunAndStopsAtMidnight() {
+        fake::FakeClock clock(QDateTime(QDate(2026, 12, 4), QTime(12, 0)));
+        clock.stepPerPumpMs = 250;
+        QCOMPARE(WaitHundredths(1000, clock, clock), 10);
+        QCOMPARE(clock.pumps, 40);
+        clock.set(QDateTime(QDate(2026, 12, 4), QTime(23, 59, 58)));
+        clock.stepPerPumpMs = 1000;
+        QVERIFY(WaitHundredths(1000, clock, clock) < 0); // the clock passed midnight
+    }
+
+    void failedCommandIsReportedAndFlagsTheCaller() {
+        LinkFixture f;
+        f.state.CommandLine = "1 0 MEIER pw";
+        f.link.LoadConnectionSettings();
+        f.server->fail("D PARAM^RUFAP", 8, "<UNDEFINED>PARAM^RUFAP");
+        f.server->reply("D INT^RUFAP", "A`1");
+        bool error = false;
+        QCOMPARE(f.link.ExecuteCommand("D PARAM^RUFAP", error), QString());
+        QVERIFY(error);
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(f.dialogs.shown[0].title, QString("Caché Zugriffsfehler"));
+        QCOMPARE(f.dialogs.shown[0].icon, Icon::Exclamation);
+        QCOMPARE(f.dialogs.shown[0].text,
+                 QString("Vorgang: Ungültige Anfrage! Kein Ergebnis gefunden\r\n\r\n"
+                         "DBCall Aufruf von VX.Windwos Xecute D PARAM^RUFAP.\r\n\r\n"
+                         "Fehler: 8\r\n<UNDEFINED>PARAM^RUFAP\r\n\r\n"));
+        QVERIFY(f.idle.active); // the report ended the server access
+
+        // A later success does not clear the caller's flag.
+        RecordList records{"keep"};
+        QCOMPARE(f.link.ExecuteCommandSplit("D INT^RUFAP", RecordSeparator, records, error), 1);
+        QVERIFY(error);
+
+        f.server->fail("D ZWAHL^RUFAP", 9, "x");
+        records = {"", "old"};
+        bool splitError = false;
+        QCOMPARE(f.link.ExecuteCommandSplit("D ZWAHL^RUFAP", RecordSeparator, records, splitError),
+                 0);
+        QVERIFY(splitError);
+        QCOMPARE(records.at(1), QString("old")); // left as it was
+        QVERIFY(f.dialogs.shown.last().text.contains("DBCallD Aufruf von VX.Windwos Xecute "
+                                                     "D ZWAHL^RUFAP."));
+    }
+
+    void everyCommandUsesItsOwnObject() {
+        LinkFixture f;
+        f.state.CommandLine = "1 0 MEIER pw";
+        f.link.LoadConnectionSettings();
+        bool error = false;
+        f.link.ExecuteCommand("D INT^RUFAP", error);
+        f.link.ExecuteCommand("D INT^RUFAP", error);
+        QCOMPARE(f.server->closes, 3); // announcement object and one per command
+    }
+};
+
+QTEST_GUILESS_MAIN(ServerLinkTest)
+#include "test_serverlink.moc"

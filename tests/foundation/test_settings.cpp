@@ -1,0 +1,60 @@
+// The per-user store: first-run defaults, separate applications, the "Hight" key.
+#include "settingsstore.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace settings;
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir home_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(home_.isValid());
+        qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());
+    }
+
+    void firstRunGivesTheDefaults() {
+        const QSettingsStore store(QStringLiteral("ventor-telefon-test"));
+        QCOMPARE(store.read(keys::Telefon, keys::Pos, keys::Left, defaults::Left), QString("0"));
+        QCOMPARE(store.read(keys::Telefon, keys::Pos, keys::Hight, defaults::Hight),
+                 QString("600"));
+        QCOMPARE(store.read(keys::Telefon, keys::Pos, keys::Popup, defaults::Popup),
+                 QString("1"));
+        QCOMPARE(store.read(keys::CacheLogin, keys::Login, keys::Port, defaults::Port),
+                 QString("1973"));
+        QCOMPARE(store.read(keys::CacheLogin, keys::Login, keys::Name, {}), QString());
+    }
+
+    void valuesSurviveInTheUsersConfigDirectory() {
+        {
+            QSettingsStore store(QStringLiteral("ventor-telefon-test"));
+            store.write(keys::Telefon, keys::Pos, keys::Hight, "4321");
+            store.write(keys::CacheLogin, keys::Login, keys::Firma, "7");
+        }
+        const QSettingsStore again(QStringLiteral("ventor-telefon-test"));
+        QCOMPARE(again.read(keys::Telefon, keys::Pos, keys::Hight, "x"), QString("4321"));
+        QCOMPARE(again.read(keys::Telefon, keys::Pos, QStringLiteral("Height"), "none"),
+                 QString("none"));
+        // The two applications are separate files.
+        QCOMPARE(again.read(keys::Telefon, keys::Login, keys::Firma, "none"), QString("none"));
+        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Telefon.ini")));
+        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Cache Login.ini")));
+    }
+
+    void memoryStoreReplacesValues() {
+        MemorySettingsStore store;
+        store.write("A", "S", "K", "1");
+        store.write("A", "S", "K", "2");
+        QCOMPARE(store.read("A", "S", "K", "d"), QString("2"));
+        QCOMPARE(store.read("B", "S", "K", "d"), QString("d"));
+        QCOMPARE(store.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "test_settings.moc"

@@ -1,0 +1,178 @@
+#include "callwatcher.h"
+#include "lineconfig.h"
+#include "linecontrol.h"
+#include "settingsstore.h"
+#include "simulatedline.h"
+
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using line::LineConfig;
+using line::LineControlServer;
+using line::SimulatedLine;
+
+class TestLineControl : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    QString runTool(const QString& socketPath, const QStringList& arguments, int* exitCode) {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VENTOR_LINE_SIM_SOCKET"), socketPath);
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral(LINE_SIM_TOOL), arguments);
+        // The program's side of the socket is served by this thread's event loop.
+        while (!tool.waitForFinished(10))
+            QCoreApplication::processEvents();
+        *exitCode = tool.exitCode();
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    }
+
+private slots:
+    void commandsPlayTheOutsideWorld() {
+        SimulatedLine line;
+        CallWatcher watcher(line);
+        LineControlServer control(&line);
+        QVERIFY(control.execute("ring 03012345").startsWith("error not possible in state idle"));
+        line.open();
+        QCOMPARE(control.execute("ring"), QStringLiteral("error ring needs a number"));
+        QCOMPARE(control.execute("ring 03012345"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("status"), QStringLiteral("ok offered origin=2 number=03012345"));
+        QCOMPARE(control.execute("answer"), QStringLiteral("ok"));
+        line.hold();
+        QCOMPARE(control.execute("STATUS"),
+                 QStringLiteral("ok connected held origin=2 number=03012345"));
+        QCOMPARE(control.execute("hangup"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("hangup"), QStringLiteral("error not possible in state idle"));
+        QCOMPARE(control.execute("ring-anonymous"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("reject"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("ring-hidden 0301"), QStringLiteral("ok"));
+        QCOMPARE(line.callerIdFlags(), 0);
+        QCOMPARE(control.execute("identify 0301"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("hangup"), QStringLiteral("ok"));
+
+        line.setNumber("0555");
+        line.makeCall();
+        QCOMPARE(control.execute("answer"), QStringLiteral("ok")); // the called party answers
+        QCOMPARE(line.state(), SimulatedLine::State::Connected);
+        line.drop();
+        line.makeCall();
+        QCOMPARE(control.execute("busy"), QStringLiteral("ok"));
+        line.makeCall();
+        QCOMPARE(control.execute("decline"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("dance"), QStringLiteral("error unknown command dance"));
+        QCOMPARE(control.execute("  "), QStringLiteral("error empty command"));
+
+        QCOMPARE(watcher.events,
+                 (QStringList{"lineIdleAgain", "callOffered",  "connected",        "disconnected",
+                              "lineIdle",      "callOffered",  "callEnded",        "disconnected",
+                              "lineIdle",      "callOffered",  "numberIdentified", "callEnded",
+                              "disconnected",  "lineIdle",     "dialTone",         "dialling",
+                              "connected",     "disconnected", "lineIdle",         "dialTone",
+                              "dialling",      "disconnected", "lineIdle",         "dialTone",
+                              "dialling",      "disconnected", "lineIdle"}));
+    }
+
+    void toolDrivesTheLineThroughTheSocket() {
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath("line.sock");
+        SimulatedLine line;
+        CallWatcher watcher(line, "0");
+        line.setIncomingPrefix("0");
+        line.open();
+        LineControlServer control(&line);
+        QVERIFY(control.listen(path));
+        QCOMPARE(control.socketPath(), path);
+
+        int code = -1;
+        QCOMPARE(runTool(path, {"ring", "03012345"}, &code), QStringLiteral("ok"));
+        QCOMPARE(code, 0);
+        QCOMPARE(watcher.numberField, QStringLiteral("03012345"));
+        QCOMPARE(runTool(path, {"ring", "0555"}, &code),
+                 QStringLiteral("error not possible in state offered"));
+        QCOMPARE(code, 1);
+        QCOMPARE(runTool(path, {"answer"}, &code), QStringLiteral("ok"));
+        QCOMPARE(runTool(path, {"hangup"}, &code), QStringLiteral("ok"));
+        QCOMPARE(watcher.journal,
+                 (QList<CallWatcher::Entry>{{"03012345", CallWatcher::nameOf("03012345"), 3}}));
+
+        // A second server on the same path (a restarted program) takes over the stale socket.
+        LineControlServer again(&line);
+        QVERIFY(again.listen(path));
+
+        runTool(dir.filePath("nobody.sock"), {"status"}, &code);
+        QCOMPARE(code, 3);
+    }
+
+    void configIsReadFromTheSettingsStore() {
+        settings::MemorySettingsStore store;
+        LineConfig defaults = line::readLineConfig(store);
+        QCOMPARE(defaults.type, LineConfig::Type::Simulated);
+        QCOMPARE(defaults.incomingPrefix, QStringLiteral("0"));
+        QCOMPARE(defaults.sipMode, LineConfig::SipMode::Account);
+        QCOMPARE(defaults.sipTransport, QStringLiteral("udp"));
+        QCOMPARE(defaults.sipPort, 5060);
+        QVERIFY(defaults.audioFiles);
+        QVERIFY(defaults.dataDir.endsWith("/ventor-telefon/sip"));
+
+        const QString app = "Telefon", section = "Line";
+        store.write(app, section, "Type", "SIP");
+        store.write(app, section, "SipMode", "peer");
+        store.write(app, section, "SipServer", " 127.0.0.1:5080 ");
+        store.write(app, section, "SipUser", "4711");
+        store.write(app, section, "SipPassword", "geheim ");
+        store.write(app, section, "SipTransport", "TCP");
+        store.write(app, section, "SipPort", "5070");
+        store.write(app, section, "SipAudio", "devices");
+        store.write(app, section, "SimDevices", "Modem;BOSCH 1");
+        LineConfig c = line::readLineConfig(store);
+        QCOMPARE(c.type, LineConfig::Type::Sip);
+        QCOMPARE(c.sipMode, LineConfig::SipMode::PeerToPeer);
+        QCOMPARE(c.sipServer, QStringLiteral("127.0.0.1:5080"));
+        QCOMPARE(c.sipUser, QStringLiteral("4711"));
+        QCOMPARE(c.sipPassword, QStringLiteral("geheim "));
+        QCOMPARE(c.sipTransport, QStringLiteral("tcp"));
+        QCOMPARE(c.sipPort, 5070);
+        QVERIFY(!c.audioFiles);
+        QCOMPARE(c.simulatedDevices, (QStringList{"Modem", "BOSCH 1"}));
+
+        store.write(app, section, "SipPort", "fünf");
+        QCOMPARE(line::readLineConfig(store).sipPort, 5060);
+
+        settings::MemorySettingsStore copy;
+        line::writeLineConfig(copy, c);
+        const LineConfig back = line::readLineConfig(copy);
+        QCOMPARE(back.sipServer, c.sipServer);
+        QCOMPARE(back.sipMode, c.sipMode);
+        QCOMPARE(back.sipPort, c.sipPort);
+        QCOMPARE(back.simulatedDevices, c.simulatedDevices);
+        QCOMPARE(back.audioFiles, c.audioFiles);
+    }
+
+    void factoryGivesTheSimulatedLineWithItsControlChannel() {
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath("factory.sock");
+        qputenv("VENTOR_LINE_SIM_SOCKET", path.toLocal8Bit());
+        LineConfig c;
+        c.simulatedDevices = {"Modem", "BOSCH 1"};
+        std::unique_ptr<line::Line> made = line::makeLine(c);
+        auto* simulated = qobject_cast<SimulatedLine*>(made.get());
+        QVERIFY(simulated);
+        QCOMPARE(made->deviceName(1), QStringLiteral("BOSCH 1"));
+        made->open();
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        QVERIFY(socket.waitForConnected(2000));
+        socket.write("ring 0301234\n");
+        QTRY_VERIFY(socket.canReadLine());
+        QCOMPARE(socket.readLine().trimmed(), QByteArray("ok"));
+        QCOMPARE(made->callerNumber(), QStringLiteral("00301234"));
+        qunsetenv("VENTOR_LINE_SIM_SOCKET");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLineControl)
+#include "tst_linecontrol.moc"
