@@ -206,6 +206,12 @@ void FMStart::buildControls() {
     });
     connect(zielwahl_, &ListBarWidget::itemActivated, this, &FMStart::onListItemActivated);
 
+    // A softphone line is answered from the keyboard; a desk telephone ignores both keys.
+    auto* answer = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(answer, &QShortcut::activated, this, [this] { parts_.line.answer(); });
+    auto* reject = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(reject, &QShortcut::activated, this, [this] { parts_.line.reject(); });
+
     resize(designed::ClientWidth / TwipsPerPixel, designed::ClientHeight / TwipsPerPixel);
 }
 
