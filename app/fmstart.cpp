@@ -279,6 +279,7 @@ QString FMStart::titleBanner() const {
 }
 
 void FMStart::writeTitleBanner() { setWindowTitle(titleBanner()); }
+void FMStart::rebuildTitle() { writeTitleBanner(); }
 
 void FMStart::readStoredPlace() {
     namespace k = settings::keys;
@@ -525,10 +526,8 @@ void FMStart::onDial() {
     if (!t.isEmpty() && !cacheapi::IsNumericText(t)) {
         if (!side_)
             return;
-        side_->showSearch();
-        side_->setSearchWord(t);
+        side_->showSearchWithWord(t);
         rufnr_->clear();
-        side_->startSearch();
         return;
     }
     dialNumber(t);

@@ -75,6 +75,8 @@ public:
     // "VENTOR Telefon" with company, branch and person of the login.
     void writeTitleBanner();
     QString titleBanner() const;
+    // After a repeated login.
+    void rebuildTitle();
 
     // MainWindowAccess
     QString numberText() const override;

@@ -13,10 +13,9 @@ public:
     // Login again: the password field emptied, pending events run, the login window shown not
     // modal over the main window with the focus in its password field.
     virtual void showLoginAgain() = 0;
-    // The number search, not modal, with `word` as search text and the search started.
-    virtual void showSearch() = 0;
-    virtual void setSearchWord(const QString& word) = 0;
-    virtual void startSearch() = 0;
+    // The number search, not modal: `word` as search text, the main window's number field
+    // emptied, the search started.
+    virtual void showSearchWithWord(const QString& word) = 0;
     // The number search, modal.
     virtual void showSearchModal() = 0;
     // The open items of the customer in the panel, modal.

@@ -7,9 +7,7 @@
 class RecordingSideWindows : public app::SideWindows {
 public:
     void showLoginAgain() override { calls << "login"; }
-    void showSearch() override { calls << "search"; }
-    void setSearchWord(const QString& word) override { calls << "word:" + word; }
-    void startSearch() override { calls << "start"; }
+    void showSearchWithWord(const QString& word) override { calls << "search:" + word; }
     void showSearchModal() override { calls << "searchModal"; }
     void showOpenItemsModal() override { calls << "openItems"; }
     void showAbout() override { calls << "about"; }
