@@ -32,13 +32,16 @@ class CallsOnServerTest : public QObject {
 
     // The journal of kind k of user MEIER as the server keeps it.
     int journalCount(int kind) {
-        return server.mumpsQuery(QStringLiteral("+$G(^VXJOUR(1,\"MEIER\",%1))").arg(kind)).toInt();
+        return server.mumpsQuery(QStringLiteral("+$G(^VXJOUR(1,\"MEIER\",%1))").arg(kind))
+            .trimmed()
+            .toInt();
     }
     QString newestJournal(int kind, int piece) {
         return server.mumpsQuery(
             QStringLiteral("$P($G(^VXJOUR(1,\"MEIER\",%1,+$G(^VXJOUR(1,\"MEIER\",%1)))),\"`\",%2)")
                 .arg(kind)
-                .arg(piece));
+                .arg(piece))
+            .trimmed();
     }
 
 private slots:
@@ -142,12 +145,18 @@ private slots:
         FMStart& fm = f.start();
         for (const auto& [typed, dialled] : {std::pair<QString, QString>{"21", "21"},
                                              {"123", "0123"},
-                                             {"030 123456", "0030123456"}}) {
+                                             {"030123456", "0030123456"}}) {
             fm.setNumberText(typed);
             click(fm, "BUWaehl");
             QCOMPARE(f.line.numberToDial(), dialled);
             click(fm, "BUAufl");
         }
+        // As the department board dials: every character but the digits is dropped.
+        fm.dialNumber("1 / 2-3");
+        QCOMPARE(f.line.numberToDial(), QString("0123"));
+        fm.setNumberText("030 123456"); // not a number to the numeric test: searched for
+        click(fm, "BUWaehl");
+        QCOMPARE(f.side.calls, QStringList({"search:030 123456"}));
     }
 
     void callWithoutCallerNumber() {
