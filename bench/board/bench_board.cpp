@@ -3,7 +3,7 @@
 // Also the refill after a date change. Prints figures; asserts nothing.
 
 #include "boardfixture.h"
-#include "boardserver.h"
+#include "realserver.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     // events, which shows the share of the pauses in the figures.
     const bool plain = app.arguments().contains(QStringLiteral("--plain-pump"));
     boardtest::PlainEventPump plainPump;
-    boardtest::BoardServer server(300, plain ? &plainPump : nullptr);
+    boardtest::RealServer server(300, plain ? &plainPump : nullptr);
     if (!server.started()) {
         std::fprintf(stderr, "server did not start: %s\n", qPrintable(server.errorText()));
         return 1;

@@ -3,7 +3,7 @@
 // board_screenshot FILE.png [DEPARTMENT]
 
 #include "boardfixture.h"
-#include "boardserver.h"
+#include "realserver.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     const QString file = args.at(1);
     const QString department = args.value(2, QStringLiteral("10"));
 
-    boardtest::BoardServer server;
+    boardtest::RealServer server;
     if (!server.started()) {
         std::fprintf(stderr, "server did not start: %s\n", qPrintable(server.errorText()));
         return 1;

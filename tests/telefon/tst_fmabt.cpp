@@ -1,5 +1,5 @@
 #include "boardfixture.h"
-#include "boardserver.h"
+#include "realserver.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -13,7 +13,7 @@ class BoardWindowTest : public QObject {
     Q_OBJECT
 
     const QDate today{2026, 12, 4}; // a Friday
-    std::unique_ptr<BoardServer> server;
+    std::unique_ptr<RealServer> server;
     SettableClock clock;
     cacheapi::QtEventPump events;
     telefon::ListBarModel listBar;
@@ -36,7 +36,7 @@ class BoardWindowTest : public QObject {
 
 private slots:
     void initTestCase() {
-        server = std::make_unique<BoardServer>();
+        server = std::make_unique<RealServer>();
         QVERIFY2(server->started(), qPrintable(server->errorText()));
         server->addStaff("VK", 9001, "Meier, Hans", "21");
         server->addStaff("VK", 9002, "Schulz, Eva", "22");

@@ -1,7 +1,7 @@
 #pragma once
 
-// A real VENTOR server holding known departments, staff and times, and a server link to it as
-// the demo user MEIER.
+// A real VENTOR server of its own with the demo data (plus known departments, staff and times
+// where a test adds them), and a server link to it as the demo user MEIER.
 
 #include "fakeconnection.h"
 #include "settingsstore.h"
@@ -67,9 +67,9 @@ public:
     void processEvents() override { QCoreApplication::processEvents(); }
 };
 
-class BoardServer {
+class RealServer {
 public:
-    explicit BoardServer(int customers = 300, cacheapi::EventPump* events = nullptr)
+    explicit RealServer(int customers = 300, cacheapi::EventPump* events = nullptr)
         : events_(events ? *events : programEvents_) {
         started_ = server_.start(customers);
         state_.Firma = testsupport::DemoFirma;
