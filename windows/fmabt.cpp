@@ -70,7 +70,6 @@ FMAbt::FMAbt(Services& services, QWidget* parent)
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     resize(toPixels(InnerWidth), toPixels(InnerHeight));
     createHeader();
 

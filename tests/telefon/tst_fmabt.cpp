@@ -1,5 +1,5 @@
 #include "boardfixture.h"
-#include "boardserver.h"
+#include "realserver.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -13,7 +13,7 @@ class BoardWindowTest : public QObject {
     Q_OBJECT
 
     const QDate today{2026, 12, 4}; // a Friday
-    std::unique_ptr<BoardServer> server;
+    std::unique_ptr<RealServer> server;
     SettableClock clock;
     cacheapi::QtEventPump events;
     telefon::ListBarModel listBar;
@@ -35,8 +35,22 @@ class BoardWindowTest : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        server = std::make_unique<RealServer>();
+        QVERIFY2(server->started(), qPrintable(server->errorText()));
+        server->addStaff("VK", 9001, "Meier, Hans", "21");
+        server->addStaff("VK", 9002, "Schulz, Eva", "22");
+        server->addStaff("VK", 9003, "Lehmann, Udo", "23");
+        server->addStaff("VK", 9004, "Kunz, Ina", "24");
+        server->setTimes(9001, today, day({"08:00", "12:00"}, {"07:58", "12:05"}));
+        server->setTimes(9002, today, day({"08:00", "16:00"}, {"07:58"}));
+        server->setTimes(9003, today, day({"08:00", "12:00", "13:00", "17:00"}, {}));
+        server->setTimes(9004, today, day({}, {"06:00", "09:00", "09:30", "10:15"}));
+        server->setTimes(9001, today.addDays(-1), day({"13:00", "18:00"}, {"13:05", "18:10"}));
+        server->setTimes(9003, today.addDays(-1), day({"08:00", "12:00"}, {"08:01", "11:00"}));
+    }
+
     void init() {
-        server = std::make_unique<BoardServer>();
         clock.time = QDateTime(today, QTime(10, 15, 7));
         line = std::make_unique<line::SimulatedLine>();
         line->open();
@@ -44,17 +58,9 @@ private slots:
         modal = ScriptedModalRunner();
         services.reset(new windows::Services{server->link(), server->dialogs(), modal, clock,
                                              events, listBar, params, main.get()});
-        server->addStaff("VK", "P1", "Meier, Hans", "21");
-        server->addStaff("VK", "P2", "Schulz, Eva", "22");
-        server->addStaff("VK", "P3", "Lehmann, Udo", "23");
-        server->addStaff("VK", "P4", "Kunz, Ina", "24");
-        server->setTimes("P1", today, day({"08:00", "12:00"}, {"07:58", "12:05"}));
-        server->setTimes("P2", today, day({"08:00", "16:00"}, {"07:58"}));
-        server->setTimes("P3", today, day({"08:00", "12:00", "13:00", "17:00"}, {}));
-        server->setTimes("P4", today, day({}, {"06:00", "09:00", "09:30", "10:15"}));
-        server->setTimes("P1", today.addDays(-1), day({"13:00", "18:00"}, {"13:05", "18:10"}));
-        server->setTimes("P3", today.addDays(-1), day({"08:00", "12:00"}, {"08:01", "11:00"}));
     }
+
+    void cleanup() { QVERIFY(server->dialogs().shown.isEmpty()); }
 
     void headerAndMarkerAtTheOpeningMoment() {
         openBoard([&](windows::FMAbt& board) {
