@@ -277,7 +277,7 @@ int WaitHundredths(int hundredths, const Clock& clock, EventPump& events) {
     const double wait = hundredths / 100.0;
     // The second test ends the wait early when the clock passes midnight.
     while (seconds() < start + wait && seconds() + 0.01 > start)
-        events.processEvents();
+        events.waitForEvents(10);
     return int(std::lround(seconds() - start));
 }
 

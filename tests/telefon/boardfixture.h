@@ -52,6 +52,7 @@ public:
         telefon::DialNumber(line_, params_, text);
     }
     void showMainWindow() override { actions << "show"; }
+    void rebuildTitle() override {}
     QRect frameTwips() const override { return {}; }
     QWidget* widget() override { return nullptr; }
 
