@@ -16,6 +16,14 @@
 
 namespace testkit {
 
+// The control the tab key moves to from `widget`.
+inline QWidget* nextTabStop(QWidget* widget) {
+    QWidget* next = widget->nextInFocusChain();
+    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    return next;
+}
+
 // Shows a "modal" window and lets the test act as the user, without a nested loop.
 class ScriptedModal : public windows::ModalRunner {
 public:

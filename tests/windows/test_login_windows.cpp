@@ -65,7 +65,7 @@ void LoginWindowsTest::windowsCarryTheirCaptionsLimitsAndTabOrder() {
     QCOMPARE(pass.BPASSWORT->echoMode(), QLineEdit::Password);
     QCOMPARE(pass.BPASSWORT->maxLength(), 20);
     QCOMPARE(pass.BUSER->maxLength(), 20);
-    QCOMPARE(pass.BPASSWORT->nextInFocusChain(), static_cast<QWidget*>(pass.BUSER));
+    QCOMPARE(nextTabStop(pass.BPASSWORT), static_cast<QWidget*>(pass.BUSER));
 
     FMServer& server = windows.serverWindow();
     QCOMPARE(server.windowTitle(), QStringLiteral("VENTOR Server"));
@@ -75,7 +75,7 @@ void LoginWindowsTest::windowsCarryTheirCaptionsLimitsAndTabOrder() {
     const QList<QLineEdit*> order = {server.BSERVERIP, server.BPORT, server.BFIRMA, server.BFIL,
                                      server.BNAMESPACE};
     for (int i = 0; i + 1 < order.size(); ++i)
-        QCOMPARE(order[i]->nextInFocusChain(), static_cast<QWidget*>(order[i + 1]));
+        QCOMPARE(nextTabStop(order[i]), static_cast<QWidget*>(order[i + 1]));
     for (QLineEdit* field : order) {
         QVERIFY(!field->isEnabled());
         QCOMPARE(field->palette().color(QPalette::Disabled, QPalette::Base),
