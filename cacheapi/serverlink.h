@@ -105,6 +105,9 @@ public:
     int factoriesMade() const { return factoriesMade_; }
 
 private:
+    // One command on a fresh object; false after a reported failure. `callName` names the call
+    // in the error report.
+    bool runCommand(const QString& command, const QString& callName, QString& reply, bool& error);
     void announce();
     void fillWindowsFromState();
     void giveUp();
