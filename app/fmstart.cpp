@@ -99,6 +99,10 @@ void FMStart::buildControls() {
     client_->setMouseTracking(true);
     client_->installEventFilter(this);
     setCentralWidget(client_);
+    // The designed places were made for the small dialog font of the workstations.
+    QFont small = client_->font();
+    small.setPixelSize(11);
+    client_->setFont(small);
 
     status_ = makeField(client_, QStringLiteral("Status"), d::Status);
     status_->setFocusPolicy(Qt::NoFocus);

@@ -14,6 +14,7 @@
 // there is none. F5 answers and F6 turns away an offered call on a SIP line.
 
 #include "environment.h"
+#include "fmpass.h"
 #include "fmstart.h"
 #include "lineconfig.h"
 #include "listbar.h"
