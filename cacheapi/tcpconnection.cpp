@@ -1,0 +1,372 @@
+#include "tcpconnection.h"
+
+#include "win1252.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+
+#include <deque>
+#include <map>
+#include <vector>
+
+namespace cacheapi {
+
+namespace {
+
+constexpr int ConnectTimeoutMs = 3000;
+constexpr int HelloTimeoutMs = 10000;
+// The server drops a connection whose request frame exceeds its bound; refuse such commands here.
+constexpr qsizetype MaxRequestBytes = 16384;
+constexpr qsizetype MaxReplyBytes = 4 * 1024 * 1024;
+constexpr char FieldBreak = '\0';
+
+struct Reply {
+    bool ok = false;
+    QByteArray value;
+    ServerError error;
+
+    static Reply failure(int number, const QString& description) {
+        return {false, {}, {number, description}};
+    }
+};
+
+QByteArray lengthHeader(qsizetype size) {
+    const auto n = static_cast<quint32>(size);
+    QByteArray header(4, '\0');
+    header[0] = char(n >> 24);
+    header[1] = char(n >> 16);
+    header[2] = char(n >> 8);
+    header[3] = char(n);
+    return header;
+}
+
+quint32 readLength(const QByteArray& buffer) {
+    const auto byte = [&](int i) { return quint32(static_cast<unsigned char>(buffer[i])); };
+    return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+}
+
+// One request: a type letter and fields separated by NUL, in the server's code page.
+QByteArray requestOf(char type, const QStringList& fields) {
+    QByteArray payload(1, type);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            payload.append(FieldBreak);
+        payload.append(toWindows1252(fields.at(i)));
+    }
+    return payload;
+}
+
+Reply decodeReply(const QByteArray& frame) {
+    if (frame.startsWith('R'))
+        return {true, frame.mid(1), {}};
+    if (frame.startsWith('E')) {
+        const qsizetype brk = frame.indexOf(FieldBreak);
+        const QByteArray number = frame.mid(1, brk < 0 ? -1 : brk - 1);
+        const QByteArray text = brk < 0 ? QByteArray() : frame.mid(brk + 1);
+        return Reply::failure(number.toInt(), fromWindows1252(text));
+    }
+    return Reply::failure(TcpErrorProtocol, QStringLiteral("Unbekannte Antwort des Servers"));
+}
+
+CallResult toCallResult(const Reply& reply) {
+    if (!reply.ok)
+        return CallResult::failure(reply.error.number, reply.error.description);
+    return CallResult::success(fromWindows1252(reply.value));
+}
+
+// The socket and the request/reply bookkeeping. Replies come back in request order; a handler
+// that runs while an earlier request waits may send its own request, whose reply then follows.
+class TcpLink {
+public:
+    TcpLink(std::function<TcpCredentials()> credentials, int replyTimeoutMs)
+        : credentials_(std::move(credentials)), replyTimeoutMs_(replyTimeoutMs) {}
+    ~TcpLink() { close(); }
+    TcpLink(const TcpLink&) = delete;
+    TcpLink& operator=(const TcpLink&) = delete;
+
+    bool open(const QString& host, quint16 port);
+    void close();
+    bool isOpen();
+    Reply request(const QByteArray& payload);
+
+private:
+    Reply exchange(const QByteArray& payload, int timeoutMs);
+    bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+    bool eventLoopAvailable() const;
+    void readFrames();
+    void notifyWaiters();
+    void failWaiting(int number, const QString& description);
+    TcpCredentials currentCredentials() const {
+        return credentials_ ? credentials_() : TcpCredentials{};
+    }
+
+    std::function<TcpCredentials()> credentials_;
+    int replyTimeoutMs_;
+    QTcpSocket* socket_ = nullptr;
+    QByteArray buffer_;
+    std::deque<quint64> waiting_;
+    std::map<quint64, Reply> arrived_;
+    quint64 nextId_ = 1;
+    std::vector<QEventLoop*> loops_;
+    // Closed sockets live on until no caller can be inside one of their waits.
+    std::vector<std::unique_ptr<QTcpSocket>> retired_;
+    TcpCredentials announced_;
+};
+
+bool TcpLink::eventLoopAvailable() const {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && app->thread() == QThread::currentThread();
+}
+
+bool TcpLink::open(const QString& host, quint16 port) {
+    close();
+    if (loops_.empty())
+        retired_.clear();
+    socket_ = new QTcpSocket;
+    QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { readFrames(); });
+    QObject::connect(socket_, &QTcpSocket::stateChanged, socket_, [this] { notifyWaiters(); });
+    QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this] { notifyWaiters(); });
+    QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] {
+        failWaiting(TcpErrorConnectionLost, QStringLiteral("Verbindung zum Server unterbrochen"));
+    });
+    socket_->connectToHost(host, port);
+    QTcpSocket* socket = socket_;
+    const auto settled = [socket] {
+        return socket->state() == QAbstractSocket::ConnectedState ||
+               socket->state() == QAbstractSocket::UnconnectedState;
+    };
+    if (eventLoopAvailable())
+        waitUntil(settled, ConnectTimeoutMs);
+    else
+        socket_->waitForConnected(ConnectTimeoutMs);
+    if (socket_ != socket || socket->state() != QAbstractSocket::ConnectedState) {
+        close();
+        return false;
+    }
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    const TcpCredentials hello = currentCredentials();
+    const Reply reply =
+        exchange(requestOf('H', {hello.firma, hello.user, hello.password}), HelloTimeoutMs);
+    if (!reply.ok) {
+        close();
+        return false;
+    }
+    announced_ = hello;
+    return true;
+}
+
+void TcpLink::close() {
+    if (!socket_)
+        return;
+    QTcpSocket* socket = socket_;
+    socket_ = nullptr;
+    QObject::disconnect(socket, nullptr, nullptr, nullptr);
+    socket->abort();
+    buffer_.clear();
+    failWaiting(TcpErrorConnectionLost, QStringLiteral("Verbindung zum Server unterbrochen"));
+    // A caller further up the stack may still be inside a wait on this socket.
+    retired_.emplace_back(socket);
+}
+
+bool TcpLink::isOpen() {
+    if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState)
+        return false;
+    // Without pending requests nothing reads the socket; look once whether the server closed it.
+    if (waiting_.empty())
+        socket_->waitForReadyRead(0);
+    return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+Reply TcpLink::request(const QByteArray& payload) {
+    if (!isOpen())
+        return Reply::failure(TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server"));
+    if (payload.size() > MaxRequestBytes)
+        return Reply::failure(TcpErrorProtocol, QStringLiteral("Befehl zu lang"));
+    const TcpCredentials now = currentCredentials();
+    if (!(now == announced_)) {
+        const Reply hello = exchange(requestOf('H', {now.firma, now.user, now.password}),
+                                     HelloTimeoutMs);
+        if (!hello.ok)
+            return hello;
+        announced_ = now;
+    }
+    return exchange(payload, replyTimeoutMs_);
+}
+
+Reply TcpLink::exchange(const QByteArray& payload, int timeoutMs) {
+    if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState)
+        return Reply::failure(TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server"));
+    const quint64 id = nextId_++;
+    waiting_.push_back(id);
+    socket_->write(lengthHeader(payload.size()) + payload);
+    socket_->flush();
+    const bool answered = waitUntil([this, id] { return arrived_.count(id) > 0; }, timeoutMs);
+    if (!answered) {
+        close();
+        arrived_.erase(id);
+        return Reply::failure(TcpErrorTimeout,
+                              QStringLiteral("Zeitüberschreitung: der Server antwortet nicht"));
+    }
+    Reply reply = std::move(arrived_.at(id));
+    arrived_.erase(id);
+    return reply;
+}
+
+bool TcpLink::waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    if (!eventLoopAvailable()) {
+        while (!done() && !deadline.hasExpired()) {
+            if (!socket_ || socket_->state() == QAbstractSocket::UnconnectedState)
+                break;
+            if (socket_->state() == QAbstractSocket::ConnectedState)
+                socket_->waitForReadyRead(int(deadline.remainingTime()));
+            else
+                socket_->waitForConnected(int(deadline.remainingTime()));
+        }
+        return done();
+    }
+    // Window events keep running while the server works.
+    while (!done() && !deadline.hasExpired()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(int(deadline.remainingTime()));
+        loops_.push_back(&loop);
+        loop.exec();
+        std::erase(loops_, &loop);
+    }
+    return done();
+}
+
+void TcpLink::notifyWaiters() {
+    for (QEventLoop* loop : loops_)
+        loop->quit();
+}
+
+void TcpLink::failWaiting(int number, const QString& description) {
+    for (quint64 id : waiting_)
+        arrived_[id] = Reply::failure(number, description);
+    waiting_.clear();
+    notifyWaiters();
+}
+
+void TcpLink::readFrames() {
+    if (!socket_)
+        return;
+    buffer_.append(socket_->readAll());
+    while (buffer_.size() >= 4) {
+        const quint32 length = readLength(buffer_);
+        if (length > MaxReplyBytes || waiting_.empty()) {
+            close();
+            return;
+        }
+        if (buffer_.size() < 4 + qsizetype(length))
+            break;
+        const QByteArray frame = buffer_.mid(4, length);
+        buffer_.remove(0, 4 + length);
+        arrived_[waiting_.front()] = decodeReply(frame);
+        waiting_.pop_front();
+    }
+    notifyWaiters();
+}
+
+class TcpObject : public ServerObject {
+public:
+    TcpObject(std::shared_ptr<TcpLink> link, QString className, QString id)
+        : link_(std::move(link)), className_(std::move(className)), id_(std::move(id)) {}
+
+    CallResult Xecute(const QString& command) override {
+        return toCallResult(link_->request(requestOf('X', {className_, command})));
+    }
+    CallResult property(const QString& name) override {
+        return toCallResult(link_->request(requestOf('P', {className_, id_, name})));
+    }
+    CallResult call(const QString& method, const QStringList& arguments) override {
+        return toCallResult(
+            link_->request(requestOf('C', QStringList{className_, id_, method} + arguments)));
+    }
+    // The server keeps no state per object.
+    void SYS_Close() override {}
+
+private:
+    std::shared_ptr<TcpLink> link_;
+    QString className_;
+    QString id_;
+};
+
+class TcpFactory : public Factory {
+public:
+    TcpFactory(std::function<TcpCredentials()> credentials, int replyTimeoutMs)
+        : link_(std::make_shared<TcpLink>(std::move(credentials), replyTimeoutMs)) {}
+
+    bool Connect(const QString& connectionString) override {
+        QString host;
+        quint16 port = 0;
+        if (!parseConnectionString(connectionString, host, port))
+            return false;
+        return link_->open(host, port);
+    }
+    bool IsConnected() override { return link_->isOpen(); }
+    void Disconnect() override { link_->close(); }
+
+    // Objects for commands need no round trip: the class is checked with the first command.
+    std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) override {
+        if (!link_->isOpen()) {
+            error = {TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server")};
+            return nullptr;
+        }
+        return std::make_unique<TcpObject>(link_, className, QString());
+    }
+
+    std::unique_ptr<ServerObject> OpenId(const QString& className, const QString& id,
+                                         ServerError& error) override {
+        const Reply reply = link_->request(requestOf('O', {className, id}));
+        if (!reply.ok) {
+            error = reply.error;
+            return nullptr;
+        }
+        return std::make_unique<TcpObject>(link_, className, id);
+    }
+
+private:
+    std::shared_ptr<TcpLink> link_;
+};
+
+} // namespace
+
+bool parseConnectionString(const QString& text, QString& host, quint16& port) {
+    static const QRegularExpression form(
+        QStringLiteral(R"(^cn_iptcp:([^\[\]:]+)\[(\d{1,5})\]:[^:]*$)"));
+    const QRegularExpressionMatch match = form.match(text.trimmed());
+    if (!match.hasMatch())
+        return false;
+    const uint number = match.captured(2).toUInt();
+    if (number == 0 || number > 65535)
+        return false;
+    host = match.captured(1);
+    port = quint16(number);
+    return true;
+}
+
+std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credentials,
+                                        int replyTimeoutMs) {
+    return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs);
+}
+
+FactoryMaker tcpFactoryMaker(const LoginState& state, int replyTimeoutMs) {
+    const LoginState* login = &state;
+    return [login, replyTimeoutMs] {
+        return makeTcpFactory(
+            [login] { return TcpCredentials{login->Firma, login->UserCode, login->Password}; },
+            replyTimeoutMs);
+    };
+}
+
+} // namespace cacheapi

@@ -1,0 +1,133 @@
+#include "testserver.h"
+
+#include "win1252.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+namespace {
+constexpr int ScriptTimeoutMs = 120000;
+constexpr int GenerateTimeoutMs = 1800000;
+} // namespace
+
+quint16 freeLoopbackPort() {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+TestServer::TestServer() = default;
+
+TestServer::~TestServer() { stop(); }
+
+QString TestServer::scriptPath() { return QStringLiteral(VENTOR_SERVER_SCRIPT); }
+
+QString TestServer::dataDir() const { return dir_ ? dir_->filePath(QStringLiteral("db")) : QString(); }
+
+QString TestServer::connectionString() const {
+    return QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(port_);
+}
+
+bool TestServer::runScript(const QStringList& arguments, int timeoutMs, QString* output) const {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(scriptPath(), arguments);
+    const bool finished = process.waitForStarted() && process.waitForFinished(timeoutMs);
+    const QByteArray bytes = process.readAll();
+    if (output)
+        *output = cacheapi::fromWindows1252(bytes);
+    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        error_ = QStringLiteral("ventor-server %1: %2")
+                     .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(bytes));
+        if (!finished)
+            process.kill();
+        return false;
+    }
+    return true;
+}
+
+bool TestServer::start(int customers) {
+    stop();
+    dir_ = std::make_unique<QTemporaryDir>();
+    if (!dir_->isValid()) {
+        error_ = QStringLiteral("no temporary directory");
+        return false;
+    }
+    if (!runScript({QStringLiteral("create"), dataDir()}, ScriptTimeoutMs) ||
+        !runScript({QStringLiteral("generate"), dataDir(), QStringLiteral("--customers"),
+                    QString::number(customers)},
+                   GenerateTimeoutMs))
+        return false;
+    port_ = freeLoopbackPort();
+    return restart();
+}
+
+bool TestServer::restart() {
+    if (!dir_)
+        return false;
+    // Another process may take the port between probing and binding; try a few others then.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (runScript({QStringLiteral("start"), dataDir(), QString::number(port_)},
+                      ScriptTimeoutMs)) {
+            started_ = true;
+            return true;
+        }
+        if (!error_.contains(QStringLiteral("did not come up")) &&
+            !error_.contains(QStringLiteral("listener ended")))
+            return false;
+        port_ = freeLoopbackPort();
+    }
+    return false;
+}
+
+bool TestServer::isRunning() const {
+    return dir_ && runScript({QStringLiteral("status"), dataDir()}, ScriptTimeoutMs);
+}
+
+void TestServer::stop() {
+    if (dir_ && started_)
+        runScript({QStringLiteral("stop"), dataDir()}, ScriptTimeoutMs);
+    started_ = false;
+}
+
+void TestServer::killAll() {
+    if (dir_)
+        runScript({QStringLiteral("kill"), dataDir()}, ScriptTimeoutMs);
+}
+
+QString TestServer::mumpsRun(const QString& commands) const {
+    QString output;
+    if (!dir_)
+        return output;
+    runScript({QStringLiteral("mumps"), dataDir(), QStringLiteral("-run"), QStringLiteral("%XCMD"),
+               commands},
+              ScriptTimeoutMs, &output);
+    return output;
+}
+
+QString TestServer::mumpsQuery(const QString& expression) const {
+    const QString value = expression.startsWith(QLatin1Char('^'))
+                              ? QStringLiteral("$G(%1)").arg(expression)
+                              : expression;
+    QString output = mumpsRun(QStringLiteral("W %1").arg(value));
+    if (output.endsWith(QLatin1Char('\n')))
+        output.chop(1);
+    return output;
+}
+
+std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user,
+                                                          int replyTimeoutMs) const {
+    return factoryFor(cacheapi::TcpCredentials{DemoFirma, user.code, user.password},
+                      replyTimeoutMs);
+}
+
+std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const cacheapi::TcpCredentials& who,
+                                                          int replyTimeoutMs) {
+    return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs);
+}
+
+} // namespace testsupport

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "connection.h"
+#include "tcpconnection.h"
+
+#include <QString>
+#include <memory>
+
+class QTemporaryDir;
+
+namespace testsupport {
+
+// The users of the demo data (company 1, branch 0).
+struct DemoUser {
+    QString code;
+    QString password;
+    bool active;
+};
+inline const QString DemoFirma = QStringLiteral("1");
+inline const QString DemoFiliale = QStringLiteral("0");
+inline const DemoUser DemoMeier{QStringLiteral("MEIER"), QStringLiteral("telefon"), true};
+inline const DemoUser DemoSchulz{QStringLiteral("SCHULZ"), QStringLiteral("telefon"), true};
+inline const DemoUser DemoAlt{QStringLiteral("ALT"), QStringLiteral("telefon"), false};
+// The demo customer whose numbers are stored in every spelling, with open items.
+inline const QString ShowcaseAccount = QStringLiteral("K100000");
+inline const QString ShowcaseName = QStringLiteral("Müller Bau GmbH");
+// Telephone parameters of the demo data.
+inline const QString DemoDialPrefix = QStringLiteral("0");
+inline const QString DemoLookupPrefix = QStringLiteral("30");
+
+// A VENTOR server of its own: a fresh database with deterministic demo data in a temporary
+// directory, served on a free loopback port. Stops and removes everything when destroyed.
+class TestServer {
+public:
+    TestServer();
+    ~TestServer();
+    TestServer(const TestServer&) = delete;
+    TestServer& operator=(const TestServer&) = delete;
+
+    // Creates the database, generates `customers` customers (and a fifth as many suppliers)
+    // and starts the gateway. False (see errorText) when any step failed.
+    bool start(int customers = 300);
+    quint16 port() const { return port_; }
+    // "cn_iptcp:127.0.0.1[PORT]:VENTOR"
+    QString connectionString() const;
+    QString dataDir() const;
+    bool isRunning() const;
+    // Ends every server process in order and closes the database.
+    void stop();
+    // Starts the gateway again on the same port (recovering first when it was killed).
+    bool restart();
+    // SIGKILL for every server process, as in a crash.
+    void killAll();
+
+    // What the server stored, read by a separate mumps process, not through the gateway.
+    // A global reference ("^VXZW(1,\"MEIER\",\"0309\")") gives its $GET value; any other text
+    // is evaluated as an M expression ("$D(^VXJOUR(1,\"MEIER\",3))").
+    QString mumpsQuery(const QString& expression) const;
+    // Runs M commands in the database's environment and returns what they wrote.
+    QString mumpsRun(const QString& commands) const;
+
+    // A connection factory for a demo user (or any credentials).
+    std::unique_ptr<cacheapi::Factory> factoryFor(const DemoUser& user,
+                                                  int replyTimeoutMs = 30000) const;
+    static std::unique_ptr<cacheapi::Factory> factoryFor(const cacheapi::TcpCredentials& who,
+                                                         int replyTimeoutMs = 30000);
+
+    QString errorText() const { return error_; }
+    // The administration script of the server.
+    static QString scriptPath();
+
+private:
+    bool runScript(const QStringList& arguments, int timeoutMs, QString* output = nullptr) const;
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    quint16 port_ = 0;
+    bool started_ = false;
+    mutable QString error_;
+};
+
+// A free TCP port on the loopback interface.
+quint16 freeLoopbackPort();
+
+} // namespace testsupport
