@@ -35,20 +35,27 @@ const QString StatusReady = QStringLiteral("Bereit");
 const QString ParameterCommand = QStringLiteral("D PARAM^RUFAP");
 const QString PreferredDevice = QStringLiteral("BOSCH");
 
-void place(QWidget* w, const TwipsRect& r) { w->setGeometry(r.toPixels()); }
+void place(QWidget* w, const TwipsRect& r) {
+    w->setGeometry(r.toPixels());
+}
 
-void moveTop(QWidget* w, int topTwips) { w->move(w->x(), twipsToPixels(topTwips)); }
+void moveTop(QWidget* w, int topTwips) {
+    w->move(w->x(), twipsToPixels(topTwips));
+}
 
 // A stored place is plain text; what is not a number counts as missing.
 double storedNumber(const settings::SettingsStore& store, const QString& key,
                     const QString& fallback) {
     bool ok = false;
-    const float value =
-        store.read(settings::keys::Telefon, settings::keys::Pos, key, fallback).trimmed().toFloat(&ok);
+    const float value = store.read(settings::keys::Telefon, settings::keys::Pos, key, fallback)
+                            .trimmed()
+                            .toFloat(&ok);
     return ok ? double(value) : fallback.toDouble();
 }
 
-QString singleText(double value) { return QString::number(float(value), 'g', 7); }
+QString singleText(double value) {
+    return QString::number(float(value), 'g', 7);
+}
 
 QLineEdit* makeField(QWidget* parent, const QString& name, const TwipsRect& r,
                      bool readOnly = true) {
@@ -99,6 +106,10 @@ void FMStart::buildControls() {
     client_->setMouseTracking(true);
     client_->installEventFilter(this);
     setCentralWidget(client_);
+    // The designed places were made for the small dialog font of the workstations.
+    QFont small = client_->font();
+    small.setPixelSize(11);
+    client_->setFont(small);
 
     status_ = makeField(client_, QStringLiteral("Status"), d::Status);
     status_->setFocusPolicy(Qt::NoFocus);
@@ -112,8 +123,8 @@ void FMStart::buildControls() {
     rufnr_ = makeField(client_, QStringLiteral("RUFNR"), d::RUFNR, false);
     rufnr_->installEventFilter(this);
     buSuch_ = makeButton(client_, QStringLiteral("BUSuch"), QStringLiteral("Suchen"), d::BUSuch);
-    cmdLogIn_ = makeButton(client_, QStringLiteral("cmd_LogIn"), QStringLiteral("Login"),
-                           d::cmd_LogIn);
+    cmdLogIn_ =
+        makeButton(client_, QStringLiteral("cmd_LogIn"), QStringLiteral("Login"), d::cmd_LogIn);
     buWaehl_ = makeButton(client_, QStringLiteral("BUWaehl"), QStringLiteral("Wählen"), d::BUWaehl);
     buWaehl_->setDefault(true);
     buAufl_ = makeButton(client_, QStringLiteral("BUAufl"), QStringLiteral("Trennen"), d::BUAufl);
@@ -166,8 +177,8 @@ void FMStart::buildControls() {
 
     info_ = makeField(client_, QStringLiteral("Info"), d::Info);
     info_->setFocusPolicy(Qt::NoFocus);
-    copr_ = makeLabel(client_, QStringLiteral("Copr"), QStringLiteral("(c) VENTOR Telefon"),
-                      d::Copr);
+    copr_ =
+        makeLabel(client_, QStringLiteral("Copr"), QStringLiteral("(c) VENTOR Telefon"), d::Copr);
     buInfo_ = makeButton(client_, QStringLiteral("BUInfo"), QStringLiteral("Info"), d::BUInfo);
     chkPopup_ = new QCheckBox(QStringLiteral("Popup bei Anruf"), client_);
     chkPopup_->setObjectName(QStringLiteral("chk_Popup"));
@@ -201,9 +212,8 @@ void FMStart::buildControls() {
     });
     connect(buEnd_, &QPushButton::clicked, this, &FMStart::shutdown);
     connect(zielwahl_, &ListBarWidget::itemChosen, this, &FMStart::onListItemChosen);
-    connect(zielwahl_, &ListBarWidget::pointerOver, this, [this](int group, int index) {
-        info_->setText(parts_.listBar.caption(group, index));
-    });
+    connect(zielwahl_, &ListBarWidget::pointerOver, this,
+            [this](int group, int index) { info_->setText(parts_.listBar.caption(group, index)); });
     connect(zielwahl_, &ListBarWidget::itemActivated, this, &FMStart::onListItemActivated);
 
     // A softphone line is answered from the keyboard; a desk telephone ignores both keys.
@@ -262,8 +272,8 @@ void FMStart::startUp() {
     readStoredPlace();
 
     bool error = false;
-    parts_.params =
-        telefon::TelephoneParameters::fromReply(parts_.link.ExecuteCommand(ParameterCommand, error));
+    parts_.params = telefon::TelephoneParameters::fromReply(
+        parts_.link.ExecuteCommand(ParameterCommand, error));
 
     telefon::LoadListBar(parts_.link, parts_.listBar);
     parts_.listBar.redraw();
@@ -278,8 +288,12 @@ QString FMStart::titleBanner() const {
     return Banner + s.Firma + BannerBranch + s.Filiale + BannerUser + s.PersonName;
 }
 
-void FMStart::writeTitleBanner() { setWindowTitle(titleBanner()); }
-void FMStart::rebuildTitle() { writeTitleBanner(); }
+void FMStart::writeTitleBanner() {
+    setWindowTitle(titleBanner());
+}
+void FMStart::rebuildTitle() {
+    writeTitleBanner();
+}
 
 void FMStart::readStoredPlace() {
     namespace k = settings::keys;
@@ -331,8 +345,8 @@ void FMStart::savePlace() {
     store.write(k::Telefon, k::Pos, k::Top, singleText(pixelsToTwips(frame.y())));
     store.write(k::Telefon, k::Pos, k::Width, singleText(pixelsToTwips(frame.width())));
     store.write(k::Telefon, k::Pos, k::Hight, singleText(pixelsToTwips(frame.height())));
-    store.write(k::Telefon, k::Pos, k::Popup, chkPopup_->isChecked() ? QStringLiteral("1")
-                                                                      : QStringLiteral("0"));
+    store.write(k::Telefon, k::Pos, k::Popup,
+                chkPopup_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void FMStart::shutdown() {
@@ -381,8 +395,8 @@ void FMStart::applyResizeRules() {
     if (!zielwahl_)
         return;
     const QRect frame = frameGeometry();
-    const ResizedPlaces p = ResizeRules(int(pixelsToTwips(frame.width())),
-                                        int(pixelsToTwips(frame.height())));
+    const ResizedPlaces p =
+        ResizeRules(int(pixelsToTwips(frame.width())), int(pixelsToTwips(frame.height())));
     QSize bar = zielwahl_->size();
     if (p.listBarHeightChanges)
         bar.setHeight(twipsToPixels(p.listBarHeight));
@@ -578,13 +592,27 @@ void FMStart::onListItemActivated(int group, int index) {
 // ---------------------------------------------------------------------------------------------
 // What the side windows see
 
-QString FMStart::numberText() const { return rufnr_->text(); }
-void FMStart::setNumberText(const QString& text) { rufnr_->setText(text); }
-QString FMStart::nameText() const { return namen_->text(); }
-QString FMStart::accountText() const { return nr_->text(); }
-QString FMStart::statusText() const { return status_->text(); }
-QString FMStart::infoText() const { return info_->text(); }
-bool FMStart::popupChecked() const { return chkPopup_->isChecked(); }
+QString FMStart::numberText() const {
+    return rufnr_->text();
+}
+void FMStart::setNumberText(const QString& text) {
+    rufnr_->setText(text);
+}
+QString FMStart::nameText() const {
+    return namen_->text();
+}
+QString FMStart::accountText() const {
+    return nr_->text();
+}
+QString FMStart::statusText() const {
+    return status_->text();
+}
+QString FMStart::infoText() const {
+    return info_->text();
+}
+bool FMStart::popupChecked() const {
+    return chkPopup_->isChecked();
+}
 
 bool FMStart::lookupCaller(const QString& number) {
     telefon::CustomerPanel panel;

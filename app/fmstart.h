@@ -76,7 +76,7 @@ public:
     void writeTitleBanner();
     QString titleBanner() const;
     // After a repeated login.
-    void rebuildTitle();
+    void rebuildTitle() override;
 
     // MainWindowAccess
     QString numberText() const override;

@@ -12,7 +12,9 @@ inline constexpr int TwipsPerPixel = 15;
 inline int twipsToPixels(double twips) {
     return int(twips >= 0 ? twips / TwipsPerPixel + 0.5 : twips / TwipsPerPixel - 0.5);
 }
-inline double pixelsToTwips(int pixels) { return double(pixels) * TwipsPerPixel; }
+inline double pixelsToTwips(int pixels) {
+    return double(pixels) * TwipsPerPixel;
+}
 
 struct TwipsRect {
     int left, top, width, height;

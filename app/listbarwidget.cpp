@@ -60,7 +60,9 @@ QPushButton* ListBarWidget::groupButton(int group) const {
     return group >= 1 && group <= buttons_.size() ? buttons_[group - 1] : nullptr;
 }
 
-int ListBarWidget::shownItemCount() const { return list_->count(); }
+int ListBarWidget::shownItemCount() const {
+    return list_->count();
+}
 
 QString ListBarWidget::shownCaption(int index) const {
     const QListWidgetItem* item = list_->item(index - 1);

@@ -14,6 +14,7 @@
 // there is none. F5 answers and F6 turns away an offered call on a SIP line.
 
 #include "environment.h"
+#include "fmpass.h"
 #include "fmstart.h"
 #include "lineconfig.h"
 #include "listbar.h"
@@ -57,9 +58,8 @@ ProgramArguments parseArguments(const QStringList& arguments) {
     return a;
 }
 
-const char* Usage =
-    "Usage: ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERVER PORT NAMESPACE] "
-    "[--line=sim|sip]\n";
+const char* Usage = "Usage: ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERVER PORT NAMESPACE] "
+                    "[--line=sim|sip]\n";
 
 } // namespace
 
@@ -91,11 +91,12 @@ int main(int argc, char** argv) {
     cacheapi::QtEventPump events;
     cacheapi::QtTimer idleTimer;
     cacheapi::LoginState state;
-    cacheapi::ServerLink link(state, {store, dialogs, clock, events, idleTimer, programEnd}, [&state] {
-        return cacheapi::makeTcpFactory([&state] {
-            return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
+    cacheapi::ServerLink link(
+        state, {store, dialogs, clock, events, idleTimer, programEnd}, [&state] {
+            return cacheapi::makeTcpFactory([&state] {
+                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
+            });
         });
-    });
     windows::QtModalRunner modal;
     windows::LoginWindowsAdapter loginWindows(link, modal);
     loginWindows.loginWindow().setProgramCommandLine(arguments.commandLine);

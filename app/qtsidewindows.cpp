@@ -43,16 +43,19 @@ void QtSideWindows::showSearchWithWord(const QString& word) {
     search().openWithSearchWord(word);
 }
 
-void QtSideWindows::showSearchModal() { search().openModal(services_.modal); }
+void QtSideWindows::showSearchModal() {
+    search().openModal(services_.modal);
+}
 
 void QtSideWindows::showOpenItemsModal() {
     if (!openItems_)
-        openItems_ =
-            std::make_unique<windows::FMOP>(services_.link, *services_.main, mainWidget());
+        openItems_ = std::make_unique<windows::FMOP>(services_.link, *services_.main, mainWidget());
     openItems_->openModal(services_.modal);
 }
 
-void QtSideWindows::showAbout() { windows::ShowAboutBox(services_.dialogs, mainWidget()); }
+void QtSideWindows::showAbout() {
+    windows::ShowAboutBox(services_.dialogs, mainWidget());
+}
 
 void QtSideWindows::showSpeedDialEditor(const QString& name, const QString& number,
                                         const QString& sort) {

@@ -61,9 +61,11 @@ int main(int argc, char** argv) {
     const QString unknown = QStringLiteral("0309999999");
     bool error = false;
     const QStringList candidates = telefon::LookupCandidates(known, f.params.LookupPrefix);
-    const bool firstHits = !cacheapi::Piece(
-        f.link.ExecuteCommand("D TELSU^RUFAP(\"" + candidates.value(0) + "\")", error),
-        QChar('`'), 1).isEmpty();
+    const bool firstHits =
+        !cacheapi::Piece(
+             f.link.ExecuteCommand("D TELSU^RUFAP(\"" + candidates.value(0) + "\")", error),
+             QChar('`'), 1)
+             .isEmpty();
 
     bool allRight = true;
     auto run = [&](const QString& number, const QString& account, int calls) {

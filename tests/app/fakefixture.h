@@ -30,9 +30,8 @@ struct FakeFixture {
     cacheapi::fake::ManualTimer idle;
     cacheapi::fake::ThrowingProgramEnd end;
     cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{state,
-                              {store, dialogs, clock, clock, idle, end},
-                              cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{
+        state, {store, dialogs, clock, clock, idle, end}, cacheapi::fake::makeFakeFactory(server)};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;

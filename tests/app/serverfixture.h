@@ -25,12 +25,12 @@ struct ServerFixture {
     cacheapi::fake::ManualTimer idle;
     cacheapi::fake::ThrowingProgramEnd end;
     cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{state, {store, dialogs, clock, events, idle, end}, [this] {
-                                  return cacheapi::makeTcpFactory([this] {
-                                      return cacheapi::TcpCredentials{state.Firma, state.UserCode,
-                                                                      state.Password};
-                                  });
-                              }};
+    cacheapi::ServerLink link{
+        state, {store, dialogs, clock, events, idle, end}, [this] {
+            return cacheapi::makeTcpFactory([this] {
+                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
+            });
+        }};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
@@ -41,9 +41,13 @@ struct ServerFixture {
                            const testsupport::DemoUser& user = testsupport::DemoMeier) {
         link.setWindows(&windows);
         line.setIncomingPrefix(testsupport::DemoDialPrefix);
-        const QString commandLine = QStringList{testsupport::DemoFirma, testsupport::DemoFiliale,
-                                                user.code, user.password, "127.0.0.1",
-                                                QString::number(server.port()), "VENTOR"}
+        const QString commandLine = QStringList{testsupport::DemoFirma,
+                                                testsupport::DemoFiliale,
+                                                user.code,
+                                                user.password,
+                                                "127.0.0.1",
+                                                QString::number(server.port()),
+                                                "VENTOR"}
                                         .join(' ');
         fm = std::make_unique<app::FMStart>(app::FMStartParts{
             link, store, line, dialogs, clock, events, end, listBar, params, commandLine});

@@ -37,10 +37,11 @@ class CallsOnServerTest : public QObject {
             .toInt();
     }
     QString newestJournal(int kind, int piece) {
-        return server.mumpsQuery(
-            QStringLiteral("$P($G(^VXJOUR(1,\"MEIER\",%1,+$G(^VXJOUR(1,\"MEIER\",%1)))),\"`\",%2)")
-                .arg(kind)
-                .arg(piece))
+        return server
+            .mumpsQuery(QStringLiteral(
+                            "$P($G(^VXJOUR(1,\"MEIER\",%1,+$G(^VXJOUR(1,\"MEIER\",%1)))),\"`\",%2)")
+                            .arg(kind)
+                            .arg(piece))
             .trimmed();
     }
 

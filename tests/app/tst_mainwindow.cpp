@@ -23,7 +23,9 @@ template <typename W = QWidget> W* control(FMStart& fm, const char* name) {
         qFatal("no control %s", name);
     return w;
 }
-QString text(FMStart& fm, const char* name) { return control<QLineEdit>(fm, name)->text(); }
+QString text(FMStart& fm, const char* name) {
+    return control<QLineEdit>(fm, name)->text();
+}
 void click(FMStart& fm, const char* name) {
     QTest::mouseClick(control<QPushButton>(fm, name), Qt::LeftButton);
 }
@@ -67,9 +69,9 @@ private slots:
         for (const QString& c : f.server->commands)
             if (c.contains("^RUFAP"))
                 order << c;
-        QCOMPARE(order, QStringList({"D PARAM^RUFAP", "D ZWAHL^RUFAP", "D INT^RUFAP",
-                                     "D JOURGET^RUFAP(3)", "D JOURGET^RUFAP(4)",
-                                     "D JOURGET^RUFAP(5)"}));
+        QCOMPARE(order,
+                 QStringList({"D PARAM^RUFAP", "D ZWAHL^RUFAP", "D INT^RUFAP", "D JOURGET^RUFAP(3)",
+                              "D JOURGET^RUFAP(4)", "D JOURGET^RUFAP(5)"}));
         QCOMPARE(f.listBar.groupCount(), 5);
         QCOMPARE(fm.listBarWidget()->groupButton(1)->text(), QString("Ziehlwahl"));
         QCOMPARE(fm.listBarWidget()->groupButton(5)->text(), QString("nicht angenommen"));
@@ -154,8 +156,7 @@ private slots:
         QCOMPARE(f.store.read("Telefon", "Pos", "Left", {}), QString::number(frame.x() * 15));
         QCOMPARE(f.store.read("Telefon", "Pos", "Top", {}), QString::number(frame.y() * 15));
         QCOMPARE(f.store.read("Telefon", "Pos", "Width", {}), QString::number(frame.width() * 15));
-        QCOMPARE(f.store.read("Telefon", "Pos", "Hight", {}),
-                 QString::number(frame.height() * 15));
+        QCOMPARE(f.store.read("Telefon", "Pos", "Hight", {}), QString::number(frame.height() * 15));
         QCOMPARE(f.store.read("Telefon", "Pos", "Popup", {}), QString("0"));
         QVERIFY(!f.server->connected);
         QVERIFY(fm.isShutDown());
@@ -211,8 +212,8 @@ private slots:
         QCOMPARE(QList<int>({p.coprTop, p.buInfoTop, p.chkPopupTop, p.infoTop}),
                  QList<int>({-350, -400, -400, -900}));
         p = ResizeRules(9000, 5000);
-        QCOMPARE(QList<int>({p.listBarWidth, p.listBarHeight, p.coprTop, p.buInfoTop,
-                             p.chkPopupTop, p.infoTop}),
+        QCOMPARE(QList<int>({p.listBarWidth, p.listBarHeight, p.coprTop, p.buInfoTop, p.chkPopupTop,
+                             p.infoTop}),
                  QList<int>({2000, 4200, 4050, 4000, 4000, 3500}));
         p = ResizeRules(8000, 1000); // the tests are strict
         QVERIFY(!p.listBarHeightChanges && !p.listBarWidthChanges);
@@ -225,11 +226,16 @@ private slots:
         FakeFixture f;
         FMStart& fm = f.make();
         for (const auto& [name, r] : std::initializer_list<std::pair<const char*, TwipsRect>>{
-                 {"Status", designed::Status}, {"RUFNR", designed::RUFNR},
-                 {"BUSuch", designed::BUSuch}, {"cmd_LogIn", designed::cmd_LogIn},
-                 {"BUWaehl", designed::BUWaehl}, {"BUAufl", designed::BUAufl},
-                 {"BUR", designed::BUR}, {"TxtHold", designed::TxtHold},
-                 {"BUOP", designed::BUOP}, {"BUend", designed::BUend},
+                 {"Status", designed::Status},
+                 {"RUFNR", designed::RUFNR},
+                 {"BUSuch", designed::BUSuch},
+                 {"cmd_LogIn", designed::cmd_LogIn},
+                 {"BUWaehl", designed::BUWaehl},
+                 {"BUAufl", designed::BUAufl},
+                 {"BUR", designed::BUR},
+                 {"TxtHold", designed::TxtHold},
+                 {"BUOP", designed::BUOP},
+                 {"BUend", designed::BUend},
                  {"Phone", designed::Phone}})
             QCOMPARE(control(fm, name)->geometry(), r.toPixels());
         QCOMPARE(control(fm, "Zielwahl")->pos(), designed::Zielwahl.toPixels().topLeft());
@@ -238,10 +244,11 @@ private slots:
         QCOMPARE(control<QLabel>(fm, "TxtHold")->text(), QString(" Halten"));
         QCOMPARE(control<QCheckBox>(fm, "chk_Popup")->text(), QString("Popup bei Anruf"));
         // The customer panel stays in its area left of the list bar.
-        for (const char* name : {"Nr", "Anrede", "NAMEN", "Branche", "Strasse", "Plz", "Ort",
-                                 "Telnr", "email", "Faxnr", "Mahnstufe", "MahnstDatum",
-                                 "LeAuDatum", "AktSaldo", "UmsatzLJ", "UmsatzVJ", "Label5",
-                                 "Label6", "Label7", "Label8", "Label9"}) {
+        for (const char* name :
+             {"Nr",        "Anrede",   "NAMEN",    "Branche",  "Strasse",   "Plz",
+              "Ort",       "Telnr",    "email",    "Faxnr",    "Mahnstufe", "MahnstDatum",
+              "LeAuDatum", "AktSaldo", "UmsatzLJ", "UmsatzVJ", "Label5",    "Label6",
+              "Label7",    "Label8",   "Label9"}) {
             const QRect g = control(fm, name)->geometry();
             QVERIFY2(g.top() >= twipsToPixels(1920) && g.bottom() <= twipsToPixels(6465) &&
                          g.right() < twipsToPixels(designed::Zielwahl.left),
@@ -280,9 +287,9 @@ private slots:
         emit fm.listBarWidget()->pointerOver(1, 2);
         QCOMPARE(fm.infoText(), QString("Schulz_5"));
         QWidget* client = fm.centralWidget();
-        QMouseEvent overLabel(QEvent::MouseMove, QPointF(control(fm, "Label1")->geometry().center()),
-                              client->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton,
-                              Qt::NoModifier);
+        QMouseEvent overLabel(
+            QEvent::MouseMove, QPointF(control(fm, "Label1")->geometry().center()),
+            client->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(client, &overLabel);
         QCOMPARE(fm.infoText(), QString("Schulz_5"));
         QMouseEvent free(QEvent::MouseMove, QPointF(twipsToPixels(6700), twipsToPixels(1500)),
@@ -439,7 +446,8 @@ private slots:
         struct Case {
             QString field, dialled;
         };
-        for (const Case& c : {Case{"12", "12"}, Case{"123", "0123"}, Case{" 0301234 ", "00301234"}}) {
+        for (const Case& c :
+             {Case{"12", "12"}, Case{"123", "0123"}, Case{" 0301234 ", "00301234"}}) {
             fm.setNumberText(c.field);
             click(fm, "BUWaehl");
             QCOMPARE(f.line.numberToDial(), c.dialled);
