@@ -38,11 +38,12 @@ run() {
 }
 
 # Writes the SIP demo's line settings into its own Telefon.ini, keeping the other sections
-# (window place, popup choice) the program stored there.
+# (window place, popup choice) the program stored there. The first run gets a window of the
+# designed size instead of the stored default's small one.
 write_sip_settings() {
   local ini="$1/ventor-telefon/Telefon.ini"
   mkdir -p "$(dirname "$ini")"
-  touch "$ini"
+  [ -f "$ini" ] || printf '[Pos]\nLeft=300\nTop=300\nWidth=10185\nHight=8000\n' > "$ini"
   awk '/^\[/ { skip = ($0 == "[Line]") } !skip' "$ini" > "$ini.new"
   cat >> "$ini.new" <<INI
 [Line]
