@@ -247,7 +247,7 @@ void FMStart::buildMenus() {
 void FMStart::connectLine() {
     line::Line& l = parts_.line;
     connect(&l, &line::Line::lineIdle, this, &FMStart::onLineIdle);
-    connect(&l, &line::Line::lineIdleAgain, this, &FMStart::onLineIdle);
+    connect(&l, &line::Line::lineIdleAgain, this, &FMStart::onLineIdleAgain);
     connect(&l, &line::Line::numberIdentified, this, &FMStart::onNumberIdentified);
     connect(&l, &line::Line::callEnded, this, &FMStart::onCallEnded);
     connect(&l, &line::Line::callOffered, this, &FMStart::onCallOffered);
@@ -437,6 +437,12 @@ void FMStart::onLineIdle() {
         journal(pendingCallerNumber_, pendingCallerName_, telefon::IncomingUnanswered);
     setPhonePicture(LinePicture::Ph1);
     rufnr_->setFocus();
+}
+
+// The second idle notice does what the first does, but the user never sees an error of it.
+void FMStart::onLineIdleAgain() {
+    const cacheapi::SilentErrors quiet(parts_.link);
+    onLineIdle();
 }
 
 void FMStart::onNumberIdentified() {

@@ -119,6 +119,7 @@ private:
 
     // Line events
     void onLineIdle();
+    void onLineIdleAgain();
     void onNumberIdentified();
     void onCallEnded();
     void onCallOffered();

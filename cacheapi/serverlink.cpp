@@ -180,8 +180,9 @@ void ServerLink::ReportServerError(const ServerError& error, const QString& oper
     const QString text = QStringLiteral("Vorgang: ") + operation + QStringLiteral(".") + CrLf +
                          CrLf + QStringLiteral("Fehler: ") + QString::number(error.number) +
                          CrLf + error.description + CrLf + CrLf;
-    env_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"), Icon::Exclamation,
-                         Buttons::Ok);
+    if (silentDepth_ == 0)
+        env_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"), Icon::Exclamation,
+                             Buttons::Ok);
     env_.dialogs.normalCursor();
     EndServerAccess();
 }

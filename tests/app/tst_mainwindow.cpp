@@ -357,6 +357,28 @@ private slots:
         QCOMPARE(fm.statusText(), QString("Bereit"));
     }
 
+    void secondIdleNoticeNeverShowsAnError() {
+        for (const bool second : {false, true}) {
+            FakeFixture f;
+            FMStart& fm = f.start();
+            f.server->handler = [answer = f.server->handler](const QString& command) {
+                if (command.startsWith("D JOURADD"))
+                    return cacheapi::CallResult::failure(13, "<DBFULL>");
+                return answer(command);
+            };
+            QVERIFY(f.line.ring("0301234")); // leaves a pending caller
+            const int shownBefore = f.dialogs.shown.size();
+            if (second)
+                emit f.line.lineIdleAgain();
+            else
+                emit f.line.lineIdle();
+            QCOMPARE(fm.statusText(), QString("Bereit"));
+            QCOMPARE(f.commandsStartingWith("D JOURADD").size(), 1);
+            QCOMPARE(f.dialogs.shown.size(), shownBefore + (second ? 0 : 1));
+            QVERIFY(f.listBar.caption(5, 1).startsWith("Bau Meier GmbH"));
+        }
+    }
+
     void callWithoutCallerNumberTouchesNothing() {
         FakeFixture f;
         FMStart& fm = f.start();
