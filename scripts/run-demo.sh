@@ -7,8 +7,9 @@
 #
 # On the SIP line the program and the peer call each other directly on loopback: the program
 # listens on 127.0.0.1:5070, the peer (build/line/ventor-sip-peer serve) on 127.0.0.1:5080. The
-# SIP demo keeps its own settings (Telefon.ini, section [Line]) under the demo directory, so a
-# SIP account configured for real use is left as it is. The peer ends with the program.
+# demo keeps its own settings (~/.config is not touched) under the demo directory, so a SIP
+# account or window place configured for real use is left as it is. The peer ends with the
+# program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -37,13 +38,17 @@ run() {
   fi
 }
 
-# Writes the SIP demo's line settings into its own Telefon.ini, keeping the other sections
-# (window place, popup choice) the program stored there. The first run gets a window of the
-# designed size instead of the stored default's small one.
+# The demo's own settings. Its first run gets a window of the designed size instead of the
+# stored default's small one.
+export XDG_CONFIG_HOME="$DATA/config"
+DEMO_INI="$XDG_CONFIG_HOME/ventor-telefon/Telefon.ini"
+mkdir -p "$(dirname "$DEMO_INI")"
+[ -f "$DEMO_INI" ] || printf '[Pos]\nLeft=300\nTop=300\nWidth=10185\nHight=8000\n' > "$DEMO_INI"
+
+# Writes the SIP demo's line settings into the demo's Telefon.ini, keeping the other sections
+# (window place, popup choice) the program stored there.
 write_sip_settings() {
-  local ini="$1/ventor-telefon/Telefon.ini"
-  mkdir -p "$(dirname "$ini")"
-  [ -f "$ini" ] || printf '[Pos]\nLeft=300\nTop=300\nWidth=10185\nHight=8000\n' > "$ini"
+  local ini="$DEMO_INI"
   awk '/^\[/ { skip = ($0 == "[Line]") } !skip' "$ini" > "$ini.new"
   cat >> "$ini.new" <<INI
 [Line]
@@ -72,8 +77,7 @@ if [ "$LINE" = "sip" ]; then
     echo "$PEER is missing: this build has no SIP line (liblinphone C++ not found)." >&2
     exit 1
   fi
-  export XDG_CONFIG_HOME="$DATA/config"
-  write_sip_settings "$XDG_CONFIG_HOME"
+  write_sip_settings
   mkdir -p "$DATA/sip-peer"
   "$PEER" serve --port 5080 --audio-port 7090 --bind 127.0.0.1 --line 127.0.0.1:5070 \
     --answering answer --data-dir "$DATA/sip-peer" > "$DATA/sip-peer.log" 2>&1 &
