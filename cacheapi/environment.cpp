@@ -1,15 +1,17 @@
 #include "environment.h"
 
 #include <QCoreApplication>
-#include <QThread>
+#include <QEventLoop>
 #include <QTimer>
 
 namespace cacheapi {
 
-void QtEventPump::processEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    // A short sleep keeps a waiting loop from spinning one core at full load.
-    QThread::msleep(5);
+void QtEventPump::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+
+void QtEventPump::waitForEvents(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 struct QtTimer::Impl {

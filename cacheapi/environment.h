@@ -19,6 +19,11 @@ class EventPump {
 public:
     virtual ~EventPump() = default;
     virtual void processEvents() = 0;
+    // Lets events run for `milliseconds` without spinning the processor.
+    virtual void waitForEvents(int milliseconds) {
+        (void)milliseconds;
+        processEvents();
+    }
 };
 
 // A single-shot-per-start timer (the connection's idle timer).
@@ -62,6 +67,7 @@ public:
 class QtEventPump : public EventPump {
 public:
     void processEvents() override;
+    void waitForEvents(int milliseconds) override;
 };
 
 class QtTimer : public Timer {

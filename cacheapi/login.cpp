@@ -21,31 +21,33 @@ bool failStep(ServerLink& link, const ServerError& error, const QString& step) {
     return false;
 }
 
-struct StaffRecord {
-    QString password, active, name, personnelNumber, department;
+// Reads one member of the staff record into `into`; false (with the error) when it fails.
+bool readMember(ServerObject& staff, const QString& name, QString& into, ServerError& error) {
+    const CallResult r = staff.property(name);
+    if (!r.ok)
+        error = r.error;
+    into = r.value;
+    return r.ok;
+}
+
+// The rest of the staff record, read only after the password was accepted: the server keeps
+// these members closed to a session whose password is wrong.
+struct StaffDetails {
+    QString name, personnelNumber, department;
 };
 
-bool readStaffRecord(ServerObject& staff, StaffRecord& record, ServerError& error) {
-    auto member = [&](const QString& name, QString& into) {
-        const CallResult r = staff.property(name);
-        if (!r.ok)
-            error = r.error;
-        into = r.value;
-        return r.ok;
-    };
+bool readStaffDetails(ServerObject& staff, StaffDetails& details, ServerError& error) {
     QString storedName;
-    if (!member(QStringLiteral("Passwort"), record.password) ||
-        !member(QStringLiteral("AKTIV"), record.active) ||
-        !member(QStringLiteral("PNAME"), storedName) ||
-        !member(QStringLiteral("PNR"), record.personnelNumber) ||
-        !member(QStringLiteral("abtnr"), record.department))
+    if (!readMember(staff, QStringLiteral("PNAME"), storedName, error) ||
+        !readMember(staff, QStringLiteral("PNR"), details.personnelNumber, error) ||
+        !readMember(staff, QStringLiteral("abtnr"), details.department, error))
         return false;
     const CallResult display = staff.call(QStringLiteral("PNAMELogicalToODBC"), {storedName});
     if (!display.ok) {
         error = display.error;
         return false;
     }
-    record.name = display.value;
+    details.name = display.value;
     return true;
 }
 
@@ -75,12 +77,13 @@ bool LoginUser(ServerLink& link, const QString& programCommandLine) {
     ServerError error;
     std::unique_ptr<ServerObject> staff =
         link.connection()->OpenId(StaffClass, objectId(state.Firma, state.UserCode), error);
-    StaffRecord record;
-    if (!staff || !readStaffRecord(*staff, record, error))
+    QString password, active;
+    if (!staff || !readMember(*staff, QStringLiteral("Passwort"), password, error) ||
+        !readMember(*staff, QStringLiteral("AKTIV"), active, error))
         return failStep(link, error, StepStaffRecord);
 
     bool loggedIn = false;
-    if (record.password != state.Password || record.active != QLatin1String("J")) {
+    if (password != state.Password || active != QLatin1String("J")) {
         link.environment().dialogs.message(
             QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."),
             QStringLiteral("Anmeldung an Caché."), Icon::Information, Buttons::Ok);
@@ -89,6 +92,9 @@ bool LoginUser(ServerLink& link, const QString& programCommandLine) {
             link.windows()->selectPasswordText();
         link.CloseObject(staff);
     } else {
+        StaffDetails record;
+        if (!readStaffDetails(*staff, record, error))
+            return failStep(link, error, StepStaffRecord);
         state.PersonName = record.name;
         state.LoginIdentity = state.UserCode + QLatin1Char('|') + record.name;
         if (!recordExists(link, DepartmentClass, objectId(state.Firma, record.department), error))

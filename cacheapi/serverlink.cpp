@@ -180,13 +180,15 @@ void ServerLink::ReportServerError(const ServerError& error, const QString& oper
     const QString text = QStringLiteral("Vorgang: ") + operation + QStringLiteral(".") + CrLf +
                          CrLf + QStringLiteral("Fehler: ") + QString::number(error.number) +
                          CrLf + error.description + CrLf + CrLf;
-    env_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"), Icon::Exclamation,
-                         Buttons::Ok);
+    if (silentDepth_ == 0)
+        env_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"), Icon::Exclamation,
+                             Buttons::Ok);
     env_.dialogs.normalCursor();
     EndServerAccess();
 }
 
-QString ServerLink::ExecuteCommand(const QString& command, bool& error) {
+bool ServerLink::runCommand(const QString& command, const QString& callName, QString& reply,
+                            bool& error) {
     BeginServerAccess();
     ServerError failure;
     std::unique_ptr<ServerObject> object = factory_->New(CommandClass, failure);
@@ -195,34 +197,29 @@ QString ServerLink::ExecuteCommand(const QString& command, bool& error) {
         if (result.ok) {
             CloseObject(object);
             EndServerAccess();
-            return result.value;
+            reply = result.value;
+            return true;
         }
         failure = result.error;
         object.reset();
     }
     error = true;
-    ReportServerError(failure, failedCommandOperation(QStringLiteral("DBCall"), command));
-    return {};
+    ReportServerError(failure, failedCommandOperation(callName, command));
+    return false;
+}
+
+QString ServerLink::ExecuteCommand(const QString& command, bool& error) {
+    QString reply;
+    runCommand(command, QStringLiteral("DBCall"), reply, error);
+    return reply;
 }
 
 int ServerLink::ExecuteCommandSplit(const QString& command, QChar separator, RecordList& records,
                                     bool& error) {
-    BeginServerAccess();
-    ServerError failure;
-    std::unique_ptr<ServerObject> object = factory_->New(CommandClass, failure);
-    if (object) {
-        const CallResult result = object->Xecute(command);
-        if (result.ok) {
-            CloseObject(object);
-            EndServerAccess();
-            return SplitRecords(result.value, separator, records);
-        }
-        failure = result.error;
-        object.reset();
-    }
-    error = true;
-    ReportServerError(failure, failedCommandOperation(QStringLiteral("DBCallD"), command));
-    return 0;
+    QString reply;
+    if (!runCommand(command, QStringLiteral("DBCallD"), reply, error))
+        return 0;
+    return SplitRecords(reply, separator, records);
 }
 
 int SplitRecords(const QString& reply, QChar separator, RecordList& records) {
@@ -277,7 +274,7 @@ int WaitHundredths(int hundredths, const Clock& clock, EventPump& events) {
     const double wait = hundredths / 100.0;
     // The second test ends the wait early when the clock passes midnight.
     while (seconds() < start + wait && seconds() + 0.01 > start)
-        events.processEvents();
+        events.waitForEvents(10);
     return int(std::lround(seconds() - start));
 }
 

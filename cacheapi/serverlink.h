@@ -101,10 +101,17 @@ public:
     // The message box "Caché Zugriffsfehler"; ends the server access.
     void ReportServerError(const ServerError& error, const QString& operation);
 
+    // While errors are silenced, failed commands are not shown to the user (the caller's error
+    // flag is still set). Nests.
+    void silenceErrors(bool silent) { silentDepth_ += silent ? 1 : -1; }
+
     // Number of connection objects made so far (attempts), for diagnostics and tests.
     int factoriesMade() const { return factoriesMade_; }
 
 private:
+    // One command on a fresh object; false after a reported failure. `callName` names the call
+    // in the error report.
+    bool runCommand(const QString& command, const QString& callName, QString& reply, bool& error);
     void announce();
     void fillWindowsFromState();
     void giveUp();
@@ -115,6 +122,19 @@ private:
     std::unique_ptr<Factory> factory_;
     LoginWindows* windows_ = nullptr;
     int factoriesMade_ = 0;
+    int silentDepth_ = 0;
+};
+
+// Silences the link's error reports for the lifetime of the guard.
+class SilentErrors {
+public:
+    explicit SilentErrors(ServerLink& link) : link_(link) { link_.silenceErrors(true); }
+    ~SilentErrors() { link_.silenceErrors(false); }
+    SilentErrors(const SilentErrors&) = delete;
+    SilentErrors& operator=(const SilentErrors&) = delete;
+
+private:
+    ServerLink& link_;
 };
 
 // Splits a reply the way ExecuteCommandSplit does; returns the record count.

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fis-gtm
-  liblinphone-dev liblinphone++10
+  liblinphone-dev liblinphone10 liblinphone++10 linphone-common
   xvfb xauth x11-utils
   iproute2 util-linux procps
 )

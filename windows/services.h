@@ -50,6 +50,8 @@ public:
     virtual void dialNumber(const QString& text) = 0;
     // Shows the main window and brings it to the front.
     virtual void showMainWindow() = 0;
+    // Writes the title banner anew (company, branch, person name) after a repeated login.
+    virtual void rebuildTitle() = 0;
     // The main window's outer frame in twips (left, top, width, height).
     virtual QRect frameTwips() const = 0;
     virtual QWidget* widget() = 0;
@@ -70,5 +72,8 @@ struct Services {
 // Twips (1/1440 inch) and screen pixels; the screen's logical DPI decides.
 int twipsToPixels(double twips);
 double pixelsToTwips(int pixels);
+QRect twipsToPixels(const QRect& twips);
+// Puts a control at its designed place, given in twips.
+void placeTwips(QWidget* widget, int left, int top, int width, int height);
 
 } // namespace windows

@@ -1,0 +1,665 @@
+#include "fmstart.h"
+
+#include "environment.h"
+#include "helpers.h"
+#include "journal.h"
+#include "line.h"
+#include "listbar.h"
+#include "listbarwidget.h"
+#include "login.h"
+#include "numberops.h"
+#include "serverlink.h"
+#include "settingsstore.h"
+#include "sidewindows.h"
+#include "telephoneparams.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace app {
+
+namespace {
+
+const QString Banner = QStringLiteral("VENTOR Telefon              Firma: ");
+const QString BannerBranch = QStringLiteral("     Filiale: ");
+const QString BannerUser = QStringLiteral("     Benutzer: ");
+const QString StatusReady = QStringLiteral("Bereit");
+const QString ParameterCommand = QStringLiteral("D PARAM^RUFAP");
+const QString PreferredDevice = QStringLiteral("BOSCH");
+
+void place(QWidget* w, const TwipsRect& r) {
+    w->setGeometry(r.toPixels());
+}
+
+void moveTop(QWidget* w, int topTwips) {
+    w->move(w->x(), twipsToPixels(topTwips));
+}
+
+// A stored place is plain text; what is not a number counts as missing.
+double storedNumber(const settings::SettingsStore& store, const QString& key,
+                    const QString& fallback) {
+    bool ok = false;
+    const float value = store.read(settings::keys::Telefon, settings::keys::Pos, key, fallback)
+                            .trimmed()
+                            .toFloat(&ok);
+    return ok ? double(value) : fallback.toDouble();
+}
+
+QString singleText(double value) {
+    return QString::number(float(value), 'g', 7);
+}
+
+QLineEdit* makeField(QWidget* parent, const QString& name, const TwipsRect& r,
+                     bool readOnly = true) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setReadOnly(readOnly);
+    place(field, r);
+    return field;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const TwipsRect& r) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    place(label, r);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text,
+                        const TwipsRect& r) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    place(button, r);
+    return button;
+}
+
+} // namespace
+
+FMStart::FMStart(FMStartParts parts, QWidget* parent) : QMainWindow(parent), parts_(parts) {
+    setObjectName(QStringLiteral("FMStart"));
+    setWindowTitle(QStringLiteral("VENTOR Telefon"));
+    // The bottom line simply moves up in a small window; Qt must not hold the window larger.
+    setMinimumSize(1, 1);
+    if (parts_.listBar.groupCount() == 0)
+        parts_.listBar.addGroup(QStringLiteral("Ziehlwahl"));
+    buildControls();
+    buildMenus();
+    connectLine();
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::commitDataRequest, this, [this] { sessionEnding_ = true; });
+}
+
+FMStart::~FMStart() = default;
+
+void FMStart::buildControls() {
+    namespace d = designed;
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    client_->setMouseTracking(true);
+    client_->installEventFilter(this);
+    setCentralWidget(client_);
+    // The designed places were made for the small dialog font of the workstations.
+    QFont small = client_->font();
+    small.setPixelSize(11);
+    client_->setFont(small);
+
+    status_ = makeField(client_, QStringLiteral("Status"), d::Status);
+    status_->setFocusPolicy(Qt::NoFocus);
+    status_->setToolTip(QStringLiteral("F5: Anruf annehmen   F6: Anruf abweisen"));
+    ph1_ = linePicture(LinePicture::Ph1, d::Phone.toPixels().width());
+    ph2_ = linePicture(LinePicture::Ph2, d::Phone.toPixels().width());
+    phone_ = makeLabel(client_, QStringLiteral("Phone"), {}, d::Phone);
+    phone_->setPixmap(ph1_);
+    makeLabel(client_, QStringLiteral("Label1"), QStringLiteral("Rufnummer/Teilnehmer:"),
+              d::RufnrLabel);
+    rufnr_ = makeField(client_, QStringLiteral("RUFNR"), d::RUFNR, false);
+    rufnr_->installEventFilter(this);
+    buSuch_ = makeButton(client_, QStringLiteral("BUSuch"), QStringLiteral("Suchen"), d::BUSuch);
+    cmdLogIn_ =
+        makeButton(client_, QStringLiteral("cmd_LogIn"), QStringLiteral("Login"), d::cmd_LogIn);
+    buWaehl_ = makeButton(client_, QStringLiteral("BUWaehl"), QStringLiteral("Wählen"), d::BUWaehl);
+    buWaehl_->setDefault(true);
+    buAufl_ = makeButton(client_, QStringLiteral("BUAufl"), QStringLiteral("Trennen"), d::BUAufl);
+    buR_ = makeButton(client_, QStringLiteral("BUR"), QStringLiteral("R"), d::BUR);
+    txtHold_ = makeLabel(client_, QStringLiteral("TxtHold"), QStringLiteral(" Halten"), d::TxtHold);
+    txtHold_->setVisible(false);
+
+    buOP_ = makeButton(client_, QStringLiteral("BUOP"), QStringLiteral("OP`s"), d::BUOP);
+    buEnd_ = makeButton(client_, QStringLiteral("BUend"), QStringLiteral("Beenden"), d::BUend);
+    nr_ = makeField(client_, QStringLiteral("Nr"), d::Nr);
+    anrede_ = makeField(client_, QStringLiteral("Anrede"), d::Anrede);
+    namen_ = makeField(client_, QStringLiteral("NAMEN"), d::NAMEN);
+    branche_ = makeField(client_, QStringLiteral("Branche"), d::Branche);
+    strasse_ = makeField(client_, QStringLiteral("Strasse"), d::Strasse);
+    plz_ = makeField(client_, QStringLiteral("Plz"), d::Plz);
+    ort_ = makeField(client_, QStringLiteral("Ort"), d::Ort);
+    telnr_ = makeField(client_, QStringLiteral("Telnr"), d::Telnr);
+    faxnr_ = makeField(client_, QStringLiteral("Faxnr"), d::Faxnr);
+    email_ = makeLabel(client_, QStringLiteral("email"), {}, d::email);
+    email_->setTextFormat(Qt::RichText);
+    email_->setOpenExternalLinks(true);
+    email_->setProperty("link", QStringLiteral("mailto:"));
+    mahnstufe_ = makeField(client_, QStringLiteral("Mahnstufe"), d::Mahnstufe);
+    mahnstDatum_ = makeField(client_, QStringLiteral("MahnstDatum"), d::MahnstDatum);
+    leAuDatum_ = makeField(client_, QStringLiteral("LeAuDatum"), d::LeAuDatum);
+    aktSaldo_ = makeField(client_, QStringLiteral("AktSaldo"), d::AktSaldo);
+    umsatzLJ_ = makeField(client_, QStringLiteral("UmsatzLJ"), d::UmsatzLJ);
+    umsatzVJ_ = makeField(client_, QStringLiteral("UmsatzVJ"), d::UmsatzVJ);
+    customerOnly_ = {
+        mahnstufe_,
+        mahnstDatum_,
+        leAuDatum_,
+        aktSaldo_,
+        umsatzLJ_,
+        umsatzVJ_,
+        makeLabel(client_, QStringLiteral("Label5"), QStringLiteral("Mahnstufe:"), d::Label5),
+        makeLabel(client_, QStringLiteral("Label6"), QStringLiteral("per"), d::Label6),
+        makeLabel(client_, QStringLiteral("Label7"), QStringLiteral("letzter Auftrag am"),
+                  d::Label7),
+        makeLabel(client_, QStringLiteral("Label8"), QStringLiteral("akt. Saldo:"), d::Label8),
+        makeLabel(client_, QStringLiteral("Label9"),
+                  QStringLiteral("Umsatz lauf. Jahr   vor.   Jahr"), d::Label9),
+        buOP_,
+    };
+    for (QWidget* w : customerOnly_)
+        w->setVisible(false);
+    for (QLineEdit* field : {nr_, anrede_, namen_, branche_, strasse_, plz_, ort_, telnr_, faxnr_,
+                             mahnstufe_, mahnstDatum_, leAuDatum_, aktSaldo_, umsatzLJ_, umsatzVJ_})
+        field->setFocusPolicy(Qt::ClickFocus);
+
+    info_ = makeField(client_, QStringLiteral("Info"), d::Info);
+    info_->setFocusPolicy(Qt::NoFocus);
+    copr_ =
+        makeLabel(client_, QStringLiteral("Copr"), QStringLiteral("(c) VENTOR Telefon"), d::Copr);
+    buInfo_ = makeButton(client_, QStringLiteral("BUInfo"), QStringLiteral("Info"), d::BUInfo);
+    chkPopup_ = new QCheckBox(QStringLiteral("Popup bei Anruf"), client_);
+    chkPopup_->setObjectName(QStringLiteral("chk_Popup"));
+    chkPopup_->setChecked(true);
+    place(chkPopup_, d::chk_Popup);
+
+    zielwahl_ = new ListBarWidget(parts_.listBar, client_);
+    zielwahl_->setObjectName(QStringLiteral("Zielwahl"));
+    zielwahl_->setPictures(QIcon(itemPicture(false, 16)), QIcon(itemPicture(true, 16)));
+    place(zielwahl_, d::Zielwahl);
+
+    connect(buWaehl_, &QPushButton::clicked, this, &FMStart::onDial);
+    connect(rufnr_, &QLineEdit::returnPressed, this, &FMStart::onDial);
+    connect(buAufl_, &QPushButton::clicked, this, [this] { parts_.line.drop(); });
+    connect(buR_, &QPushButton::clicked, this, &FMStart::onHold);
+    connect(buSuch_, &QPushButton::clicked, this, [this] {
+        if (side_)
+            side_->showSearchModal();
+    });
+    connect(buOP_, &QPushButton::clicked, this, [this] {
+        if (side_)
+            side_->showOpenItemsModal();
+    });
+    connect(buInfo_, &QPushButton::clicked, this, [this] {
+        if (side_)
+            side_->showAbout();
+    });
+    connect(cmdLogIn_, &QPushButton::clicked, this, [this] {
+        if (side_)
+            side_->showLoginAgain();
+    });
+    connect(buEnd_, &QPushButton::clicked, this, &FMStart::shutdown);
+    connect(zielwahl_, &ListBarWidget::itemChosen, this, &FMStart::onListItemChosen);
+    connect(zielwahl_, &ListBarWidget::pointerOver, this,
+            [this](int group, int index) { info_->setText(parts_.listBar.caption(group, index)); });
+    connect(zielwahl_, &ListBarWidget::itemActivated, this, &FMStart::onListItemActivated);
+
+    // A softphone line is answered from the keyboard; a desk telephone ignores both keys.
+    auto* answer = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(answer, &QShortcut::activated, this, [this] { parts_.line.answer(); });
+    auto* reject = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(reject, &QShortcut::activated, this, [this] { parts_.line.reject(); });
+
+    resize(designed::ClientWidth / TwipsPerPixel, designed::ClientHeight / TwipsPerPixel);
+}
+
+void FMStart::buildMenus() {
+    QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei"));
+    QAction* login = datei->addAction(QStringLiteral("Login"));
+    connect(login, &QAction::triggered, this, [this] {
+        if (side_)
+            side_->showLoginAgain();
+    });
+    datei->addSeparator();
+    // Ends the program as the "Beenden" button does.
+    QAction* beenden = datei->addAction(QStringLiteral("B&eenden"));
+    connect(beenden, &QAction::triggered, this, &FMStart::shutdown);
+    QMenu* hilfe = menuBar()->addMenu(QStringLiteral("Hilfe"));
+    QAction* about = hilfe->addAction(QStringLiteral("Hilfe über ..."));
+    connect(about, &QAction::triggered, this, [this] {
+        if (side_)
+            side_->showAbout();
+    });
+}
+
+void FMStart::connectLine() {
+    line::Line& l = parts_.line;
+    connect(&l, &line::Line::lineIdle, this, &FMStart::onLineIdle);
+    connect(&l, &line::Line::lineIdleAgain, this, &FMStart::onLineIdleAgain);
+    connect(&l, &line::Line::numberIdentified, this, &FMStart::onNumberIdentified);
+    connect(&l, &line::Line::callEnded, this, &FMStart::onCallEnded);
+    connect(&l, &line::Line::callOffered, this, &FMStart::onCallOffered);
+    connect(&l, &line::Line::connected, this, &FMStart::onConnected);
+    connect(&l, &line::Line::dialling, this,
+            [this] { status_->setText(QStringLiteral("Wählen")); });
+    connect(&l, &line::Line::dialTone, this,
+            [this] { status_->setText(QStringLiteral("Wählton")); });
+    connect(&l, &line::Line::disconnected, this, &FMStart::onDisconnected);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shutdown
+
+void FMStart::startUp() {
+    cacheapi::LoginState& state = parts_.link.state();
+    do {
+        state.KeepPasswordOut = false;
+    } while (!cacheapi::LoginUser(parts_.link, parts_.commandLine));
+
+    writeTitleBanner();
+    readStoredPlace();
+
+    bool error = false;
+    parts_.params = telefon::TelephoneParameters::fromReply(
+        parts_.link.ExecuteCommand(ParameterCommand, error));
+
+    telefon::LoadListBar(parts_.link, parts_.listBar);
+    parts_.listBar.redraw();
+    status_->setText(StatusReady);
+    setPhonePicture(LinePicture::Ph1);
+    savedWindowState_ = currentWindowState();
+    setUpLine();
+}
+
+QString FMStart::titleBanner() const {
+    const cacheapi::LoginState& s = parts_.link.state();
+    return Banner + s.Firma + BannerBranch + s.Filiale + BannerUser + s.PersonName;
+}
+
+void FMStart::writeTitleBanner() {
+    setWindowTitle(titleBanner());
+}
+void FMStart::rebuildTitle() {
+    writeTitleBanner();
+}
+
+void FMStart::readStoredPlace() {
+    namespace k = settings::keys;
+    namespace def = settings::defaults;
+    const settings::SettingsStore& store = parts_.store;
+    const double left = storedNumber(store, k::Left, def::Left);
+    const double top = storedNumber(store, k::Top, def::Top);
+    outerWidthTwips_ = storedNumber(store, k::Width, def::Width);
+    outerHeightTwips_ = storedNumber(store, k::Hight, def::Hight);
+    move(twipsToPixels(left), twipsToPixels(top));
+    placeRestored_ = true;
+    applyOuterSize();
+
+    bool ok = false;
+    int popup = store.read(k::Telefon, k::Pos, k::Popup, def::Popup).trimmed().toInt(&ok);
+    if (!ok)
+        popup = def::Popup.toInt();
+    chkPopup_->setChecked(popup != 0);
+}
+
+// The stored size is that of the whole window with its frame, which is known once it is shown.
+void FMStart::applyOuterSize() {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(qMax(1, twipsToPixels(outerWidthTwips_) - frame.width()),
+           qMax(1, twipsToPixels(outerHeightTwips_) - frame.height()));
+}
+
+void FMStart::setUpLine() {
+    line::Line& l = parts_.line;
+    l.setTextSetting(parts_.params.LineText);
+    l.setDevice(0);
+    const int count = l.deviceCount();
+    for (int i = 0; i < count; ++i) {
+        if (l.deviceName(i).contains(PreferredDevice, Qt::CaseSensitive)) {
+            l.setDevice(i);
+            break;
+        }
+    }
+    l.open();
+}
+
+void FMStart::savePlace() {
+    if (isMinimized())
+        return;
+    namespace k = settings::keys;
+    const QRect frame = frameGeometry();
+    settings::SettingsStore& store = parts_.store;
+    store.write(k::Telefon, k::Pos, k::Left, singleText(pixelsToTwips(frame.x())));
+    store.write(k::Telefon, k::Pos, k::Top, singleText(pixelsToTwips(frame.y())));
+    store.write(k::Telefon, k::Pos, k::Width, singleText(pixelsToTwips(frame.width())));
+    store.write(k::Telefon, k::Pos, k::Hight, singleText(pixelsToTwips(frame.height())));
+    store.write(k::Telefon, k::Pos, k::Popup,
+                chkPopup_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void FMStart::shutdown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    savePlace();
+    parts_.link.DisconnectServer();
+    parts_.programEnd.closeAllWindowsAndEnd();
+}
+
+void FMStart::closeEvent(QCloseEvent* event) {
+    // Only the user's own close request is questioned; the program's own closing after the
+    // shutdown and the end of the desktop session are not.
+    if (!shutDown_ && !sessionEnding_) {
+        const cacheapi::Answer answer =
+            parts_.dialogs.message(QStringLiteral("Anwendung beenden"), QStringLiteral("Beenden"),
+                                   cacheapi::Icon::Question, cacheapi::Buttons::YesNo);
+        if (answer != cacheapi::Answer::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+    shutdown();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+void FMStart::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        if (placeRestored_)
+            applyOuterSize();
+    }
+}
+
+void FMStart::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyResizeRules();
+}
+
+void FMStart::applyResizeRules() {
+    if (!zielwahl_)
+        return;
+    const QRect frame = frameGeometry();
+    const ResizedPlaces p =
+        ResizeRules(int(pixelsToTwips(frame.width())), int(pixelsToTwips(frame.height())));
+    QSize bar = zielwahl_->size();
+    if (p.listBarHeightChanges)
+        bar.setHeight(twipsToPixels(p.listBarHeight));
+    if (p.listBarWidthChanges)
+        bar.setWidth(twipsToPixels(p.listBarWidth));
+    zielwahl_->resize(bar);
+    moveTop(copr_, p.coprTop);
+    moveTop(buInfo_, p.buInfoTop);
+    moveTop(info_, p.infoTop);
+    moveTop(chkPopup_, p.chkPopupTop);
+}
+
+bool FMStart::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (!client_->childAt(move->position().toPoint()))
+            info_->clear();
+    } else if (watched == rufnr_ && event->type() == QEvent::MouseButtonDblClick) {
+        if (side_)
+            side_->showSearchModal();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QRect FMStart::frameTwips() const {
+    const QRect f = frameGeometry();
+    return {int(pixelsToTwips(f.x())), int(pixelsToTwips(f.y())), int(pixelsToTwips(f.width())),
+            int(pixelsToTwips(f.height()))};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Line events
+
+void FMStart::onLineIdle() {
+    status_->setText(StatusReady);
+    if (!pendingCallerName_.isEmpty())
+        journal(pendingCallerNumber_, pendingCallerName_, telefon::IncomingUnanswered);
+    setPhonePicture(LinePicture::Ph1);
+    rufnr_->setFocus();
+}
+
+// The second idle notice does what the first does, but the user never sees an error of it.
+void FMStart::onLineIdleAgain() {
+    const cacheapi::SilentErrors quiet(parts_.link);
+    onLineIdle();
+}
+
+void FMStart::onNumberIdentified() {
+    const QString n =
+        telefon::CleanIncomingNumber(parts_.line.identifiedNumber(), parts_.params.DialPrefix);
+    if (n.isEmpty())
+        return;
+    rufnr_->setText(n);
+    lookupCaller(n);
+}
+
+void FMStart::onCallEnded() {
+    status_->setText(QStringLiteral("Rufende"));
+    restoreWindowState(savedWindowState_);
+    if (!pendingCallerName_.isEmpty())
+        journal(telefon::CleanIncomingNumber(parts_.line.callNumber(), parts_.params.DialPrefix),
+                pendingCallerName_, telefon::IncomingUnanswered);
+}
+
+void FMStart::onCallOffered() {
+    status_->setText(QStringLiteral("Income call"));
+    savedWindowState_ = currentWindowState();
+    popup();
+    if (!(parts_.line.callerIdFlags() & line::Line::CallerIdNumberPresent))
+        return;
+    const QString n =
+        telefon::CleanIncomingNumber(parts_.line.callerNumber(), parts_.params.DialPrefix);
+    if (n.isEmpty())
+        return;
+    rufnr_->setText(n);
+    lookupCaller(n);
+    pendingCallerName_ = namen_->text();
+    pendingCallerNumber_ = n;
+}
+
+void FMStart::onConnected() {
+    status_->setText(QStringLiteral("Verbunden"));
+    savedWindowState_ = currentWindowState();
+    popup();
+    setPhonePicture(LinePicture::Ph2);
+    const QString n =
+        telefon::CleanIncomingNumber(parts_.line.callNumber(), parts_.params.DialPrefix);
+    rufnr_->setText(n);
+    const int kind = parts_.line.callOrigin() == line::Line::OriginOutgoing
+                         ? telefon::Outgoing
+                         : telefon::IncomingAnswered;
+    journal(n, namen_->text(), kind);
+    pendingCallerName_.clear();
+}
+
+void FMStart::onDisconnected() {
+    status_->setText(QStringLiteral("Unterbrochen"));
+    restoreWindowState(savedWindowState_);
+}
+
+// A missed call is journalled once: the pending caller is forgotten after its entry, so the
+// call-ended and idle events of the same call do not write it twice.
+void FMStart::journal(const QString& number, const QString& name, int kind) {
+    telefon::AddJournalEntry(parts_.link, parts_.listBar, parts_.clock.now(), number, name, kind);
+    if (kind == telefon::IncomingUnanswered)
+        pendingCallerName_.clear();
+}
+
+void FMStart::popup() {
+    if (!chkPopup_->isChecked())
+        return;
+    restoreWindowState(StateNormal);
+    show();
+    raise();
+    activateWindow();
+}
+
+int FMStart::currentWindowState() const {
+    if (isMinimized())
+        return StateMinimised;
+    if (isMaximized())
+        return StateMaximised;
+    return StateNormal;
+}
+
+void FMStart::restoreWindowState(int state) {
+    Qt::WindowStates s = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (state == StateMinimised)
+        s |= Qt::WindowMinimized;
+    else if (state == StateMaximised)
+        s |= Qt::WindowMaximized;
+    if (s != windowState())
+        setWindowState(s);
+}
+
+void FMStart::setPhonePicture(LinePicture which) {
+    phonePicture_ = which;
+    phone_->setPixmap(which == LinePicture::Ph1 ? ph1_ : ph2_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Call area and list bar
+
+void FMStart::onDial() {
+    const QString t = rufnr_->text();
+    if (!t.isEmpty() && !cacheapi::IsNumericText(t)) {
+        if (!side_)
+            return;
+        side_->showSearchWithWord(t);
+        rufnr_->clear();
+        return;
+    }
+    dialNumber(t);
+}
+
+void FMStart::onHold() {
+    if (!holdActive_) {
+        parts_.line.hold();
+        holdActive_ = true;
+        heldNumber_ = rufnr_->text();
+        rufnr_->clear();
+    } else {
+        parts_.line.unhold();
+        holdActive_ = false;
+        rufnr_->setText(heldNumber_);
+    }
+    txtHold_->setVisible(holdActive_);
+    lookupCaller(rufnr_->text());
+}
+
+void FMStart::onListItemChosen(int group, int index) {
+    if (group == telefon::DepartmentGroup) {
+        if (side_)
+            side_->showDepartmentBoard(parts_.listBar.value(group, index),
+                                       parts_.clock.now().date());
+        return;
+    }
+    const QString n = parts_.listBar.value(group, index);
+    if (n.isEmpty())
+        return;
+    rufnr_->setText(n);
+    lookupCaller(n);
+}
+
+void FMStart::onListItemActivated(int group, int index) {
+    if (group != telefon::SpeedDialGroup || !side_)
+        return;
+    QString number = parts_.listBar.value(group, index);
+    QString caption = parts_.listBar.caption(group, index);
+    if (number.isEmpty()) {
+        number = rufnr_->text();
+        caption = namen_->text();
+    }
+    const QString sort = cacheapi::Piece(caption, QChar(u'_'), 2, QStringLiteral("0"));
+    side_->showSpeedDialEditor(caption, number, sort);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the side windows see
+
+QString FMStart::numberText() const {
+    return rufnr_->text();
+}
+void FMStart::setNumberText(const QString& text) {
+    rufnr_->setText(text);
+}
+QString FMStart::nameText() const {
+    return namen_->text();
+}
+QString FMStart::accountText() const {
+    return nr_->text();
+}
+QString FMStart::statusText() const {
+    return status_->text();
+}
+QString FMStart::infoText() const {
+    return info_->text();
+}
+bool FMStart::popupChecked() const {
+    return chkPopup_->isChecked();
+}
+
+bool FMStart::lookupCaller(const QString& number) {
+    telefon::CustomerPanel panel;
+    const bool found = telefon::LookupCaller(parts_.link, parts_.params, number, panel);
+    showPanel(panel);
+    return found;
+}
+
+void FMStart::showPanel(const telefon::CustomerPanel& p) {
+    nr_->setText(p.Nr);
+    anrede_->setText(p.Anrede);
+    namen_->setText(p.NAMEN);
+    branche_->setText(p.Branche);
+    strasse_->setText(p.Strasse);
+    plz_->setText(p.Plz);
+    ort_->setText(p.Ort);
+    telnr_->setText(p.Telnr);
+    email_->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                        .arg(p.emailLink.toHtmlEscaped(), p.emailText.toHtmlEscaped()));
+    email_->setProperty("link", p.emailLink);
+    email_->setProperty("address", p.emailText);
+    faxnr_->setText(p.Faxnr);
+    for (QWidget* w : customerOnly_)
+        w->setVisible(p.customerOnlyVisible);
+    mahnstufe_->setText(p.Mahnstufe);
+    mahnstDatum_->setText(p.MahnstDatum);
+    leAuDatum_->setText(p.LeAuDatum);
+    aktSaldo_->setText(p.AktSaldo);
+    umsatzLJ_->setText(p.UmsatzLJ);
+    umsatzVJ_->setText(p.UmsatzVJ);
+}
+
+void FMStart::dialNumber(const QString& text) {
+    telefon::DialNumber(parts_.line, parts_.params, text);
+}
+
+void FMStart::showMainWindow() {
+    restoreWindowState(isMinimized() ? StateNormal : currentWindowState());
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace app

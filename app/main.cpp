@@ -1,0 +1,123 @@
+// ventor-telefon: the telephone client beside the VENTOR ERP system.
+//
+//   ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERVER PORT NAMESPACE] [--line=sim|sip]
+//
+// The seven words start the program unattended: when the first is a number, company, branch,
+// user code, password, server, port and namespace are taken from them and the login window is
+// not shown. Without them the login data come from the settings store (~/.config/ventor-telefon).
+//
+// Options (words beginning with "--"; they are no part of the seven words):
+//   --line=sim   the simulated line (drive it with ventor-line-sim)
+//   --line=sip   the SIP line, configured in the settings store, application "Telefon",
+//                section "Line"
+// Without --line the per-user setting "Type" of that section chooses, the simulated line when
+// there is none. F5 answers and F6 turns away an offered call on a SIP line.
+
+#include "environment.h"
+#include "fmpass.h"
+#include "fmstart.h"
+#include "lineconfig.h"
+#include "listbar.h"
+#include "loginwindows.h"
+#include "programend.h"
+#include "qtdialogs.h"
+#include "qtsidewindows.h"
+#include "serverlink.h"
+#include "services.h"
+#include "settingsstore.h"
+#include "tcpconnection.h"
+#include "telephoneparams.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+struct ProgramArguments {
+    QString commandLine; // the seven words, blank-separated
+    QString line;        // "sim", "sip" or empty
+    bool help = false;
+    QString unknown;
+};
+
+ProgramArguments parseArguments(const QStringList& arguments) {
+    ProgramArguments a;
+    QStringList words;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument.startsWith(QLatin1String("--line=")))
+            a.line = argument.mid(7);
+        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+            a.help = true;
+        else if (argument.startsWith(QLatin1String("--")))
+            a.unknown = argument;
+        else
+            words << argument;
+    }
+    a.commandLine = words.join(QLatin1Char(' '));
+    return a;
+}
+
+const char* Usage = "Usage: ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERVER PORT NAMESPACE] "
+                    "[--line=sim|sip]\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ventor-telefon"));
+    QApplication::setApplicationDisplayName(QStringLiteral("VENTOR Telefon"));
+    QApplication::setApplicationVersion(QStringLiteral(VENTOR_VERSION));
+    // The program ends through its own shutdown, not when a side window closes last.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const ProgramArguments arguments = parseArguments(QApplication::arguments());
+    if (arguments.help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (!arguments.unknown.isEmpty() ||
+        (!arguments.line.isEmpty() && arguments.line != QLatin1String("sim") &&
+         arguments.line != QLatin1String("sip"))) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+
+    // Made first, so that it sees every window open.
+    windows::QtProgramEnd programEnd;
+    settings::QSettingsStore store;
+    windows::QtDialogs dialogs;
+    cacheapi::SystemClock clock;
+    cacheapi::QtEventPump events;
+    cacheapi::QtTimer idleTimer;
+    cacheapi::LoginState state;
+    cacheapi::ServerLink link(
+        state, {store, dialogs, clock, events, idleTimer, programEnd}, [&state] {
+            return cacheapi::makeTcpFactory([&state] {
+                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
+            });
+        });
+    windows::QtModalRunner modal;
+    windows::LoginWindowsAdapter loginWindows(link, modal);
+    loginWindows.loginWindow().setProgramCommandLine(arguments.commandLine);
+
+    line::LineConfig lineConfig = line::readLineConfig(store);
+    if (arguments.line == QLatin1String("sim"))
+        lineConfig.type = line::LineConfig::Type::Simulated;
+    else if (arguments.line == QLatin1String("sip"))
+        lineConfig.type = line::LineConfig::Type::Sip;
+    std::unique_ptr<line::Line> telephoneLine = line::makeLine(lineConfig);
+
+    telefon::ListBarModel listBar;
+    telefon::TelephoneParameters params;
+    app::FMStart window({link, store, *telephoneLine, dialogs, clock, events, programEnd, listBar,
+                         params, arguments.commandLine});
+    loginWindows.setMainWindow(&window);
+    windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
+    app::QtSideWindows side(services, loginWindows);
+    window.setSideWindows(&side);
+
+    window.startUp();
+    window.show();
+    return app.exec();
+}

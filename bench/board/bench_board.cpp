@@ -1,0 +1,105 @@
+// Time to open the department board for a department of 50 staff against a real server:
+// the staff list and 50 members' times (51 server commands), until the board is on screen.
+// Also the refill after a date change. Prints figures; asserts nothing.
+
+#include "boardfixture.h"
+#include "realserver.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int StaffCount = 50;
+constexpr int Rounds = 40;
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5));
+    return values[index];
+}
+
+void print(const char* what, const std::vector<double>& ms) {
+    std::printf("%-34s p50 %7.1f ms   p90 %7.1f ms   min %7.1f ms   max %7.1f ms   (n=%zu)\n", what,
+                percentile(ms, 0.5), percentile(ms, 0.9), percentile(ms, 0.0), percentile(ms, 1.0),
+                ms.size());
+}
+
+QStringList workingDay(int member) {
+    const int start = 6 * 60 + (member % 5) * 30;
+    auto hm = [](int minutes) {
+        return QStringLiteral("%1:%2")
+            .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+            .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    };
+    return {hm(start),     hm(start + 300), hm(start + 330), hm(start + 510),
+            hm(start - 3), hm(start + 302), hm(start + 329), member % 3 ? hm(start + 515) : "",
+            QString(),     QString(),       QString(),       QString()};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    // The program's own event pump, or with --plain-pump one that does not pause between
+    // events, which shows the share of the pauses in the figures.
+    const bool plain = app.arguments().contains(QStringLiteral("--plain-pump"));
+    boardtest::PlainEventPump plainPump;
+    boardtest::RealServer server(300, plain ? &plainPump : nullptr);
+    if (!server.started()) {
+        std::fprintf(stderr, "server did not start: %s\n", qPrintable(server.errorText()));
+        return 1;
+    }
+    const QDate today = QDate::currentDate();
+    for (int i = 1; i <= StaffCount; ++i) {
+        server.addStaff(QStringLiteral("B50"), 7000 + i, QStringLiteral("Mitarbeiter %1").arg(i),
+                        QString::number(10 + i));
+        server.setTimes(7000 + i, today, workingDay(i));
+    }
+
+    boardtest::SettableClock clock;
+    clock.time = QDateTime::currentDateTime();
+    cacheapi::QtEventPump programPump;
+    cacheapi::EventPump& events = plain ? static_cast<cacheapi::EventPump&>(plainPump)
+                                        : static_cast<cacheapi::EventPump&>(programPump);
+    telefon::ListBarModel listBar;
+    telefon::TelephoneParameters params{QStringLiteral("0"), QStringLiteral("30"), {}};
+
+    QElapsedTimer timer;
+    std::vector<double> open, refill;
+    int commandsPerOpening = 0, rows = 0;
+    boardtest::ScriptedModalRunner modal;
+    modal.script = [&](windows::FMAbt& board) {
+        open.push_back(timer.nsecsElapsed() / 1e6);
+        rows = board.rowCount();
+        timer.restart();
+        board.PERDAT()->setDate(today.addDays(-1));
+        refill.push_back(timer.nsecsElapsed() / 1e6);
+    };
+    windows::Services services{server.link(), server.dialogs(), modal,  clock,
+                               events,        listBar,          params, nullptr};
+
+    windows::OpenDepartmentBoard(services, QStringLiteral("B50")); // connects; not counted
+    open.clear();
+    refill.clear();
+    for (int round = 0; round < Rounds; ++round) {
+        const int before = server.requests();
+        timer.start();
+        windows::OpenDepartmentBoard(services, QStringLiteral("B50"));
+        commandsPerOpening = server.requests() - before - (StaffCount + 1); // minus the refill
+    }
+
+    std::printf("department board, %d staff, %d rows shown, %d server commands per opening, "
+                "%s event pump\n",
+                StaffCount, rows, commandsPerOpening, plain ? "plain" : "program's");
+    print("open (51 commands, until shown)", open);
+    print("refill after a date change", refill);
+    std::printf("server messages shown: %d\n", int(server.dialogs().shown.size()));
+    return 0;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The main window logged in on a real VENTOR server, with a simulated line.
+#include "environment.h"
+#include "fakeconnection.h"
+#include "fmstart.h"
+#include "listbar.h"
+#include "recordingside.h"
+#include "serverlink.h"
+#include "settingsstore.h"
+#include "simulatedline.h"
+#include "tcpconnection.h"
+#include "telephoneparams.h"
+#include "testserver.h"
+
+#include <memory>
+
+// The real server link on a server of the caller's, with the real clock and event loop;
+// message boxes are scripted and the end of the program shows as an exception.
+struct ServerFixture {
+    cacheapi::LoginState state;
+    settings::MemorySettingsStore store;
+    cacheapi::fake::ScriptedDialogs dialogs;
+    cacheapi::SystemClock clock;
+    cacheapi::QtEventPump events;
+    cacheapi::fake::ManualTimer idle;
+    cacheapi::fake::ThrowingProgramEnd end;
+    cacheapi::fake::FieldLoginWindows windows;
+    cacheapi::ServerLink link{
+        state, {store, dialogs, clock, events, idle, end}, [this] {
+            return cacheapi::makeTcpFactory([this] {
+                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
+            });
+        }};
+    line::SimulatedLine line;
+    telefon::ListBarModel listBar;
+    telefon::TelephoneParameters params;
+    RecordingSideWindows side;
+    std::unique_ptr<app::FMStart> fm;
+
+    explicit ServerFixture(const testsupport::TestServer& server,
+                           const testsupport::DemoUser& user = testsupport::DemoMeier) {
+        link.setWindows(&windows);
+        line.setIncomingPrefix(testsupport::DemoDialPrefix);
+        const QString commandLine = QStringList{testsupport::DemoFirma,
+                                                testsupport::DemoFiliale,
+                                                user.code,
+                                                user.password,
+                                                "127.0.0.1",
+                                                QString::number(server.port()),
+                                                "VENTOR"}
+                                        .join(' ');
+        fm = std::make_unique<app::FMStart>(app::FMStartParts{
+            link, store, line, dialogs, clock, events, end, listBar, params, commandLine});
+        fm->setSideWindows(&side);
+    }
+    ~ServerFixture() {
+        fm.reset();
+        link.DisconnectServer();
+    }
+    app::FMStart& start() {
+        fm->startUp();
+        return *fm;
+    }
+};

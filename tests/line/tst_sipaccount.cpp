@@ -1,0 +1,190 @@
+// The SIP line in account mode against a small registrar on loopback that asks for the
+// password, inside a private network namespace.
+#include "callwatcher.h"
+#include "privatenetwork.h"
+#include "sipline.h"
+
+#include <QCryptographicHash>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace {
+QString isolation;
+const int Wait = 8000;
+const QByteArray Realm = "ventor";
+const QByteArray Nonce = "4f1e2d3c";
+
+QByteArray md5(const QByteArray& text) {
+    return QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex();
+}
+} // namespace
+
+// Answers REGISTER with a digest challenge and, once the password is right, with 200; answers
+// INVITE with a chosen final response. Keeps every request it gets.
+class Registrar : public QObject {
+    Q_OBJECT
+public:
+    QByteArray password = "geheim";
+    int inviteResponse = 486;
+    QList<QByteArray> requests;
+    QList<QString> senders;
+    bool authorised = false;
+
+    bool listen(quint16 port) {
+        connect(&socket_, &QUdpSocket::readyRead, this, &Registrar::read);
+        return socket_.bind(QHostAddress::LocalHost, port);
+    }
+    QList<QByteArray> methods() const {
+        QList<QByteArray> names;
+        for (const QByteArray& r : requests)
+            names << r.left(r.indexOf(' '));
+        return names;
+    }
+
+private:
+    static QByteArray header(const QByteArray& message, const QByteArray& name) {
+        for (const QByteArray& line : message.split('\n'))
+            if (line.toLower().startsWith(name.toLower() + ':'))
+                return line.mid(name.size() + 1).trimmed();
+        return {};
+    }
+    static QByteArray param(const QByteArray& field, const QByteArray& name) {
+        const QRegularExpression re(QStringLiteral("\\b") + QString::fromLatin1(name) +
+                                    QStringLiteral("=\"?([^\",]*)"));
+        return re.match(QString::fromLatin1(field)).captured(1).toLatin1();
+    }
+    bool passwordRight(const QByteArray& authorization) const {
+        const QByteArray ha1 = md5(param(authorization, "username") + ':' + Realm + ':' + password);
+        const QByteArray ha2 = md5("REGISTER:" + param(authorization, "uri"));
+        return param(authorization, "response") == md5(ha1 + ':' + Nonce + ':' + ha2);
+    }
+    QByteArray reply(const QByteArray& request, const QByteArray& status,
+                     const QByteArray& extra = {}) {
+        QByteArray out = "SIP/2.0 " + status + "\r\n";
+        for (const QByteArray& line : request.split('\n')) {
+            const QByteArray l = line.trimmed();
+            if (l.toLower().startsWith("via:") || l.toLower().startsWith("from:") ||
+                l.toLower().startsWith("call-id:") || l.toLower().startsWith("cseq:"))
+                out += l + "\r\n";
+        }
+        QByteArray to = header(request, "To");
+        if (!to.contains(";tag="))
+            to += ";tag=reg1";
+        return out + "To: " + to + "\r\n" + extra + "Content-Length: 0\r\n\r\n";
+    }
+    void read() {
+        while (socket_.hasPendingDatagrams()) {
+            QHostAddress from;
+            quint16 port = 0;
+            QByteArray request(int(socket_.pendingDatagramSize()), 0);
+            socket_.readDatagram(request.data(), request.size(), &from, &port);
+            requests << request;
+            senders << from.toString() + ':' + QString::number(port);
+            const QByteArray method = request.left(request.indexOf(' '));
+            QByteArray response;
+            if (method == "REGISTER") {
+                const QByteArray authorization = header(request, "Authorization");
+                authorised = !authorization.isEmpty() && passwordRight(authorization);
+                response =
+                    authorised
+                        ? reply(request, "200 OK",
+                                "Contact: " + header(request, "Contact") + ";expires=3600\r\n")
+                        : reply(request, "401 Unauthorized",
+                                "WWW-Authenticate: Digest realm=\"" + Realm + "\", nonce=\"" +
+                                    Nonce + "\", algorithm=MD5\r\n");
+            } else if (method == "INVITE") {
+                response = reply(request, QByteArray::number(inviteResponse) + " Busy Here");
+            } else if (method != "ACK") {
+                response = reply(request, "200 OK");
+            }
+            if (!response.isEmpty())
+                socket_.writeDatagram(response, from, port);
+        }
+    }
+    QUdpSocket socket_;
+};
+
+class TestSipAccount : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    line::LineConfig config(const QString& password) const {
+        line::LineConfig c;
+        c.type = line::LineConfig::Type::Sip;
+        c.sipMode = line::LineConfig::SipMode::Account;
+        c.sipServer = QStringLiteral("127.0.0.1:5090");
+        c.sipUser = QStringLiteral("4711");
+        c.sipPassword = password;
+        c.sipBindAddress = QStringLiteral("127.0.0.1");
+        c.sipPort = 5070;
+        c.dataDir = dir.filePath(QStringLiteral("line"));
+        return c;
+    }
+
+private slots:
+    void initTestCase() {
+        if (!isolation.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no private network namespace: ") + isolation));
+        QVERIFY(dir.isValid());
+    }
+
+    void registersWithThePasswordAndCallsThroughTheServer() {
+        Registrar registrar;
+        QVERIFY(registrar.listen(5090));
+        line::SipLine line(config(QStringLiteral("geheim")));
+        CallWatcher watcher(line);
+        QCOMPARE(line.deviceName(0), QStringLiteral("SIP 4711@127.0.0.1:5090"));
+        line.open();
+        QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+        QVERIFY(QTest::qWaitFor([&] { return line.isRegistered(); }, Wait));
+        QVERIFY(registrar.authorised);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.events, QStringList{"lineIdleAgain"}, Wait);
+        QVERIFY(registrar.requests.first().contains("sip:4711@127.0.0.1"));
+
+        line.setNumber(QStringLiteral("0555"));
+        line.makeCall();
+        QVERIFY(QTest::qWaitFor([&] { return watcher.events.contains("lineIdle"); }, Wait));
+        QCOMPARE(watcher.events, (QStringList{"lineIdleAgain", "dialTone", "dialling",
+                                              "disconnected", "lineIdle"}));
+        const int invite = registrar.methods().indexOf("INVITE");
+        QVERIFY(invite >= 0);
+        QVERIFY(registrar.requests[invite].startsWith("INVITE sip:0555@127.0.0.1"));
+        for (const QString& sender : registrar.senders)
+            QCOMPARE(sender, QStringLiteral("127.0.0.1:5070"));
+    }
+
+    void wrongPasswordLeavesTheLineUnregistered() {
+        Registrar registrar;
+        QVERIFY(registrar.listen(5090));
+        line::SipLine line(config(QStringLiteral("falsch")));
+        CallWatcher watcher(line);
+        line.open();
+        QVERIFY(line.isOpen());
+        QVERIFY(QTest::qWaitFor([&] { return registrar.requests.size() >= 2; }, Wait));
+        QTest::qWait(300);
+        QVERIFY(!registrar.authorised);
+        QVERIFY(!line.isRegistered());
+        QVERIFY(watcher.events.isEmpty());
+    }
+
+    void accountWithoutServerDoesNotOpen() {
+        line::LineConfig c = config(QString());
+        c.sipServer.clear();
+        line::SipLine line(c);
+        line.open();
+        QVERIFY(!line.isOpen());
+        QCOMPARE(line.errorString(), QStringLiteral("SIP account needs server and user"));
+    }
+};
+
+int main(int argc, char** argv) {
+    isolation = line::enterPrivateNetwork(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestSipAccount test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sipaccount.moc"

@@ -1,0 +1,299 @@
+// The SIP line against a second SIP telephone on loopback, inside a private network namespace.
+#include "callwatcher.h"
+#include "privatenetwork.h"
+#include "sipline.h"
+#include "sippeer.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using line::Line;
+using line::SipLine;
+using line::SipPeer;
+using Entry = CallWatcher::Entry;
+
+namespace {
+QString isolation; // why the process is not isolated; empty when it is
+const int Wait = 8000;
+} // namespace
+
+class TestSipLine : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<SipLine> line;
+    std::unique_ptr<CallWatcher> watcher;
+    std::unique_ptr<SipPeer> peer;
+
+    line::LineConfig config() const {
+        line::LineConfig c;
+        c.type = line::LineConfig::Type::Sip;
+        c.sipMode = line::LineConfig::SipMode::PeerToPeer;
+        c.sipServer = QStringLiteral("127.0.0.1:5080");
+        c.sipBindAddress = QStringLiteral("127.0.0.1");
+        c.sipPort = 5070;
+        c.sipAudioPort = 7078;
+        c.playFile = QStringLiteral("/usr/share/sounds/linphone/hello8000.wav");
+        c.dataDir = dir.filePath(QStringLiteral("line"));
+        return c;
+    }
+    bool waitFor(const QString& event) {
+        return QTest::qWaitFor([&] { return watcher->events.contains(event); }, Wait);
+    }
+    bool peerReaches(const QString& state) {
+        return QTest::qWaitFor([&] { return peer->callState() == state; }, Wait);
+    }
+    void ringFromPeer(const QString& number) {
+        QVERIFY(QTest::qWaitFor([&] { return !peer->inCall(); }, Wait));
+        QVERIFY(peer->ring(QStringLiteral("127.0.0.1:5070"), number));
+        QVERIFY(waitFor("callOffered"));
+    }
+    void callThePeer(SipPeer::Answering answering) {
+        peer->setAnswering(answering);
+        line->setNumber(QStringLiteral("0555"));
+        line->makeCall();
+    }
+
+private slots:
+    void initTestCase() {
+        if (!isolation.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no private network namespace: ") + isolation));
+        QVERIFY(dir.isValid());
+    }
+
+    void init() {
+        line = std::make_unique<SipLine>(config());
+        watcher = std::make_unique<CallWatcher>(*line);
+        line->open();
+        QVERIFY2(line->isOpen(), qPrintable(line->errorString()));
+        QVERIFY(waitFor("lineIdleAgain"));
+        watcher->clear();
+        SipPeer::Options options;
+        options.dataDir = dir.filePath(QStringLiteral("peer"));
+        peer = std::make_unique<SipPeer>(options);
+        QVERIFY2(peer->start(), qPrintable(peer->errorString()));
+    }
+    void cleanup() {
+        peer.reset();
+        watcher.reset();
+        line.reset();
+    }
+
+    void incomingCallAnsweredAndEndedByTheCaller() {
+        QCOMPARE(line->deviceCount(), 1);
+        QCOMPARE(line->deviceName(0), QStringLiteral("SIP direkt, Port 5070"));
+        ringFromPeer(QStringLiteral("03012345"));
+        QCOMPARE(line->callerIdFlags() & Line::CallerIdNumberPresent, Line::CallerIdNumberPresent);
+        QCOMPARE(line->callerNumber(), QStringLiteral("003012345"));
+        QCOMPARE(line->callOrigin(), Line::OriginIncoming);
+        QCOMPARE(watcher->status, QStringLiteral("Income call"));
+        QCOMPARE(watcher->numberField, QStringLiteral("03012345"));
+        QCOMPARE(peer->dialledNumber(), QString()); // the peer placed this call
+
+        line->answer();
+        QVERIFY(waitFor("connected"));
+        QVERIFY(peerReaches("StreamsRunning"));
+        QCOMPARE(watcher->status, QStringLiteral("Verbunden"));
+        QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"callOffered", "connected", "disconnected", "lineIdle"}));
+        QCOMPARE(watcher->journal,
+                 (QList<Entry>{{"03012345", CallWatcher::nameOf("03012345"), 3}}));
+        QCOMPARE(watcher->status, QStringLiteral("Bereit"));
+    }
+
+    void unansweredIncomingCall_data() {
+        QTest::addColumn<bool>("rejected");
+        QTest::newRow("caller gives up") << false;
+        QTest::newRow("rejected by the program") << true;
+    }
+    void unansweredIncomingCall() {
+        QFETCH(bool, rejected);
+        ringFromPeer(QStringLiteral("0891234"));
+        if (rejected)
+            line->reject();
+        else
+            QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"callOffered", "callEnded", "disconnected", "lineIdle"}));
+        QCOMPARE(watcher->journal, (QList<Entry>{{"0891234", CallWatcher::nameOf("0891234"), 5}}));
+        if (rejected) {
+            QVERIFY(QTest::qWaitFor([&] { return !peer->inCall(); }, Wait));
+            QCOMPARE(peer->lastReason(), QStringLiteral("Declined"));
+        }
+    }
+
+    void anonymousCallerHasNoNumber() {
+        watcher->numberField = QStringLiteral("4711");
+        QVERIFY(peer->ring(QStringLiteral("127.0.0.1:5070"), QStringLiteral("03012345"), true));
+        QVERIFY(waitFor("callOffered"));
+        QCOMPARE(line->callerIdFlags() & Line::CallerIdNumberPresent, 0);
+        QCOMPARE(line->callerNumber(), QString());
+        QCOMPARE(watcher->numberField, QStringLiteral("4711"));
+        QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
+        QVERIFY(watcher->journal.isEmpty());
+    }
+
+    void outgoingCallAnsweredByThePeer() {
+        callThePeer(SipPeer::Answering::Answer);
+        QCOMPARE(watcher->events.value(0),
+                 QStringLiteral("dialTone")); // SIP has none: given at once
+        QVERIFY(waitFor("connected"));
+        QCOMPARE(peer->dialledNumber(), QStringLiteral("0555"));
+        QCOMPARE(line->callOrigin(), Line::OriginOutgoing);
+        QCOMPARE(line->callNumber(), QStringLiteral("0555"));
+        QVERIFY(peerReaches("StreamsRunning"));
+        line->drop();
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"dialTone", "dialling", "connected", "disconnected", "lineIdle"}));
+        QCOMPARE(watcher->journal, (QList<Entry>{{"555", CallWatcher::nameOf("555"), 4}}));
+        QVERIFY(QTest::qWaitFor([&] { return !peer->inCall(); }, Wait));
+    }
+
+    // Dialling drops the current call first and places the new one at once.
+    void dialWhileConnected() {
+        callThePeer(SipPeer::Answering::Answer);
+        QVERIFY(waitFor("connected"));
+        QVERIFY(peerReaches("StreamsRunning"));
+        watcher->clear();
+        line->drop();
+        line->setNumber(QStringLiteral("0556"));
+        line->makeCall();
+        QVERIFY(waitFor("connected"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"disconnected", "lineIdle", "dialTone", "dialling", "connected"}));
+        QCOMPARE(peer->dialledNumber(), QStringLiteral("0556"));
+        QCOMPARE(line->callNumber(), QStringLiteral("0556"));
+        line->drop();
+        QVERIFY(waitFor("lineIdle"));
+    }
+
+    void outgoingCallNotTaken_data() {
+        QTest::addColumn<SipPeer::Answering>("answering");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("busy") << SipPeer::Answering::Busy << "Busy";
+        QTest::newRow("declined") << SipPeer::Answering::Decline << "Declined";
+    }
+    void outgoingCallNotTaken() {
+        QFETCH(SipPeer::Answering, answering);
+        QFETCH(QString, reason);
+        callThePeer(answering);
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"dialTone", "dialling", "disconnected", "lineIdle"}));
+        QVERIFY(watcher->journal.isEmpty());
+        QCOMPARE(watcher->status, QStringLiteral("Bereit"));
+        QCOMPARE(peer->lastReason(), reason);
+    }
+
+    void outgoingCallDroppedWhileRinging() {
+        callThePeer(SipPeer::Answering::Manual);
+        QVERIFY(peerReaches("IncomingReceived"));
+        line->drop();
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"dialTone", "dialling", "disconnected", "lineIdle"}));
+    }
+
+    void holdAndResume() {
+        callThePeer(SipPeer::Answering::Answer);
+        QVERIFY(waitFor("connected"));
+        QVERIFY(peerReaches("StreamsRunning"));
+        line->hold();
+        QVERIFY(peerReaches("PausedByRemote"));
+        QVERIFY(line->isHeld());
+        line->unhold();
+        QVERIFY(peerReaches("StreamsRunning"));
+        QVERIFY(!line->isHeld());
+        // The other party holds and resumes: nothing for the window.
+        QVERIFY(peer->hold());
+        QVERIFY(peerReaches("Paused"));
+        QVERIFY(peer->resume());
+        QVERIFY(peerReaches("StreamsRunning"));
+        // Held again, the other party hangs up.
+        line->hold();
+        QVERIFY(peerReaches("PausedByRemote"));
+        QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"dialTone", "dialling", "connected", "disconnected", "lineIdle"}));
+        QVERIFY(!line->isHeld());
+    }
+
+    void numbersInInternationalFormAndExtensions() {
+        ringFromPeer(QStringLiteral("+49301234"));
+        QCOMPARE(line->callerNumber(), QStringLiteral("00049301234"));
+        QCOMPARE(watcher->numberField, QStringLiteral("0049301234"));
+        QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
+        watcher->clear();
+        ringFromPeer(QStringLiteral("12"));
+        QCOMPARE(line->callerNumber(), QStringLiteral("12")); // an extension: internal call
+        QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
+    }
+
+    // The demo's way: a peer process rings the program on a command.
+    void peerCommandRingsTheLine() {
+        const QString socket = dir.filePath(QStringLiteral("peer.sock"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VENTOR_SIP_PEER_SOCKET"), socket);
+        QProcess server;
+        server.setProcessEnvironment(env);
+        server.start(QStringLiteral(SIP_PEER_TOOL),
+                     {"serve", "--port", "5082", "--audio-port", "7096", "--line", "127.0.0.1:5070",
+                      "--data-dir", dir.filePath(QStringLiteral("peer-tool"))});
+        QVERIFY(QTest::qWaitFor(
+            [&] { return server.readAllStandardOutput().contains("SIP peer at"); }, Wait));
+        auto command = [&](const QStringList& words) {
+            QProcess tool;
+            tool.setProcessEnvironment(env);
+            tool.start(QStringLiteral(SIP_PEER_TOOL), words);
+            tool.waitForFinished(5000);
+            return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+        };
+        QCOMPARE(command({"ring", "03099999"}), QStringLiteral("ok"));
+        QVERIFY(waitFor("callOffered"));
+        QCOMPARE(line->callerNumber(), QStringLiteral("003099999"));
+        line->answer();
+        QVERIFY(waitFor("connected"));
+        QVERIFY(QTest::qWaitFor([&] { return command({"status"}) == u"ok StreamsRunning"; }, Wait));
+        QCOMPARE(command({"hangup"}), QStringLiteral("ok"));
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(command({"mode", "sometimes"}),
+                 QStringLiteral("error mode is manual, answer, busy or decline"));
+        server.terminate();
+        QVERIFY(server.waitForFinished(5000));
+        QCOMPARE(server.exitCode(), 0);
+    }
+
+    void nothingWrittenIntoHome() {
+        ringFromPeer(QStringLiteral("03012345"));
+        line->answer();
+        QVERIFY(waitFor("connected"));
+        QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
+        QStringList written;
+        QDirIterator it(qEnvironmentVariable("HOME"),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            written << it.next();
+        QVERIFY2(written.isEmpty(), qPrintable(written.join(", ")));
+    }
+};
+
+int main(int argc, char** argv) {
+    isolation = line::enterPrivateNetwork(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestSipLine test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sipline.moc"

@@ -1,0 +1,134 @@
+#pragma once
+// The whole program on a SIP line: the main window logged in on a real VENTOR server, its line
+// made from the per-user line settings as the program makes it, and a second SIP telephone
+// (the peer) on loopback that rings it.
+#include "environment.h"
+#include "fakeconnection.h"
+#include "fmstart.h"
+#include "lineconfig.h"
+#include "listbar.h"
+#include "recordingside.h"
+#include "serverlink.h"
+#include "settingsstore.h"
+#include "sipline.h"
+#include "sippeer.h"
+#include "tcpconnection.h"
+#include "telephoneparams.h"
+#include "testserver.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+
+#include <functional>
+#include <memory>
+
+namespace sipapp {
+
+// Where the program's SIP line and the peer listen, on loopback only.
+inline const QString LineAddress = QStringLiteral("127.0.0.1:5070");
+inline const QString PeerAddress = QStringLiteral("127.0.0.1:5080");
+
+// The SIP line as a user configures it for calls straight to and from the peer.
+inline void configureSipLine(settings::SettingsStore& store, const QString& dataDir) {
+    auto put = [&store](const char* key, const QString& value) {
+        store.write(QStringLiteral("Telefon"), QStringLiteral("Line"), QString::fromLatin1(key),
+                    value);
+    };
+    put("Type", QStringLiteral("sip"));
+    put("SipMode", QStringLiteral("peer"));
+    put("SipServer", PeerAddress);
+    put("SipPort", QStringLiteral("5070"));
+    put("SipBind", QStringLiteral("127.0.0.1"));
+    put("SipDataDir", dataDir);
+}
+
+// Lets the window thread run (SIP timers, server replies) until `done` or the time is up.
+template <typename Condition> bool runUntil(Condition done, int timeoutMs = 8000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+struct SipProgram {
+    cacheapi::LoginState state;
+    settings::MemorySettingsStore store;
+    cacheapi::fake::ScriptedDialogs dialogs;
+    cacheapi::SystemClock clock;
+    cacheapi::QtEventPump events;
+    cacheapi::fake::ManualTimer idle;
+    cacheapi::fake::ThrowingProgramEnd end;
+    cacheapi::fake::FieldLoginWindows windows;
+    cacheapi::ServerLink link{
+        state, {store, dialogs, clock, events, idle, end}, [this] {
+            return cacheapi::makeTcpFactory([this] {
+                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
+            });
+        }};
+    std::unique_ptr<line::Line> line;
+    telefon::ListBarModel listBar;
+    telefon::TelephoneParameters params;
+    RecordingSideWindows side;
+    std::unique_ptr<app::FMStart> fm;
+    std::unique_ptr<line::SipPeer> peer;
+
+    // `dir` holds the private directories of both SIP stacks; `watchLine` sees the line before
+    // the window connects to it, so its handlers run ahead of the window's.
+    SipProgram(const testsupport::TestServer& server, const QString& dir,
+               const std::function<void(line::Line&)>& watchLine = {}) {
+        link.setWindows(&windows);
+        configureSipLine(store, dir + QStringLiteral("/line"));
+        line = line::makeLine(line::readLineConfig(store));
+        if (watchLine)
+            watchLine(*line);
+        const QString commandLine =
+            QStringList{testsupport::DemoFirma,      testsupport::DemoFiliale,
+                        testsupport::DemoMeier.code, testsupport::DemoMeier.password,
+                        QStringLiteral("127.0.0.1"), QString::number(server.port()),
+                        QStringLiteral("VENTOR")}
+                .join(QLatin1Char(' '));
+        fm = std::make_unique<app::FMStart>(app::FMStartParts{
+            link, store, *line, dialogs, clock, events, end, listBar, params, commandLine});
+        fm->setSideWindows(&side);
+
+        line::SipPeer::Options options;
+        options.dataDir = dir + QStringLiteral("/peer");
+        peer = std::make_unique<line::SipPeer>(options);
+    }
+    ~SipProgram() {
+        peer.reset();
+        fm.reset();
+        link.DisconnectServer();
+    }
+
+    // Logs in, opens the line and starts the peer; the error text, empty when all is ready.
+    QString start() {
+        bool ready = false;
+        const QMetaObject::Connection watch =
+            QObject::connect(line.get(), &line::Line::lineIdleAgain, [&ready] { ready = true; });
+        fm->startUp();
+        const bool open = line->isOpen();
+        const bool waited = open && runUntil([&] { return ready; });
+        QObject::disconnect(watch);
+        if (!open) {
+            auto* sip = qobject_cast<line::SipLine*>(line.get());
+            return QStringLiteral("the SIP line did not open: ") +
+                   (sip ? sip->errorString() : QStringLiteral("not a SIP line"));
+        }
+        if (!waited)
+            return QStringLiteral("the SIP line never became ready");
+        if (!peer->start())
+            return QStringLiteral("peer: ") + peer->errorString();
+        return {};
+    }
+
+    QString field(const char* name) const {
+        return fm->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    }
+};
+
+} // namespace sipapp

@@ -1,0 +1,82 @@
+#pragma once
+
+// A server link whose server is the in-memory fake, for the logic tests of this group.
+
+#include "fakeconnection.h"
+#include "line.h"
+#include "settingsstore.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace testing {
+
+inline const QChar RecordEnd = QChar(0xFF);
+
+// Joins fields with the backquote and records with character 255, as the server replies.
+inline QString record(const QStringList& fields) {
+    return fields.join(QLatin1Char('`'));
+}
+inline QString list(const QStringList& records) {
+    QString reply;
+    for (const QString& r : records)
+        reply += r + RecordEnd;
+    return reply;
+}
+
+struct FakeLink {
+    std::shared_ptr<cacheapi::fake::FakeServer> server =
+        std::make_shared<cacheapi::fake::FakeServer>();
+    settings::MemorySettingsStore store;
+    cacheapi::fake::ScriptedDialogs dialogs;
+    cacheapi::fake::FakeClock clock;
+    cacheapi::fake::ManualTimer timer;
+    cacheapi::fake::ThrowingProgramEnd programEnd;
+    cacheapi::LoginState state;
+    cacheapi::ServerLink link{
+        state, cacheapi::Environment{store, dialogs, clock, clock, timer, programEnd},
+        cacheapi::fake::makeFakeFactory(server)};
+
+    FakeLink() {
+        server->handler = [](const QString&) { return cacheapi::CallResult::success({}); };
+    }
+    // Every command containing `part` fails on the server.
+    void failCommandsWith(const QString& part) {
+        for (auto it = server->replies.begin(); it != server->replies.end(); ++it) {
+            if (it.key().contains(part))
+                it.value() = cacheapi::CallResult::failure(-1, QStringLiteral("<UNDEFINED>"));
+        }
+        auto previous = server->handler;
+        server->handler = [part, previous](const QString& command) {
+            if (command.contains(part))
+                return cacheapi::CallResult::failure(-1, QStringLiteral("<UNDEFINED>"));
+            return previous(command);
+        };
+    }
+    QStringList commandsWith(const QString& part) const { return server->commands.filter(part); }
+};
+
+// A line that only records what it was told, in order.
+class RecordingLine : public line::Line {
+public:
+    QStringList calls;
+    void setTextSetting(const QString& text) override { calls << "text " + text; }
+    void setDevice(int index) override { calls << QStringLiteral("device %1").arg(index); }
+    int device() const override { return 0; }
+    int deviceCount() const override { return 1; }
+    QString deviceName(int) const override { return QStringLiteral("recording"); }
+    void open() override { calls << "open"; }
+    bool isOpen() const override { return true; }
+    void drop() override { calls << "drop"; }
+    void setNumber(const QString& digits) override { calls << "number " + digits; }
+    void makeCall() override { calls << "call"; }
+    void hold() override { calls << "hold"; }
+    void unhold() override { calls << "unhold"; }
+    int callerIdFlags() const override { return 0; }
+    QString callerNumber() const override { return {}; }
+    QString identifiedNumber() const override { return {}; }
+    QString callNumber() const override { return {}; }
+    int callOrigin() const override { return 0; }
+};
+
+} // namespace testing

@@ -1,0 +1,133 @@
+#pragma once
+
+// A real VENTOR server of its own with the demo data (plus known departments, staff and times
+// where a test adds them), and a server link to it as the demo user MEIER.
+
+#include "fakeconnection.h"
+#include "settingsstore.h"
+#include "testserver.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QStringList>
+#include <QTest>
+#include <memory>
+
+namespace boardtest {
+
+// Passes everything to the real connection and remembers the command texts sent.
+class RecordingFactory : public cacheapi::Factory {
+public:
+    RecordingFactory(std::unique_ptr<cacheapi::Factory> real, QStringList& commands)
+        : real_(std::move(real)), commands_(commands) {}
+    bool Connect(const QString& connectionString) override {
+        return real_->Connect(connectionString);
+    }
+    bool IsConnected() override { return real_->IsConnected(); }
+    void Disconnect() override { real_->Disconnect(); }
+    std::unique_ptr<cacheapi::ServerObject> New(const QString& className,
+                                                cacheapi::ServerError& error) override {
+        auto object = real_->New(className, error);
+        return object ? std::make_unique<Object>(std::move(object), commands_) : nullptr;
+    }
+    std::unique_ptr<cacheapi::ServerObject> OpenId(const QString& className, const QString& id,
+                                                   cacheapi::ServerError& error) override {
+        return real_->OpenId(className, id, error);
+    }
+
+private:
+    class Object : public cacheapi::ServerObject {
+    public:
+        Object(std::unique_ptr<cacheapi::ServerObject> real, QStringList& commands)
+            : real_(std::move(real)), commands_(commands) {}
+        cacheapi::CallResult Xecute(const QString& command) override {
+            commands_ << command;
+            return real_->Xecute(command);
+        }
+        cacheapi::CallResult property(const QString& name) override {
+            return real_->property(name);
+        }
+        cacheapi::CallResult call(const QString& method, const QStringList& args) override {
+            return real_->call(method, args);
+        }
+        void SYS_Close() override { real_->SYS_Close(); }
+
+    private:
+        std::unique_ptr<cacheapi::ServerObject> real_;
+        QStringList& commands_;
+    };
+    std::unique_ptr<cacheapi::Factory> real_;
+    QStringList& commands_;
+};
+
+// Lets window events run without the program pump's short sleep, to measure what the server
+// and the board take on their own.
+class PlainEventPump : public cacheapi::EventPump {
+public:
+    void processEvents() override { QCoreApplication::processEvents(); }
+};
+
+class RealServer {
+public:
+    explicit RealServer(int customers = 300, cacheapi::EventPump* events = nullptr)
+        : events_(events ? *events : programEvents_) {
+        started_ = server_.start(customers);
+        state_.Firma = testsupport::DemoFirma;
+        state_.Filiale = testsupport::DemoFiliale;
+        state_.UserCode = testsupport::DemoMeier.code;
+        state_.Password = testsupport::DemoMeier.password;
+        state_.ConnectionString = server_.connectionString();
+    }
+    bool started() const { return started_; }
+    QString errorText() const { return server_.errorText(); }
+    testsupport::TestServer& server() { return server_; }
+    cacheapi::ServerLink& link() { return link_; }
+    cacheapi::fake::ScriptedDialogs& dialogs() { return dialogs_; }
+    // Routine calls sent so far (the connection's own announcement not counted).
+    int requests() const { return int(commands_.filter(QStringLiteral("^RUFAP")).size()); }
+
+    // Staff ids are numbers; the server lists a department's staff in their order.
+    void addStaff(const QString& department, int id, const QString& name,
+                  const QString& extension) {
+        run(QStringLiteral("S:'$D(^VXABT(1,\"%1\")) ^VXABT(1,\"%1\")=\"Abteilung %1\" "
+                           "S ^VXABT(1,\"%1\",\"M\",%2)=\"\",^VXPB(1,%2)=\"%3`%4`\"")
+                .arg(department)
+                .arg(id)
+                .arg(name, extension));
+    }
+    void removeDepartment(const QString& department) {
+        run(QStringLiteral("K ^VXABT(1,\"%1\")").arg(department));
+    }
+    // The twelve times of a day: two planned and four clocked intervals, start and end each.
+    void setTimes(int id, const QDate& day, const QStringList& twelve) {
+        const int h = QDate(1840, 12, 31).daysTo(day);
+        run(QStringLiteral("S ^VXZEIT(1,%1,%2)=\"%3\"").arg(id).arg(h).arg(twelve.join('`')));
+    }
+
+private:
+    void run(const QString& commands) {
+        const QString output = server_.mumpsRun(commands);
+        if (!output.trimmed().isEmpty())
+            qWarning() << commands << output;
+    }
+
+    testsupport::TestServer server_;
+    bool started_ = false;
+    QStringList commands_;
+    settings::MemorySettingsStore store_;
+    cacheapi::fake::ScriptedDialogs dialogs_;
+    cacheapi::SystemClock clock_;
+    cacheapi::QtEventPump programEvents_;
+    cacheapi::EventPump& events_;
+    cacheapi::fake::ManualTimer timer_;
+    cacheapi::fake::ThrowingProgramEnd programEnd_;
+    cacheapi::LoginState state_;
+    cacheapi::ServerLink link_{
+        state_, cacheapi::Environment{store_, dialogs_, clock_, events_, timer_, programEnd_},
+        [this] {
+            return std::make_unique<RecordingFactory>(server_.factoryFor(testsupport::DemoMeier),
+                                                      commands_);
+        }};
+};
+
+} // namespace boardtest

@@ -1,0 +1,185 @@
+#include "boardfixture.h"
+#include "realserver.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace boardtest;
+using telefon::BoardBarIndex;
+
+class BoardWindowTest : public QObject {
+    Q_OBJECT
+
+    const QDate today{2026, 12, 4}; // a Friday
+    std::unique_ptr<RealServer> server;
+    SettableClock clock;
+    cacheapi::QtEventPump events;
+    telefon::ListBarModel listBar;
+    telefon::TelephoneParameters params{QStringLiteral("0"), QStringLiteral("30"), {}};
+    std::unique_ptr<line::SimulatedLine> line;
+    std::unique_ptr<RecordingMainWindow> main;
+    ScriptedModalRunner modal;
+    std::unique_ptr<windows::Services> services;
+
+    static int px(double twips) { return windows::FMAbt::toPixels(twips); }
+    static QStringList blanks(int n) { return QStringList(n, QString()); }
+    static QStringList day(const QStringList& planned, const QStringList& clocked) {
+        return planned + blanks(4 - planned.size()) + clocked + blanks(8 - clocked.size());
+    }
+
+    void openBoard(std::function<void(windows::FMAbt&)> script) {
+        modal.script = std::move(script);
+        windows::OpenDepartmentBoard(*services, QStringLiteral("VK"));
+    }
+
+private slots:
+    void initTestCase() {
+        server = std::make_unique<RealServer>();
+        QVERIFY2(server->started(), qPrintable(server->errorText()));
+        server->addStaff("VK", 9001, "Meier, Hans", "21");
+        server->addStaff("VK", 9002, "Schulz, Eva", "22");
+        server->addStaff("VK", 9003, "Lehmann, Udo", "23");
+        server->addStaff("VK", 9004, "Kunz, Ina", "24");
+        server->setTimes(9001, today, day({"08:00", "12:00"}, {"07:58", "12:05"}));
+        server->setTimes(9002, today, day({"08:00", "16:00"}, {"07:58"}));
+        server->setTimes(9003, today, day({"08:00", "12:00", "13:00", "17:00"}, {}));
+        server->setTimes(9004, today, day({}, {"06:00", "09:00", "09:30", "10:15"}));
+        server->setTimes(9001, today.addDays(-1), day({"13:00", "18:00"}, {"13:05", "18:10"}));
+        server->setTimes(9003, today.addDays(-1), day({"08:00", "12:00"}, {"08:01", "11:00"}));
+    }
+
+    void init() {
+        clock.time = QDateTime(today, QTime(10, 15, 7));
+        line = std::make_unique<line::SimulatedLine>();
+        line->open();
+        main = std::make_unique<RecordingMainWindow>(*line, params);
+        modal = ScriptedModalRunner();
+        services.reset(new windows::Services{server->link(), server->dialogs(), modal, clock,
+                                             events, listBar, params, main.get()});
+    }
+
+    void cleanup() { QVERIFY(server->dialogs().shown.isEmpty()); }
+
+    void headerAndMarkerAtTheOpeningMoment() {
+        openBoard([&](windows::FMAbt& board) {
+            QCOMPARE(board.windowTitle(), QStringLiteral("Ventor Abteilung"));
+            QCOMPARE(board.PERDAT()->date(), today);
+            QCOMPARE(board.WTAG()->text(), QStringLiteral("Freitag"));
+            QCOMPARE(board.BUend()->text(), QStringLiteral("Schließen"));
+            QCOMPARE(board.board().ReferenceX(), 6305);
+            QCOMPARE(board.JETZTTXT()->text(), QStringLiteral("10:15:07"));
+            QCOMPARE(board.JETZTTXT()->x(), px(5955));
+            QCOMPARE(board.markerLine().x1(), px(6305));
+            QCOMPARE(board.markerLine().y1(), px(400));
+            QCOMPARE(board.markerLine().y2(), board.frameGeometry().height() - px(300));
+            // Between the rows nothing covers the line drawn on the window.
+            const int between = px(telefon::ActualBarTop(1) + 195) + 2;
+            QCOMPARE(pixelOf(&board, {px(6305), between}), QColor(Qt::black));
+            QVERIFY(pixelOf(&board, {px(6305) + 6, between}) != QColor(Qt::black));
+        });
+        QCOMPARE(modal.runs, 1);
+    }
+
+    void rowsAndBarsOnTheTimeScale() {
+        openBoard([&](windows::FMAbt& board) {
+            QCOMPARE(board.rowCount(), 4);
+            QCOMPARE(board.Mit(1)->text(), QStringLiteral("Meier, Hans"));
+            QCOMPARE(board.DW(1)->text(), QStringLiteral("21"));
+            QCOMPARE(board.Mit(1)->geometry(), QRect(px(120), px(650), px(3255), px(300)));
+            QCOMPARE(board.DW(4)->geometry(), QRect(px(3480), px(2000), px(495), px(300)));
+
+            QPushButton* planned = board.bar(1, telefon::SOLL1);
+            QVERIFY(planned->isVisible());
+            QCOMPARE(planned->text(), QStringLiteral("08:00 - 12:00"));
+            QCOMPARE(planned->geometry(), QRect(px(5360), px(650), px(1680), px(195)));
+            QCOMPARE(pixelOf(planned, {3, planned->height() / 2}),
+                     QApplication::palette().color(QPalette::Active, QPalette::Highlight));
+            QVERIFY(!board.bar(1, telefon::SOLL2)->isVisible());
+
+            QPushButton* clocked = board.bar(1, telefon::IST1);
+            QCOMPARE(clocked->geometry(), QRect(px(5346), px(830), px(1729), px(195)));
+            QCOMPARE(pixelOf(clocked, {3, clocked->height() / 2}), QColor(0, 128, 128));
+            QCOMPARE(clocked->text(), QStringLiteral("07:58 - 12:05"));
+
+            QPushButton* open = board.bar(2, telefon::IST1);
+            QCOMPARE(open->text(), QStringLiteral("07:58 - "));
+            QCOMPARE(open->width(), px(5894));
+            QCOMPARE(pixelOf(open, {3, open->height() / 2}), QColor(Qt::white));
+
+            QVERIFY(board.bar(3, telefon::SOLL2)->isVisible());
+            QCOMPARE(board.bar(4, telefon::IST2)->text(), QStringLiteral("09:30 - 10:15"));
+        });
+    }
+
+    void membersWhoAreNotInAreRed() {
+        openBoard([&](windows::FMAbt& board) {
+            const QColor in = QApplication::palette().color(QPalette::ToolTipBase);
+            const QColor red(255, 0, 0);
+            auto background = [](QLineEdit* field) {
+                return pixelOf(field, {field->width() - 4, field->height() / 2});
+            };
+            QCOMPARE(background(board.Mit(1)), in);  // clocked across the moment
+            QCOMPARE(background(board.DW(2)), in);   // still clocked in
+            QCOMPARE(background(board.Mit(3)), red); // planned only
+            QCOMPARE(background(board.DW(3)), red);
+            QCOMPARE(background(board.Mit(4)), in); // clocked out exactly at the minute
+        });
+    }
+
+    void anotherDayRefillsBarsButKeepsTheMarker() {
+        openBoard([&](windows::FMAbt& board) {
+            clock.time = clock.time.addSecs(3 * 3600);
+            const int requestsBefore = server->requests();
+            board.PERDAT()->setDate(today.addDays(-1));
+            QCOMPARE(board.WTAG()->text(), QStringLiteral("Donnerstag"));
+            QCOMPARE(server->requests() - requestsBefore, 5); // the staff list and four members
+            QCOMPARE(board.rowCount(), 4);
+            QCOMPARE(board.Mit(1)->text(), QStringLiteral("Meier, Hans"));
+            QCOMPARE(board.bar(1, telefon::IST1)->text(), QStringLiteral("13:05 - 18:10"));
+            QCOMPARE(board.bar(1, telefon::IST1)->x(), px(telefon::TimeToX("13:05")));
+            QVERIFY(!board.bar(2, telefon::IST1)->isVisible());
+            QCOMPARE(board.JETZTTXT()->text(), QStringLiteral("10:15:07"));
+            QCOMPARE(board.markerLine().x1(), px(6305));
+            // Judged against the opening moment (10:15), not against the time now (13:15).
+            const QColor red(255, 0, 0);
+            const QColor in = QApplication::palette().color(QPalette::ToolTipBase);
+            QCOMPARE(pixelOf(board.Mit(1), {board.Mit(1)->width() - 4, 10}), red);
+            QCOMPARE(pixelOf(board.Mit(3), {board.Mit(3)->width() - 4, 10}), in);
+            QVERIFY(board.isVisible());
+        });
+    }
+
+    void clickOnAnExtensionClosesTheBoardAndDialsIt() {
+        openBoard([&](windows::FMAbt& board) {
+            QTest::mouseClick(board.DW(3), Qt::LeftButton);
+            QVERIFY(!board.isVisible());
+        });
+        QVERIFY(modal.closedByScript);
+        QCOMPARE(main->actions, QStringList({"show", "RUFNR 23", "dial 23"}));
+        QCOMPARE(line->numberToDial(), QStringLiteral("23")); // no outside-line prefix
+        QCOMPARE(line->state(), line::SimulatedLine::State::Dialling);
+    }
+
+    void closeButtonEndsTheBoard() {
+        openBoard([&](windows::FMAbt& board) {
+            QTest::mouseClick(board.BUend(), Qt::LeftButton);
+            QVERIFY(!board.isVisible());
+        });
+        QVERIFY(modal.closedByScript);
+        QVERIFY(main->actions.isEmpty());
+    }
+
+    void emptyDepartmentShowsHeaderAndMarkerOnly() {
+        modal.script = [&](windows::FMAbt& board) {
+            QCOMPARE(board.rowCount(), 0);
+            QCOMPARE(board.markerLine().x1(), px(6305));
+        };
+        windows::OpenDepartmentBoard(*services, QStringLiteral("LEER"));
+        QCOMPARE(modal.runs, 1);
+    }
+};
+
+QTEST_MAIN(BoardWindowTest)
+#include "tst_fmabt.moc"

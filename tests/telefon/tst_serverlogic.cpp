@@ -1,0 +1,134 @@
+// The number operations, the list bar and the journal against a real server with demo data.
+#include "journal.h"
+#include "listbar.h"
+#include "numberops.h"
+#include "realserver.h"
+#include "testserver.h"
+
+#include <QLocale>
+
+using namespace telefon;
+
+class ServerLogicTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<boardtest::RealServer> server;
+    TelephoneParameters params;
+
+    bool error = false;
+    QString run(const QString& command) { return server->link().ExecuteCommand(command, error); }
+    std::unique_ptr<ListBarModel> loadedListBar() {
+        auto bar = std::make_unique<ListBarModel>();
+        bar->addGroup(QStringLiteral("Ziehlwahl"));
+        LoadListBar(server->link(), *bar);
+        return bar;
+    }
+    QStringList serverSpeedDialNumbers() {
+        QStringList numbers;
+        const QString reply = run(QStringLiteral("D ZWAHL^RUFAP"));
+        for (const QString& record : reply.split(QChar(0xFF), Qt::SkipEmptyParts))
+            numbers << record.section(QLatin1Char('`'), 1, 1);
+        return numbers;
+    }
+    static QStringList numbersOf(const ListBarModel& bar, int group) {
+        QStringList numbers;
+        for (int i = 1; i <= bar.itemCount(group); ++i)
+            numbers << bar.value(group, i);
+        return numbers;
+    }
+
+private slots:
+    void initTestCase() {
+        server = std::make_unique<boardtest::RealServer>();
+        QVERIFY2(server->started(), qPrintable(server->errorText()));
+        params = TelephoneParameters::fromReply(run(QStringLiteral("D PARAM^RUFAP")));
+        QCOMPARE(params.DialPrefix, testsupport::DemoDialPrefix);
+        QCOMPARE(params.LookupPrefix, testsupport::DemoLookupPrefix);
+    }
+
+    void cleanup() {
+        QVERIFY(!error);
+        QVERIFY(server->dialogs().shown.isEmpty());
+    }
+
+    void lookupFindsTheCustomerByTheLocalPart() {
+        CustomerPanel panel;
+        const int before = server->requests();
+        QVERIFY(LookupCaller(server->link(), params, QStringLiteral("030123456"), panel));
+        QCOMPARE(server->requests() - before, 1);
+        QCOMPARE(panel.Nr, testsupport::ShowcaseAccount);
+        QCOMPARE(panel.NAMEN, testsupport::ShowcaseName);
+        QCOMPARE(panel.Plz, QStringLiteral("D-10435"));
+        QCOMPARE(panel.emailLink, QStringLiteral("mailto:info@mueller-bau.example"));
+        QVERIFY(panel.customerOnlyVisible);
+        QCOMPARE(panel.Mahnstufe, QStringLiteral("2"));
+    }
+
+    void unknownNumberAsksFourTimes() {
+        CustomerPanel panel;
+        const int before = server->requests();
+        QVERIFY(!LookupCaller(server->link(), params, QStringLiteral("0999999999"), panel));
+        QCOMPARE(server->requests() - before, 4);
+        QVERIFY(panel.Nr.isEmpty());
+        QVERIFY(!panel.customerOnlyVisible);
+    }
+
+    void listBarLoadsWhatTheServerHolds() {
+        auto bar = loadedListBar();
+        QCOMPARE(bar->groupCount(), 5);
+        QCOMPARE(numbersOf(*bar, 1), serverSpeedDialNumbers());
+        QVERIFY(bar->itemCount(1) > 0);
+        QCOMPARE(bar->itemCount(2), 8); // the demo company's departments
+        QCOMPARE(bar->caption(2, 1), QStringLiteral("Verkauf Innendienst"));
+        QCOMPARE(bar->value(2, 1), QStringLiteral("10"));
+        for (int kind = 3; kind <= 5; ++kind) {
+            QCOMPARE(bar->itemCount(kind), JournalSlots);
+            QCOMPARE(bar->picture(kind, 1), Picture::Pic1);
+        }
+    }
+
+    void journalEntryIsStoredAndComesBackOnTop() {
+        auto bar = loadedListBar();
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString before =
+            server->server().mumpsQuery(QStringLiteral("$G(^VXJOUR(1,\"MEIER\",3))"));
+        AddJournalEntry(server->link(), *bar, now, QStringLiteral("555"),
+                        QStringLiteral("Muster GmbH"), IncomingAnswered);
+        const QString text = JournalDisplayText("555", "Muster GmbH", 3, now);
+        const QString count =
+            server->server().mumpsQuery(QStringLiteral("$G(^VXJOUR(1,\"MEIER\",3))"));
+        QCOMPARE(count.toInt(), before.toInt() + 1);
+        const QString stored = server->server().mumpsQuery(
+            QStringLiteral("$P(^VXJOUR(1,\"MEIER\",3,%1),\"`\",1,2)").arg(count));
+        QCOMPARE(stored, text + QStringLiteral("`555"));
+
+        // The same number again is not journalled; a missed call always is.
+        AddJournalEntry(server->link(), *bar, now, "555", "Muster GmbH", IncomingAnswered);
+        QCOMPARE(server->server().mumpsQuery("$G(^VXJOUR(1,\"MEIER\",3))"), count);
+
+        auto reloaded = loadedListBar();
+        QCOMPARE(reloaded->caption(3, 1), text);
+        QCOMPARE(reloaded->value(3, 1), QStringLiteral("555"));
+        QCOMPARE(reloaded->caption(3, 2), bar->caption(3, 2));
+    }
+
+    void speedDialRefillFollowsTheServer() {
+        auto bar = loadedListBar();
+        const int count = bar->itemCount(1);
+        run(QStringLiteral("D ZWSET^RUFAP(\"0301999`Neu Eintrag`1\")"));
+        RefillSpeedDial(server->link(), *bar);
+        QCOMPARE(bar->itemCount(1), count + 1);
+        QCOMPARE(numbersOf(*bar, 1), serverSpeedDialNumbers());
+        const int added = int(numbersOf(*bar, 1).indexOf("0301999")) + 1;
+        QCOMPARE(bar->caption(1, added), QStringLiteral("Neu Eintrag_1"));
+
+        run(QStringLiteral("D ZWLOE^RUFAP(1,0,\"0301999\")"));
+        run(QStringLiteral("D ZWLOE^RUFAP(1,0,\"%1\")").arg(bar->value(1, 1)));
+        RefillSpeedDial(server->link(), *bar);
+        QCOMPARE(bar->itemCount(1), count - 1);
+        QCOMPARE(numbersOf(*bar, 1), serverSpeedDialNumbers());
+    }
+};
+
+QTEST_GUILESS_MAIN(ServerLogicTest)
+#include "tst_serverlogic.moc"

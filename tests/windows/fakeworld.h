@@ -1,0 +1,83 @@
+#pragma once
+
+// The outside world of the side windows, in memory: a fake server link and a stand-in main
+// window, for checks of the windows' own logic.
+
+#include "fakeconnection.h"
+#include "serverlink.h"
+#include "services.h"
+#include "settingsstore.h"
+
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace testkit {
+
+// The control the tab key moves to from `widget`.
+inline QWidget* nextTabStop(QWidget* widget) {
+    QWidget* next = widget->nextInFocusChain();
+    while (next != widget && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+// Shows a "modal" window and lets the test act as the user, without a nested loop.
+class ScriptedModal : public windows::ModalRunner {
+public:
+    void runModal(QWidget* window) override {
+        shown.append(window->objectName());
+        window->show();
+        if (onModal)
+            onModal(window);
+    }
+    QStringList shown;
+    std::function<void(QWidget*)> onModal;
+};
+
+// What the side windows see of the main window.
+class FakeMainWindow : public windows::MainWindowAccess {
+public:
+    QString numberText() const override { return number; }
+    void setNumberText(const QString& text) override { number = text; }
+    QString nameText() const override { return name; }
+    QString accountText() const override { return account; }
+    bool lookupCaller(const QString& n) override {
+        lookups.append(n);
+        return true;
+    }
+    void dialNumber(const QString& text) override { dialled.append(text); }
+    void showMainWindow() override { ++shownToFront; }
+    void rebuildTitle() override { ++titlesRebuilt; }
+    QRect frameTwips() const override { return frame; }
+    QWidget* widget() override { return &window; }
+
+    QString number, name, account;
+    QStringList lookups, dialled;
+    int shownToFront = 0, titlesRebuilt = 0;
+    QRect frame{1500, 3000, 12000, 9000};
+    QWidget window;
+};
+
+// A server link over the in-memory server, with the demo staff of company 1.
+struct FakeWorld {
+    FakeWorld();
+    settings::MemorySettingsStore store;
+    cacheapi::fake::ScriptedDialogs dialogs;
+    cacheapi::fake::FakeClock clock;
+    cacheapi::fake::ManualTimer idleTimer;
+    cacheapi::fake::ThrowingProgramEnd programEnd;
+    std::shared_ptr<cacheapi::fake::FakeServer> server;
+    cacheapi::LoginState state;
+    cacheapi::ServerLink link;
+
+    // A staff record of company 1 with its department and base records.
+    void addStaff(const QString& code, const QString& password, const QString& active,
+                  const QString& name);
+    // Stores credentials as a previous run's login would have.
+    void storeLogin(const QString& user, const QString& password);
+};
+
+} // namespace testkit

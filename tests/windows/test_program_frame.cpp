@@ -1,0 +1,185 @@
+// Message boxes, the window registry and the end of the program, the twips conversion and the
+// modal runner.
+
+#include "apptitle.h"
+#include "fieldhelpers.h"
+#include "programend.h"
+#include "qtdialogs.h"
+#include "services.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+using namespace cacheapi;
+
+namespace {
+struct Seen {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Answers the next message box with `press` and records what it showed.
+void answerNextBox(Seen& seen, QMessageBox::StandardButton press) {
+    QTimer::singleShot(0, [&seen, press] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons()};
+        box->button(press)->click();
+    });
+}
+
+struct EndRequested {
+    int code;
+};
+} // namespace
+
+class ProgramFrameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void messageBoxesShowIconButtonsAndTitle_data();
+    void messageBoxesShowIconButtonsAndTitle();
+    void registryClosesMostRecentlyOpenedFirst();
+    void programEndClosesWindowsThenEndsTheProcess();
+    void twipsAreFifteenToAPixel();
+    void modalRunnerReturnsWhenTheWindowIsHidden();
+    void selectAllTextCanLeaveTheFocusAlone();
+};
+
+void ProgramFrameTest::messageBoxesShowIconButtonsAndTitle_data() {
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("press");
+    QTest::addColumn<int>("expectedIcon");
+    QTest::addColumn<int>("expectedAnswer");
+    QTest::newRow("information ok")
+        << int(Icon::Information) << int(Buttons::Ok) << int(QMessageBox::Ok)
+        << int(QMessageBox::Information) << int(Answer::Ok);
+    QTest::newRow("exclamation ok")
+        << int(Icon::Exclamation) << int(Buttons::Ok) << int(QMessageBox::Ok)
+        << int(QMessageBox::Warning) << int(Answer::Ok);
+    QTest::newRow("critical ok") << int(Icon::Critical) << int(Buttons::Ok) << int(QMessageBox::Ok)
+                                 << int(QMessageBox::Critical) << int(Answer::Ok);
+    QTest::newRow("none yes") << int(Icon::None) << int(Buttons::YesNo) << int(QMessageBox::Yes)
+                              << int(QMessageBox::NoIcon) << int(Answer::Yes);
+    QTest::newRow("question no") << int(Icon::Question) << int(Buttons::YesNo)
+                                 << int(QMessageBox::No) << int(QMessageBox::Question)
+                                 << int(Answer::No);
+}
+
+void ProgramFrameTest::messageBoxesShowIconButtonsAndTitle() {
+    QFETCH(int, icon);
+    QFETCH(int, buttons);
+    QFETCH(int, press);
+    QFETCH(int, expectedIcon);
+    QFETCH(int, expectedAnswer);
+    windows::QtDialogs dialogs;
+    Seen seen;
+    answerNextBox(seen, QMessageBox::StandardButton(press));
+    const Answer answer =
+        dialogs.message(QStringLiteral("Zeile 1\r\nZeile 2"), QStringLiteral("Anmeldung an Caché"),
+                        Icon(icon), Buttons(buttons));
+    QCOMPARE(int(answer), expectedAnswer);
+    QCOMPARE(seen.text, QStringLiteral("Zeile 1\nZeile 2"));
+    QCOMPARE(seen.title, QStringLiteral("Anmeldung an Caché"));
+    QCOMPARE(int(seen.icon), expectedIcon);
+    const auto expectedButtons = Buttons(buttons) == Buttons::Ok
+                                     ? QMessageBox::StandardButtons(QMessageBox::Ok)
+                                     : QMessageBox::Yes | QMessageBox::No;
+    QCOMPARE(seen.buttons, expectedButtons);
+
+    // Without a title of its own a box carries the application title.
+    answerNextBox(seen, QMessageBox::Ok);
+    dialogs.message(QStringLiteral("x"), {}, Icon::None, Buttons::Ok);
+    QCOMPARE(seen.title, windows::ApplicationTitle());
+    QVERIFY(!seen.title.isEmpty());
+}
+
+void ProgramFrameTest::registryClosesMostRecentlyOpenedFirst() {
+    windows::WindowRegistry registry;
+    QWidget first, second, third, neverShown;
+    QStringList closedNames;
+    for (QWidget* w : {&first, &second, &third})
+        w->setAttribute(Qt::WA_DontShowOnScreen);
+    first.setObjectName("first");
+    second.setObjectName("second");
+    third.setObjectName("third");
+    first.show();
+    second.show();
+    third.show();
+    second.hide();
+    second.show(); // opened again: now the most recent
+    QCOMPARE(registry.openWindows(), (QList<QWidget*>{&first, &third, &second}));
+    const QList<QWidget*> closed = registry.closeAllMostRecentFirst();
+    QCOMPARE(closed, (QList<QWidget*>{&second, &third, &first}));
+    for (QWidget* w : {&first, &second, &third})
+        QVERIFY(!w->isVisible());
+    QVERIFY(!neverShown.isVisible());
+}
+
+void ProgramFrameTest::programEndClosesWindowsThenEndsTheProcess() {
+    QList<bool> visibleAtEnd;
+    int code = -1;
+    auto window = std::make_unique<QWidget>();
+    window->setAttribute(Qt::WA_DontShowOnScreen);
+    windows::QtProgramEnd end([&](int c) {
+        code = c;
+        visibleAtEnd << window->isVisible();
+        throw EndRequested{c};
+    });
+    window->show();
+    bool ended = false;
+    try {
+        end.closeAllWindowsAndEnd();
+    } catch (const EndRequested&) {
+        ended = true;
+    }
+    QVERIFY(ended);
+    QCOMPARE(code, 0);
+    QCOMPARE(visibleAtEnd, QList<bool>{false});
+}
+
+void ProgramFrameTest::twipsAreFifteenToAPixel() {
+    QCOMPARE(windows::twipsToPixels(1440), 96);
+    QCOMPARE(windows::twipsToPixels(600), 40);
+    QCOMPARE(windows::pixelsToTwips(40), 600.0);
+    QCOMPARE(windows::twipsToPixels(QRect(300, 500, 1500, 15)), QRect(20, 33, 100, 1));
+}
+
+void ProgramFrameTest::modalRunnerReturnsWhenTheWindowIsHidden() {
+    QWidget window;
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    bool wasModal = false;
+    QTimer::singleShot(10, [&] {
+        wasModal = window.isVisible() && window.isModal();
+        window.hide();
+    });
+    windows::QtModalRunner runner;
+    runner.runModal(&window);
+    QVERIFY(wasModal);
+    QVERIFY(!window.isVisible());
+}
+
+void ProgramFrameTest::selectAllTextCanLeaveTheFocusAlone() {
+    QWidget window;
+    auto* other = new QLineEdit(&window);
+    auto* field = new QLineEdit(QStringLiteral("12345"), &window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    windows::SelectAllText(field, true);
+    QCOMPARE(field->selectedText(), QStringLiteral("12345"));
+    QVERIFY(other->hasFocus());
+    windows::SelectAllText(field, false);
+    QVERIFY(field->hasFocus());
+    QCOMPARE(field->selectedText(), QStringLiteral("12345"));
+}
+
+QTEST_MAIN(ProgramFrameTest)
+#include "test_program_frame.moc"

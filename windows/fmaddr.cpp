@@ -1,0 +1,103 @@
+#include "fmaddr.h"
+
+#include "listbar.h"
+#include "serverlink.h"
+#include "services.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace windows {
+
+namespace {
+QLineEdit* field(QWidget* parent, const char* name, const QString& caption, int top) {
+    auto* label = new QLabel(caption, parent);
+    placeTwips(label, 120, top + 30, 1200, 285);
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    placeTwips(edit, 1380, top, 3600, 315);
+    return edit;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    placeTwips(b, left, 1560, 1500, 420);
+    return b;
+}
+} // namespace
+
+FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainWindowAccess& main,
+               QWidget* parent)
+    : QWidget(parent, Qt::Dialog), link_(link), listBar_(listBar), main_(main) {
+    setObjectName(QStringLiteral("FMAddr"));
+    setWindowTitle(QStringLiteral("VENTOR Telefon Zielwahl bearbeiten"));
+    setFixedSize(twipsToPixels(5220), twipsToPixels(2160));
+
+    RUFNR = field(this, "RUFNR", QStringLiteral("Rufnummer:"), 120);
+    NAMEN = field(this, "NAMEN", QStringLiteral("Name:"), 540);
+    SORT = field(this, "SORT", QStringLiteral("Sortierung;"), 960);
+    SORT->setAlignment(Qt::AlignRight);
+    placeTwips(SORT, 1380, 960, 900, 315);
+
+    BUSpeich = button(this, "BUSpeich", QStringLiteral("Speichern"), 120);
+    BUAus = button(this, "BUAus", QStringLiteral("Ausstieg"), 1860);
+    BULOE = button(this, "BULOE", QStringLiteral("Löschen"), 3600);
+
+    setTabOrder(BUSpeich, BULOE);
+    setTabOrder(BULOE, BUAus);
+    setTabOrder(BUAus, RUFNR);
+    setTabOrder(RUFNR, NAMEN);
+    setTabOrder(NAMEN, SORT);
+
+    connect(BUSpeich, &QPushButton::clicked, this, &FMAddr::save);
+    connect(BULOE, &QPushButton::clicked, this, &FMAddr::remove);
+    connect(BUAus, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void FMAddr::fillFields(const QString& itemNumber, const QString& itemCaption) {
+    if (itemNumber.isEmpty()) {
+        RUFNR->setText(main_.numberText());
+        NAMEN->setText(main_.nameText());
+    } else {
+        RUFNR->setText(itemNumber);
+        NAMEN->setText(itemCaption);
+    }
+    // The sort key follows the first "_" of the caption (Meier_5).
+    SORT->setText(cacheapi::Piece(NAMEN->text(), QChar('_'), 2, QStringLiteral("0")));
+}
+
+void FMAddr::openForItem(int index, ModalRunner& modal) {
+    fillFields(listBar_.value(telefon::SpeedDialGroup, index),
+               listBar_.caption(telefon::SpeedDialGroup, index));
+    modal.runModal(this);
+}
+
+void FMAddr::save() {
+    // One quoted argument carries all three values; the server splits it at the backquotes.
+    const QString entry = QStringList{RUFNR->text(), NAMEN->text(), SORT->text()}.join('`');
+    bool error = false;
+    link_.ExecuteCommand(QStringLiteral("D ZWSET^RUFAP(\"") + entry + QStringLiteral("\")"), error);
+    afterChange();
+}
+
+void FMAddr::remove() {
+    if (RUFNR->text().isEmpty())
+        return;
+    const cacheapi::LoginState& state = link_.state();
+    bool error = false;
+    link_.ExecuteCommand(QStringLiteral("D ZWLOE^RUFAP(") + state.Firma + QLatin1Char(',') +
+                             state.Filiale + QStringLiteral(",\"") + RUFNR->text() +
+                             QStringLiteral("\")"),
+                         error);
+    afterChange();
+}
+
+void FMAddr::afterChange() {
+    telefon::RefillSpeedDial(link_, listBar_);
+    hide();
+    main_.showMainWindow();
+}
+
+} // namespace windows

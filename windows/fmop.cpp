@@ -1,0 +1,95 @@
+#include "fmop.h"
+
+#include "serverlink.h"
+#include "services.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+
+namespace windows {
+
+namespace {
+constexpr int MarkerColumn = 7; // "MS"
+constexpr QChar RecordSeparator = QChar(0xFF);
+constexpr QChar FieldSeparator = QLatin1Char('`');
+
+QString openItemsCommand(const QString& account) {
+    return QStringLiteral("S P0=$$OPSU^RUFAP(") + account +
+           QStringLiteral(") W:$F($ZV,\"MSM\") P0");
+}
+
+// A marker that is no number counts as 0.
+bool marks(const QString& marker) {
+    bool ok = false;
+    const double value = marker.trimmed().toDouble(&ok);
+    return ok && value > 0;
+}
+} // namespace
+
+QStringList OpenItemColumns(const QString& rowText) {
+    QString text = rowText;
+    text.replace(OpenItemColumnSeparatorTab, OpenItemColumnSeparator);
+    return text.split(OpenItemColumnSeparator);
+}
+
+FMOP::FMOP(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), link_(link), main_(main) {
+    setObjectName(QStringLiteral("FMOP"));
+    setWindowTitle(QStringLiteral("Offene Posten"));
+    resize(twipsToPixels(10200), twipsToPixels(5100));
+
+    LIOP = new QTreeWidget(this);
+    LIOP->setObjectName(QStringLiteral("LIOP"));
+    LIOP->setRootIsDecorated(false);
+    LIOP->setUniformRowHeights(true);
+    LIOP->setAllColumnsShowFocus(true);
+    LIOP->setHeaderLabels({QStringLiteral("Rech.Nr."), QStringLiteral("Bel.Datum"),
+                           QStringLiteral("Val.Datum"), QStringLiteral("Soll"),
+                           QStringLiteral("Haben"), QStringLiteral("Fäll.Datum"),
+                           QStringLiteral("Überf"), QStringLiteral("MS")});
+    placeTwips(LIOP, 120, 120, 9960, 4200);
+    const QList<int> widths = {1200, 1200, 1200, 1400, 1400, 1200, 1000, 600};
+    for (int i = 0; i < widths.size(); ++i)
+        LIOP->setColumnWidth(i, twipsToPixels(widths[i]));
+
+    ctPush1 = new QPushButton(QStringLiteral("Schließen"), this);
+    ctPush1->setObjectName(QStringLiteral("ctPush1"));
+    placeTwips(ctPush1, 8280, 4440, 1800, 420);
+    connect(ctPush1, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void FMOP::openModal(ModalRunner& modal) {
+    modal.runModal(this);
+}
+
+void FMOP::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fill();
+}
+
+void FMOP::fill() {
+    const QRect frame = main_.frameTwips();
+    move(twipsToPixels(frame.left() + 300), twipsToPixels(frame.top() + 500));
+    LIOP->clear();
+    const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
+    cacheapi::RecordList records;
+    bool error = false;
+    const int count =
+        link_.ExecuteCommandSplit(openItemsCommand(account), RecordSeparator, records, error);
+    const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int i = 1; i <= count; ++i) {
+        const QString rowText = cacheapi::Piece(records[i], FieldSeparator, 1);
+        auto* row = new QTreeWidgetItem(LIOP, OpenItemColumns(rowText));
+        if (marks(cacheapi::Piece(records[i], FieldSeparator, 2)))
+            row->setIcon(MarkerColumn, marker);
+    }
+}
+
+bool FMOP::rowMarked(int row) const {
+    const QTreeWidgetItem* item = LIOP->topLevelItem(row);
+    return item && !item->icon(MarkerColumn).isNull();
+}
+
+} // namespace windows

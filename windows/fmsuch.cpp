@@ -1,0 +1,138 @@
+#include "fmsuch.h"
+
+#include "serverlink.h"
+#include "services.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+namespace windows {
+
+namespace {
+constexpr int TagRole = Qt::UserRole;
+// Columns of one row as the window joins them.
+constexpr QChar ColumnSeparator = QLatin1Char('\n');
+constexpr QChar RecordSeparator = QChar(0xFF);
+constexpr QChar FieldSeparator = QLatin1Char('`');
+
+QString searchCommand(const QString& text) {
+    return QStringLiteral("S P0=$$TXTSU^RUFAP(\"") + text +
+           QStringLiteral("\") W:$F($ZV,\"MSM\") P0");
+}
+} // namespace
+
+QString FoldUmlauts(const QString& text) {
+    QString folded;
+    folded.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case 0x00D6: // Ö
+        case 0x00F6: // ö
+            folded += QStringLiteral("OE");
+            break;
+        case 0x00C4: // Ä
+        case 0x00E4: // ä
+            folded += QStringLiteral("AE");
+            break;
+        case 0x00DC: // Ü
+        case 0x00FC: // ü
+            folded += QStringLiteral("UE");
+            break;
+        case 0x00DF: // ß
+            folded += QStringLiteral("SS");
+            break;
+        default:
+            folded += c;
+        }
+    }
+    return folded;
+}
+
+FMSuch::FMSuch(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), link_(link), main_(main) {
+    setObjectName(QStringLiteral("FMSuch"));
+    setWindowTitle(QStringLiteral("Suche Rufnummer"));
+    resize(twipsToPixels(9000), twipsToPixels(5400));
+
+    auto* label = new QLabel(QStringLiteral("Suchbegriff:"), this);
+    placeTwips(label, 120, 150, 1200, 285);
+    SUText = new QLineEdit(this);
+    SUText->setObjectName(QStringLiteral("SUText"));
+    placeTwips(SUText, 1380, 120, 4200, 315);
+
+    LIRufnr = new QTreeWidget(this);
+    LIRufnr->setObjectName(QStringLiteral("LIRufnr"));
+    LIRufnr->setRootIsDecorated(false);
+    LIRufnr->setUniformRowHeights(true);
+    LIRufnr->setAllColumnsShowFocus(true);
+    LIRufnr->setHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Name"), QStringLiteral("Plz"),
+                              QStringLiteral("Ort"), QStringLiteral("Rufnummer")});
+    placeTwips(LIRufnr, 120, 600, 8760, 4680);
+    const QList<int> widths = {1000, 2900, 800, 2000, 1800};
+    for (int i = 0; i < widths.size(); ++i)
+        LIRufnr->setColumnWidth(i, twipsToPixels(widths[i]));
+
+    setTabOrder(SUText, LIRufnr);
+    connect(SUText, &QLineEdit::returnPressed, this, &FMSuch::search);
+    // Double-click or Enter on a row chooses it.
+    connect(LIRufnr, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { chooseRow(LIRufnr->indexOfTopLevelItem(item)); });
+}
+
+void FMSuch::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    const QRect frame = main_.frameTwips();
+    move(twipsToPixels(frame.left() + 600), twipsToPixels(frame.top() + 1000));
+    SUText->setFocus();
+}
+
+void FMSuch::openModal(ModalRunner& modal) {
+    modal.runModal(this);
+}
+
+void FMSuch::openWithSearchWord(const QString& text) {
+    show();
+    raise();
+    activateWindow();
+    SUText->setText(text);
+    main_.setNumberText(QString());
+    search();
+}
+
+void FMSuch::search() {
+    const QString folded = FoldUmlauts(SUText->text());
+    SUText->setText(folded);
+    QApplication::beep();
+    LIRufnr->clear();
+    cacheapi::RecordList records;
+    bool error = false;
+    const int count =
+        link_.ExecuteCommandSplit(searchCommand(folded), RecordSeparator, records, error);
+    for (int i = 1; i <= count; ++i) {
+        const QString& record = records[i];
+        auto field = [&record](int n) { return cacheapi::Piece(record, FieldSeparator, n); };
+        const QString rowText =
+            QStringList{field(1), field(2), field(4), field(5), field(3)}.join(ColumnSeparator);
+        auto* row = new QTreeWidgetItem(LIRufnr, rowText.split(ColumnSeparator));
+        row->setData(0, TagRole, field(3));
+    }
+}
+
+QString FMSuch::rowTag(int row) const {
+    const QTreeWidgetItem* item = LIRufnr->topLevelItem(row);
+    return item ? item->data(0, TagRole).toString() : QString();
+}
+
+void FMSuch::chooseRow(int row) {
+    if (!LIRufnr->topLevelItem(row))
+        return;
+    const QString number = rowTag(row);
+    main_.setNumberText(number);
+    main_.lookupCaller(number);
+    hide();
+}
+
+} // namespace windows

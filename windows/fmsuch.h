@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLineEdit;
+class QTreeWidget;
+
+namespace cacheapi {
+class ServerLink;
+}
+
+namespace windows {
+
+class MainWindowAccess;
+class ModalRunner;
+
+// The search text as the server's full-text search expects it: German umlauts and sharp s
+// written out in capitals ("Müller" becomes "MUEller"), everything else unchanged.
+QString FoldUmlauts(const QString& text);
+
+// "Suche Rufnummer": finds telephone numbers by a search text; choosing a row puts its number
+// into the main window and looks it up there.
+class FMSuch : public QWidget {
+    Q_OBJECT
+public:
+    FMSuch(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent = nullptr);
+
+    // "Suchen" and the activation of the main window's number field: shown modally.
+    void openModal(ModalRunner& modal);
+    // "Wählen" with a text that is no number: shown without waiting, the text as search word,
+    // the main window's number field emptied, the search started at once.
+    void openWithSearchWord(const QString& text);
+
+    // The search of Enter in the search field.
+    void search();
+    // Choosing row `row` (from 0): its number goes to the main window, which looks it up.
+    void chooseRow(int row);
+    // The number a row stands for.
+    QString rowTag(int row) const;
+
+    QLineEdit* SUText;
+    QTreeWidget* LIRufnr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    cacheapi::ServerLink& link_;
+    MainWindowAccess& main_;
+};
+
+} // namespace windows
