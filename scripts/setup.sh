@@ -9,7 +9,7 @@ PACKAGES=(
   fis-gtm
   liblinphone-dev liblinphone10 liblinphone++10 linphone-common
   xvfb xauth x11-utils
-  iproute2 util-linux procps
+  iproute2 util-linux procps openssl systemd libc-bin
 )
 
 missing=()

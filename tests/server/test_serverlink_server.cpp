@@ -1,6 +1,7 @@
 // The program's command layer and login against the real server.
 #include "helpers.h"
 #include "linkfixture.h"
+#include "numberops.h"
 #include "win1252.h"
 
 #include <QtTest>
@@ -26,13 +27,6 @@ QString nationalNumber(const QString& spelling) {
     return digits.startsWith(QLatin1Char('0')) ? digits
                                                : QLatin1Char('0') + DemoLookupPrefix + digits;
 }
-
-// The program's four lookup forms of a number, in the order it sends them.
-QStringList lookupForms(const QString& number) {
-    const QString own = QLatin1Char('0') + DemoLookupPrefix;
-    const QString local = number.startsWith(own) ? number.mid(own.size()) : QString();
-    return {local, own + number, number.mid(1), number};
-}
 } // namespace
 
 class ServerLinkTest : public QObject {
@@ -40,15 +34,11 @@ class ServerLinkTest : public QObject {
 
     TestServer server_;
 
+    // The program's own caller lookup with the demo server's telephone parameters.
     QString lookup(ServerLinkFixture& f, const QString& number) {
-        QString owner;
-        for (const QString& form : lookupForms(number)) {
-            owner = f.command(QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(form))
-                        .section(FieldSeparator, 0, 0);
-            if (!owner.isEmpty())
-                break;
-        }
-        return owner;
+        telefon::CustomerPanel panel;
+        telefon::LookupCaller(f.link, {QStringLiteral("0"), DemoLookupPrefix, {}}, number, panel);
+        return panel.Nr;
     }
 
 private slots:
