@@ -91,12 +91,8 @@ int main(int argc, char** argv) {
     cacheapi::QtEventPump events;
     cacheapi::QtTimer idleTimer;
     cacheapi::LoginState state;
-    cacheapi::ServerLink link(
-        state, {store, dialogs, clock, events, idleTimer, programEnd}, [&state] {
-            return cacheapi::makeTcpFactory([&state] {
-                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
-            });
-        });
+    cacheapi::ServerLink link(state, {store, dialogs, clock, events, idleTimer, programEnd},
+                              cacheapi::tcpFactoryMaker(state));
     windows::QtModalRunner modal;
     windows::LoginWindowsAdapter loginWindows(link, modal);
     loginWindows.loginWindow().setProgramCommandLine(arguments.commandLine);

@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "environment.h"
 #include "serverlink.h"
+#include "settingsstore.h"
 
 #include <QDateTime>
 #include <QList>
@@ -167,6 +168,20 @@ public:
     int loginShown = 0, settingsShown = 0, settingsHidden = 0, passwordSelections = 0;
     // What the user does while the window is open.
     std::function<void(FieldLoginWindows&)> onLoginWindow, onSettingsWindow;
+};
+
+// Everything around a server link but its connection, recorded in memory: the usual setting of
+// a test that builds a ServerLink.
+struct FakeSurroundings {
+    LoginState state;
+    settings::MemorySettingsStore store;
+    ScriptedDialogs dialogs;
+    FakeClock clock;
+    ManualTimer idle;
+    ThrowingProgramEnd end;
+    FieldLoginWindows windows;
+
+    Environment environment() { return {store, dialogs, clock, clock, idle, end}; }
 };
 
 } // namespace cacheapi::fake

@@ -20,18 +20,10 @@ inline const QString KnownCustomer =
     "K100`Herr`Bau Meier GmbH`Baustoffe`Hauptstr. 1`D`12345`Berlin`030 1234`info@meier.de`"
     "030 1235`2`1050307`1050101`1.234,50`10.000`9.000";
 
-struct FakeFixture {
+struct FakeFixture : cacheapi::fake::FakeSurroundings {
     std::shared_ptr<cacheapi::fake::FakeServer> server =
         std::make_shared<cacheapi::fake::FakeServer>();
-    cacheapi::LoginState state;
-    settings::MemorySettingsStore store;
-    cacheapi::fake::ScriptedDialogs dialogs;
-    cacheapi::fake::FakeClock clock;
-    cacheapi::fake::ManualTimer idle;
-    cacheapi::fake::ThrowingProgramEnd end;
-    cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{
-        state, {store, dialogs, clock, clock, idle, end}, cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;

@@ -26,11 +26,7 @@ struct ServerFixture {
     cacheapi::fake::ThrowingProgramEnd end;
     cacheapi::fake::FieldLoginWindows windows;
     cacheapi::ServerLink link{
-        state, {store, dialogs, clock, events, idle, end}, [this] {
-            return cacheapi::makeTcpFactory([this] {
-                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
-            });
-        }};
+        state, {store, dialogs, clock, events, idle, end}, cacheapi::tcpFactoryMaker(state)};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;

@@ -4,19 +4,10 @@
 #include "serverlink.h"
 #include "settingsstore.h"
 
-struct LinkFixture {
+struct LinkFixture : cacheapi::fake::FakeSurroundings {
     std::shared_ptr<cacheapi::fake::FakeServer> server =
         std::make_shared<cacheapi::fake::FakeServer>();
-    cacheapi::LoginState state;
-    settings::MemorySettingsStore store;
-    cacheapi::fake::ScriptedDialogs dialogs;
-    cacheapi::fake::FakeClock clock;
-    cacheapi::fake::ManualTimer idle;
-    cacheapi::fake::ThrowingProgramEnd end;
-    cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{state,
-                              {store, dialogs, clock, clock, idle, end},
-                              cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
 
     LinkFixture() { link.setWindows(&windows); }
 

@@ -8,16 +8,8 @@
 #include "tcpconnection.h"
 #include "testserver.h"
 
-struct ServerLinkFixture {
-    cacheapi::LoginState state;
-    settings::MemorySettingsStore store;
-    cacheapi::fake::ScriptedDialogs dialogs;
-    cacheapi::fake::FakeClock clock;
-    cacheapi::fake::ManualTimer idle;
-    cacheapi::fake::ThrowingProgramEnd end;
-    cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{
-        state, {store, dialogs, clock, clock, idle, end}, cacheapi::tcpFactoryMaker(state, 10000)};
+struct ServerLinkFixture : cacheapi::fake::FakeSurroundings {
+    cacheapi::ServerLink link{state, environment(), cacheapi::tcpFactoryMaker(state, 10000)};
 
     ServerLinkFixture() { link.setWindows(&windows); }
 

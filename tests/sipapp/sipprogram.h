@@ -64,11 +64,7 @@ struct SipProgram {
     cacheapi::fake::ThrowingProgramEnd end;
     cacheapi::fake::FieldLoginWindows windows;
     cacheapi::ServerLink link{
-        state, {store, dialogs, clock, events, idle, end}, [this] {
-            return cacheapi::makeTcpFactory([this] {
-                return cacheapi::TcpCredentials{state.Firma, state.UserCode, state.Password};
-            });
-        }};
+        state, {store, dialogs, clock, events, idle, end}, cacheapi::tcpFactoryMaker(state)};
     std::unique_ptr<line::Line> line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
