@@ -24,18 +24,10 @@ inline QString list(const QStringList& records) {
     return reply;
 }
 
-struct FakeLink {
+struct FakeLink : cacheapi::fake::FakeSurroundings {
     std::shared_ptr<cacheapi::fake::FakeServer> server =
         std::make_shared<cacheapi::fake::FakeServer>();
-    settings::MemorySettingsStore store;
-    cacheapi::fake::ScriptedDialogs dialogs;
-    cacheapi::fake::FakeClock clock;
-    cacheapi::fake::ManualTimer timer;
-    cacheapi::fake::ThrowingProgramEnd programEnd;
-    cacheapi::LoginState state;
-    cacheapi::ServerLink link{
-        state, cacheapi::Environment{store, dialogs, clock, clock, timer, programEnd},
-        cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
 
     FakeLink() {
         server->handler = [](const QString&) { return cacheapi::CallResult::success({}); };

@@ -4,8 +4,7 @@ namespace testkit {
 
 FakeWorld::FakeWorld()
     : server(std::make_shared<cacheapi::fake::FakeServer>()),
-      link(state, {store, dialogs, clock, clock, idleTimer, programEnd},
-           cacheapi::fake::makeFakeFactory(server)) {
+      link(state, environment(), cacheapi::fake::makeFakeFactory(server)) {
     addStaff(QStringLiteral("MEIER"), QStringLiteral("telefon"), QStringLiteral("J"),
              QStringLiteral("Meier, Hans"));
     addStaff(QStringLiteral("ALT"), QStringLiteral("telefon"), QStringLiteral("N"),

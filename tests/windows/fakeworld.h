@@ -62,15 +62,9 @@ public:
 };
 
 // A server link over the in-memory server, with the demo staff of company 1.
-struct FakeWorld {
+struct FakeWorld : cacheapi::fake::FakeSurroundings {
     FakeWorld();
-    settings::MemorySettingsStore store;
-    cacheapi::fake::ScriptedDialogs dialogs;
-    cacheapi::fake::FakeClock clock;
-    cacheapi::fake::ManualTimer idleTimer;
-    cacheapi::fake::ThrowingProgramEnd programEnd;
     std::shared_ptr<cacheapi::fake::FakeServer> server;
-    cacheapi::LoginState state;
     cacheapi::ServerLink link;
 
     // A staff record of company 1 with its department and base records.

@@ -269,7 +269,7 @@ void LoginWindowsTest::savingTheSettingsWritesAllSevenKeysAndClosesTheConnection
     QVERIFY(LoginUser(world.link, {}));
     const QString connectionString = world.state.ConnectionString;
     QVERIFY(world.server->connected);
-    QVERIFY(world.idleTimer.active);
+    QVERIFY(world.idle.active);
 
     FMServer& server = windows.serverWindow();
     world.dialogs.answers = {Answer::Yes, Answer::Yes};
@@ -285,7 +285,7 @@ void LoginWindowsTest::savingTheSettingsWritesAllSevenKeysAndClosesTheConnection
     QVERIFY(!server.BPORT->isEnabled());
 
     QVERIFY(!world.server->connected);
-    QVERIFY(!world.idleTimer.active);
+    QVERIFY(!world.idle.active);
     using namespace settings::keys;
     const QList<QPair<QString, QString>> expected = {{Firma, "2"},         {Filiale, "4"},
                                                      {Server, "10.1.2.3"}, {Port, "1980"},
