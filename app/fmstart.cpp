@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <cmath>
+
 namespace app {
 
 namespace {
@@ -43,14 +45,18 @@ void moveTop(QWidget* w, int topTwips) {
     w->move(w->x(), twipsToPixels(topTwips));
 }
 
-// A stored place is plain text; what is not a number counts as missing.
+// A stored place is plain text; what is not a number counts as missing, and so does a number
+// (such as "inf" or "1e30") that no window on any screen could have.
 double storedNumber(const settings::SettingsStore& store, const QString& key,
                     const QString& fallback) {
+    constexpr double Largest = double(QWIDGETSIZE_MAX) * TwipsPerPixel;
     bool ok = false;
     const float value = store.read(settings::keys::Telefon, settings::keys::Pos, key, fallback)
                             .trimmed()
                             .toFloat(&ok);
-    return ok ? double(value) : fallback.toDouble();
+    if (!ok || !std::isfinite(value) || std::abs(double(value)) > Largest)
+        return fallback.toDouble();
+    return double(value);
 }
 
 QString singleText(double value) {

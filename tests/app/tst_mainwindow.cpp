@@ -117,6 +117,20 @@ private slots:
         QVERIFY(!fm.popupChecked());
     }
 
+    // Texts that convert to a float but give no place on a screen count as missing too.
+    void storedPlaceBeyondAnyScreenFallsBackToTheDefaults() {
+        FakeFixture f;
+        using namespace settings;
+        f.store.write(keys::Telefon, keys::Pos, keys::Left, "nan");
+        f.store.write(keys::Telefon, keys::Pos, keys::Top, "-inf");
+        f.store.write(keys::Telefon, keys::Pos, keys::Width, "1e30");
+        f.store.write(keys::Telefon, keys::Pos, keys::Hight, "inf");
+        FMStart& fm = f.start();
+        fm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fm));
+        QCOMPARE(fm.frameTwips(), QRect(0, 0, twipsToPixels(800) * 15, twipsToPixels(600) * 15));
+    }
+
     void parameterReplyWithoutFieldsGivesOnlyTheDialPrefix() {
         FakeFixture f;
         f.server->reply("D PARAM^RUFAP", "9");
