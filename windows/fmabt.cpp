@@ -279,7 +279,18 @@ void FMAbt::dateChanged(const QDate& date) {
     if (!boardReady_)
         return;
     wtag_->setText(weekdayName(date));
-    FillDepartmentBoard(board_.CurrentDepartment(), date, false);
+    // The fill lets pending events run while it waits for the server; a date picked meanwhile is
+    // filled after it, so that the bars end up showing the date in the field.
+    if (fillingForDate_) {
+        dateChangedWhileFilling_ = true;
+        return;
+    }
+    fillingForDate_ = true;
+    do {
+        dateChangedWhileFilling_ = false;
+        FillDepartmentBoard(board_.CurrentDepartment(), perdat_->date(), false);
+    } while (dateChangedWhileFilling_);
+    fillingForDate_ = false;
 }
 
 void FMAbt::extensionClicked(int row) {

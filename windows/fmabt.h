@@ -74,6 +74,8 @@ private:
     Services& services_;
     telefon::DepartmentBoard board_;
     bool boardReady_ = false;
+    bool fillingForDate_ = false;
+    bool dateChangedWhileFilling_ = false;
     QLabel* label1_ = nullptr;
     QDateEdit* perdat_ = nullptr;
     QLabel* wtag_ = nullptr;

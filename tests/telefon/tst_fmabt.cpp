@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace boardtest;
 using telefon::BoardBarIndex;
@@ -148,6 +149,23 @@ private slots:
             QCOMPARE(pixelOf(board.Mit(1), {board.Mit(1)->width() - 4, 10}), red);
             QCOMPARE(pixelOf(board.Mit(3), {board.Mit(3)->width() - 4, 10}), in);
             QVERIFY(board.isVisible());
+        });
+    }
+
+    // The fill lets pending events run while it waits for the server, so the user can pick a
+    // second date before the first one is shown; the bars must end up showing the date in the
+    // field.
+    void aDatePickedDuringAFillIsShownAfterIt() {
+        openBoard([&](windows::FMAbt& board) {
+            const QDate twoDaysAgo = today.addDays(-2); // nobody worked
+            QTimer::singleShot(0, &board, [&] { board.PERDAT()->setDate(twoDaysAgo); });
+            board.PERDAT()->setDate(today.addDays(-1));
+            QCOMPARE(board.PERDAT()->date(), twoDaysAgo);
+            QCOMPARE(board.WTAG()->text(), QStringLiteral("Mittwoch"));
+            for (int row = 1; row <= board.rowCount(); ++row)
+                for (int b = 0; b < telefon::BoardBarCount; ++b)
+                    QVERIFY2(!board.bar(row, b)->isVisible(),
+                             qPrintable(board.bar(row, b)->objectName()));
         });
     }
 
