@@ -3,14 +3,13 @@
 #include "environment.h"
 #include "helpers.h"
 #include "serverlink.h"
+#include "win1252.h"
 
 #include <cmath>
 
 namespace telefon {
 
 namespace {
-const QChar RecordSeparator = QChar(0xFF);
-const QChar FieldSeparator = QLatin1Char('`');
 const QChar TimeSeparator = QLatin1Char(':');
 const QString EndOfDay = QStringLiteral("22:00");
 constexpr int ScaleStartHour = 5;
@@ -59,7 +58,7 @@ int roundHalfEven(double value) {
 }
 
 QString field(const QString& record, int n) {
-    return cacheapi::Piece(record, FieldSeparator, n);
+    return cacheapi::Piece(record, cacheapi::FieldSeparator, n);
 }
 } // namespace
 
@@ -109,7 +108,7 @@ void DepartmentBoard::FillDepartmentBoard(const QString& department, const QDate
     bool error = false;
     const int n = link_.ExecuteCommandSplit(QStringLiteral("D MIT^RUFAP(\"") + department +
                                                 QStringLiteral("\")"),
-                                            RecordSeparator, records, error);
+                                            cacheapi::RecordSeparator, records, error);
     for (int i = 1; i <= n; ++i) {
         const QString& record = records[i];
         if (rebuild) {

@@ -1,24 +1,23 @@
 #include "listbar.h"
 
 #include "serverlink.h"
+#include "win1252.h"
 
 namespace telefon {
 
 namespace {
-const QChar RecordSeparator = QChar(0xFF);
-const QChar FieldSeparator = QLatin1Char('`');
 const QString SpeedDialCaptionText = QStringLiteral("Ziehlwahl"); // spelled so since day one
 const QString DepartmentsCaption = QStringLiteral("Abteilungen Intern");
 
 QString field(const QString& record, int n) {
-    return cacheapi::Piece(record, FieldSeparator, n);
+    return cacheapi::Piece(record, cacheapi::FieldSeparator, n);
 }
 
 // The records of one list reply; an empty or failed reply gives none.
 QStringList fetchRecords(cacheapi::ServerLink& link, const QString& command) {
     cacheapi::RecordList records;
     bool error = false;
-    const int count = link.ExecuteCommandSplit(command, RecordSeparator, records, error);
+    const int count = link.ExecuteCommandSplit(command, cacheapi::RecordSeparator, records, error);
     QStringList result;
     for (int i = 1; i <= count; ++i)
         result.append(records[i]);

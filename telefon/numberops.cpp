@@ -3,14 +3,13 @@
 #include "helpers.h"
 #include "line.h"
 #include "serverlink.h"
+#include "win1252.h"
 
 namespace telefon {
 
 namespace {
-const QChar FieldSeparator = QLatin1Char('`');
-
 QString field(const QString& reply, int n) {
-    return cacheapi::Piece(reply, FieldSeparator, n);
+    return cacheapi::Piece(reply, cacheapi::FieldSeparator, n);
 }
 
 QString digitsOnly(const QString& text) {

@@ -1,13 +1,14 @@
 #include "telephoneparams.h"
 
 #include "serverlink.h"
+#include "win1252.h"
 
 namespace telefon {
 
 TelephoneParameters TelephoneParameters::fromReply(const QString& reply) {
-    const QChar separator = QLatin1Char('`');
-    return {cacheapi::Piece(reply, separator, 1), cacheapi::Piece(reply, separator, 2),
-            cacheapi::Piece(reply, separator, 3)};
+    using cacheapi::FieldSeparator;
+    return {cacheapi::Piece(reply, FieldSeparator, 1), cacheapi::Piece(reply, FieldSeparator, 2),
+            cacheapi::Piece(reply, FieldSeparator, 3)};
 }
 
 } // namespace telefon
