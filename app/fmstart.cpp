@@ -282,7 +282,6 @@ void FMStart::startUp() {
         parts_.link.ExecuteCommand(ParameterCommand, error));
 
     telefon::LoadListBar(parts_.link, parts_.listBar);
-    parts_.listBar.redraw();
     status_->setText(StatusReady);
     setPhonePicture(LinePicture::Ph1);
     savedWindowState_ = currentWindowState();
