@@ -110,10 +110,15 @@ void ServerLink::ConnectServer() {
     int failures = 0;
     bool settingsShown = false;
     for (;;) {
-        factory_ = makeFactory_();
+        // Window events run while the attempt waits; the attempt stays alive even when a handler
+        // replaces the link's connection meanwhile.
+        const std::shared_ptr<Factory> attempt = makeFactory_();
+        factory_ = attempt;
         ++factoriesMade_;
-        const bool connected = factory_->Connect(state_.ConnectionString);
-        if (connected && factory_->IsConnected()) {
+        const bool connected = attempt->Connect(state_.ConnectionString) && attempt->IsConnected();
+        if (connectedMeanwhile(attempt))
+            return;
+        if (connected) {
             announce();
             return;
         }
@@ -121,6 +126,8 @@ void ServerLink::ConnectServer() {
         if (failures < AttemptsPerSeries) {
             env_.events.processEvents();
             WaitHundredths(HundredthsBetweenAttempts, env_.clock, env_.events);
+            if (connectedMeanwhile(attempt))
+                return;
             continue;
         }
         if (settingsShown) {
@@ -131,9 +138,16 @@ void ServerLink::ConnectServer() {
                              Buttons::Ok);
         if (windows_)
             windows_->showServerSettingsModal();
+        if (connectedMeanwhile(attempt))
+            return;
         settingsShown = true;
         failures = 0;
     }
+}
+
+// A handler that ran during a wait of this series has connected (and announced) on its own.
+bool ServerLink::connectedMeanwhile(const std::shared_ptr<Factory>& attempt) const {
+    return factory_ != attempt && factory_ && factory_->IsConnected();
 }
 
 void ServerLink::announce() {
@@ -191,7 +205,8 @@ bool ServerLink::runCommand(const QString& command, const QString& callName, QSt
                             bool& error) {
     BeginServerAccess();
     ServerError failure;
-    std::unique_ptr<ServerObject> object = factory_->New(CommandClass, failure);
+    const std::shared_ptr<Factory> connection = factory_;
+    std::unique_ptr<ServerObject> object = connection->New(CommandClass, failure);
     if (object) {
         const CallResult result = object->Xecute(command);
         if (result.ok) {

@@ -87,8 +87,9 @@ public:
     void EndServerAccess();
     void ConnectServer();
     void DisconnectServer();
-    // The connection object, or nullptr before the first attempt.
-    Factory* connection() const { return factory_.get(); }
+    // The connection object, or nullptr before the first attempt. Callers hold it while they use
+    // it: a handler that runs during a wait may replace the link's connection.
+    std::shared_ptr<Factory> connection() const { return factory_; }
 
     // Runs one command text on a fresh "VX.Windows" object. A failure is reported to the user,
     // sets `error` and gives an empty reply.
@@ -113,13 +114,14 @@ private:
     // in the error report.
     bool runCommand(const QString& command, const QString& callName, QString& reply, bool& error);
     void announce();
+    bool connectedMeanwhile(const std::shared_ptr<Factory>& attempt) const;
     void fillWindowsFromState();
     void giveUp();
 
     LoginState& state_;
     Environment env_;
     FactoryMaker makeFactory_;
-    std::unique_ptr<Factory> factory_;
+    std::shared_ptr<Factory> factory_;
     LoginWindows* windows_ = nullptr;
     int factoriesMade_ = 0;
     int silentDepth_ = 0;

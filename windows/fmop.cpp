@@ -14,6 +14,9 @@ namespace {
 constexpr int MarkerColumn = 7; // "MS"
 constexpr QChar RecordSeparator = QChar(0xFF);
 constexpr QChar FieldSeparator = QLatin1Char('`');
+// The server joins the eight column values of a row with line feeds, as the search window joins
+// its columns.
+constexpr QChar ColumnSeparator = QLatin1Char('\n');
 
 QString openItemsCommand(const QString& account) {
     return QStringLiteral("S P0=$$OPSU^RUFAP(") + account +
@@ -27,12 +30,6 @@ bool marks(const QString& marker) {
     return ok && value > 0;
 }
 } // namespace
-
-QStringList OpenItemColumns(const QString& rowText) {
-    QString text = rowText;
-    text.replace(OpenItemColumnSeparatorTab, OpenItemColumnSeparator);
-    return text.split(OpenItemColumnSeparator);
-}
 
 FMOP::FMOP(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent)
     : QWidget(parent, Qt::Dialog), link_(link), main_(main) {
@@ -81,7 +78,7 @@ void FMOP::fill() {
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (int i = 1; i <= count; ++i) {
         const QString rowText = cacheapi::Piece(records[i], FieldSeparator, 1);
-        auto* row = new QTreeWidgetItem(LIOP, OpenItemColumns(rowText));
+        auto* row = new QTreeWidgetItem(LIOP, rowText.split(ColumnSeparator));
         if (marks(cacheapi::Piece(records[i], FieldSeparator, 2)))
             row->setIcon(MarkerColumn, marker);
     }

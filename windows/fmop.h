@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 class QPushButton;
@@ -15,15 +14,6 @@ namespace windows {
 
 class MainWindowAccess;
 class ModalRunner;
-
-// Separates the columns inside the row text of an open item: the server's OPSU joins the eight
-// column values of a row with a line feed, as the search window joins its columns. A tab
-// separates columns as well, for servers that join the values with tabs.
-inline constexpr QChar OpenItemColumnSeparator = QLatin1Char('\n');
-inline constexpr QChar OpenItemColumnSeparatorTab = QLatin1Char('\t');
-
-// The eight column values of an open item's row text.
-QStringList OpenItemColumns(const QString& rowText);
 
 // "Offene Posten": the open items of the customer shown in the main window, read anew every
 // time the window is opened.

@@ -49,6 +49,8 @@ FMPass::FMPass(cacheapi::ServerLink& link, ModalRunner& modal, QWidget* parent)
     placeTwips(passwordLabel, 240, 750, 2400, 285);
     BPASSWORT = loginField(this, "BPASSWORT");
     BPASSWORT->setEchoMode(QLineEdit::Password);
+    // Every typed character shows as "*", whatever the desktop style would draw.
+    BPASSWORT->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     placeTwips(BPASSWORT, 2760, 720, 2400, 315);
 
     BUSpeich = button(this, "BUSpeich", QStringLiteral("Anmelden"));

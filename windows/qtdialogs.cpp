@@ -2,6 +2,7 @@
 
 #include "apptitle.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -34,12 +35,16 @@ void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& title
     box.setText(shown);
     box.setWindowTitle(title.isEmpty() ? ApplicationTitle() : title);
     box.setIcon(boxIcon(icon));
+    // Button captions are set here: no translation of the toolkit is loaded.
     if (buttons == cacheapi::Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
         box.setDefaultButton(QMessageBox::Ok);
     }
 }

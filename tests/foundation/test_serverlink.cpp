@@ -3,11 +3,38 @@
 #include "win1252.h"
 
 #include <QTest>
+#include <utility>
 
 using namespace cacheapi;
 using fake::ProgramEnded;
 
 namespace {
+// A connection attempt during which window events run: `duringConnect` plays such an event.
+class WaitingFactory : public fake::FakeFactory {
+public:
+    WaitingFactory(std::shared_ptr<fake::FakeServer> server, std::function<void()> duringConnect,
+                   bool& destroyedWhileConnecting)
+        : FakeFactory(std::move(server)), duringConnect_(std::move(duringConnect)),
+          destroyedWhileConnecting_(destroyedWhileConnecting) {}
+    ~WaitingFactory() override {
+        if (connecting_)
+            destroyedWhileConnecting_ = true;
+    }
+    bool Connect(const QString& connectionString) override {
+        connecting_ = true;
+        if (duringConnect_)
+            std::exchange(duringConnect_, nullptr)();
+        const bool ok = FakeFactory::Connect(connectionString);
+        connecting_ = false;
+        return ok;
+    }
+
+private:
+    std::function<void()> duringConnect_;
+    bool& destroyedWhileConnecting_;
+    bool connecting_ = false;
+};
+
 const QString Announce = QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\"");
 const QString Xtt = QStringLiteral("D ^%XTT");
 } // namespace
@@ -213,6 +240,35 @@ private slots:
         QCOMPARE(records.at(1), QString("old")); // left as it was
         QVERIFY(f.dialogs.shown.last().text.contains("DBCallD Aufruf von VX.Windwos Xecute "
                                                      "D ZWAHL^RUFAP."));
+    }
+
+    void aCommandOfAnEventDuringTheConnectReusesItsConnection() {
+        fake::FakeSurroundings f;
+        auto server = std::make_shared<fake::FakeServer>();
+        bool destroyedWhileConnecting = false;
+        bool innerError = false;
+        ServerLink* linkOfTest = nullptr;
+        int made = 0;
+        ServerLink link(f.state, f.environment(), [&]() -> std::unique_ptr<Factory> {
+            // Only the first attempt waits long enough for a call to come in.
+            std::function<void()> event;
+            if (made++ == 0)
+                event = [&] { linkOfTest->ExecuteCommand("D TELSU^RUFAP(\"030\")", innerError); };
+            return std::make_unique<WaitingFactory>(server, event, destroyedWhileConnecting);
+        });
+        linkOfTest = &link;
+        link.setWindows(&f.windows);
+        f.state.CommandLine = "1 0 MEIER pw";
+        link.LoadConnectionSettings();
+        bool error = false;
+        link.ExecuteCommand("D PARAM^RUFAP", error);
+        QVERIFY(!destroyedWhileConnecting);
+        QVERIFY(!error);
+        QVERIFY(!innerError);
+        // The event's command connected and announced once; the waiting command then used it.
+        QCOMPARE(server->commands,
+                 QStringList({Announce, Xtt, "D TELSU^RUFAP(\"030\")", "D PARAM^RUFAP"}));
+        QVERIFY(link.connection()->IsConnected());
     }
 
     void everyCommandUsesItsOwnObject() {

@@ -151,7 +151,7 @@ void DirectoryWindowsTest::openItemsAreListedWithTheirMarkers() {
     FakeMainWindow main;
     main.account = "K100";
     const QString command = "S P0=$$OPSU^RUFAP(100) W:$F($ZV,\"MSM\") P0";
-    const QString row1 = "R-1\t1050301\t1050315\t100,00\t\t1050331\t\t2";
+    const QString row1 = "R-1\n1050301\n1050315\n100,00\n\n1050331\n\n2";
     const QString row2 = "R-2\n1050302\n1050316\n\n50,00\n1050401\n\n0";
     world.server->reply(command, row1 + "`2" + QString(R) + row2 + "`0" + QString(R) + "R-3`" +
                                      QString(R) + "R-4`x");
@@ -167,7 +167,7 @@ void DirectoryWindowsTest::openItemsAreListedWithTheirMarkers() {
     QCOMPARE(items.pos(),
              QPoint(windows::twipsToPixels(1500 + 300), windows::twipsToPixels(3000 + 500)));
     QCOMPARE(items.LIOP->topLevelItemCount(), 4);
-    QCOMPARE(rowTexts(items.LIOP, 0), row1.split('\t'));
+    QCOMPARE(rowTexts(items.LIOP, 0), row1.split('\n'));
     QCOMPARE(rowTexts(items.LIOP, 1), row2.split('\n'));
     QVERIFY(items.rowMarked(0));
     QVERIFY(!items.rowMarked(1)); // "0"

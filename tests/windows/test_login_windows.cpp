@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QtTest>
 
 using namespace cacheapi;
@@ -63,6 +64,9 @@ void LoginWindowsTest::windowsCarryTheirCaptionsLimitsAndTabOrder() {
     QVERIFY(labelTexts(&pass).contains(QStringLiteral("User(WWS Personalcode):")));
     QVERIFY(labelTexts(&pass).contains(QStringLiteral("Passwort:")));
     QCOMPARE(pass.BPASSWORT->echoMode(), QLineEdit::Password);
+    QCOMPARE(pass.BPASSWORT->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                pass.BPASSWORT),
+             int('*'));
     QCOMPARE(pass.BPASSWORT->maxLength(), 20);
     QCOMPARE(pass.BUSER->maxLength(), 20);
     QCOMPARE(nextTabStop(pass.BPASSWORT), static_cast<QWidget*>(pass.BUSER));

@@ -21,6 +21,7 @@ struct Seen {
     QString text, title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QStringList captions;
 };
 
 // Answers the next message box with `press` and records what it showed.
@@ -28,7 +29,11 @@ void answerNextBox(Seen& seen, QMessageBox::StandardButton press) {
     QTimer::singleShot(0, [&seen, press] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);
-        seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons()};
+        QStringList captions;
+        for (QAbstractButton* b : box->buttons())
+            captions << b->text();
+        captions.sort();
+        seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons(), captions};
         box->button(press)->click();
     });
 }
@@ -92,6 +97,12 @@ void ProgramFrameTest::messageBoxesShowIconButtonsAndTitle() {
                                      ? QMessageBox::StandardButtons(QMessageBox::Ok)
                                      : QMessageBox::Yes | QMessageBox::No;
     QCOMPARE(seen.buttons, expectedButtons);
+    // The buttons speak German like every other text of the program.
+    const QStringList expectedCaptions =
+        Buttons(buttons) == Buttons::Ok
+            ? QStringList{QStringLiteral("OK")}
+            : QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")};
+    QCOMPARE(seen.captions, expectedCaptions);
 
     // Without a title of its own a box carries the application title.
     answerNextBox(seen, QMessageBox::Ok);
