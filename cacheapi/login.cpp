@@ -30,8 +30,8 @@ bool readMember(ServerObject& staff, const QString& name, QString& into, ServerE
     return r.ok;
 }
 
-// The rest of the staff record, read only after the password was accepted: the server keeps
-// these members closed to a session whose password is wrong.
+// The rest of the staff record, read only after the password was accepted, so that a refused
+// login asks the server for nothing but the password and the active flag.
 struct StaffDetails {
     QString name, personnelNumber, department;
 };
