@@ -77,9 +77,8 @@ inline const QString Hight = QStringLiteral("600");
 inline const QString Popup = QStringLiteral("1");
 inline const QString Firma = QStringLiteral("1");
 inline const QString Filiale = QStringLiteral("0");
-// The ERP gateway is normally reached on the workstation itself (the gateway or a tunnel to it
-// listens there), so the default address is the loopback address.
-inline const QString Server = QStringLiteral("127.0.0.1");
+// The ERP server of a branch usually stands in the office network.
+inline const QString Server = QStringLiteral("192.168.1.10");
 inline const QString Port = QStringLiteral("1973");
 inline const QString Namespace = QStringLiteral("VENTOR");
 } // namespace defaults

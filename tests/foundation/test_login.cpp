@@ -93,7 +93,7 @@ private slots:
         QVERIFY(LoginUser(f.link, "1 0 123 pw"));
         QCOMPARE(f.windows.loginShown, 0);
         QCOMPARE(f.server->openedIds.first(), QString("VX.ParPersEdv:1||123"));
-        QCOMPARE(f.server->connectionStrings.first(), QString("cn_iptcp:127.0.0.1[1972]:VENTOR"));
+        QCOMPARE(f.server->connectionStrings.first(), QString("cn_iptcp:" + settings::defaults::Server + "[1972]:VENTOR"));
     }
 
     void saveWritesAllSevenKeys() {

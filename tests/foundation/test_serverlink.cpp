@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(f.state.Password, QString("geheim"));
         QCOMPARE(f.state.Port, QString("1972"));
         QCOMPARE(f.state.Namespace, QString("VENTOR"));
-        QCOMPARE(f.state.ConnectionString, QString("cn_iptcp:127.0.0.1[1972]:VENTOR"));
+        QCOMPARE(f.state.ConnectionString, QString("cn_iptcp:" + settings::defaults::Server + "[1972]:VENTOR"));
         QCOMPARE(f.windows.loginShown, 0);
         QCOMPARE(f.windows.user, QString("123"));
         QCOMPARE(f.windows.fields.port, QString("1972"));
@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(f.windows.password, QString("pw"));
         QCOMPARE(f.state.Port, QString("1973"));
         // The namespace never enters the connection string.
-        QCOMPARE(f.state.ConnectionString, QString("cn_iptcp:127.0.0.1[1973]:VENTOR"));
+        QCOMPARE(f.state.ConnectionString, QString("cn_iptcp:" + settings::defaults::Server + "[1973]:VENTOR"));
         QCOMPARE(f.windows.fields.nameSpace, QString("TEST"));
         QCOMPARE(f.windows.loginShown, 0);
     }
@@ -104,7 +104,7 @@ private slots:
         f.link.LoadConnectionSettings();
         f.link.BeginServerAccess();
         QCOMPARE(f.server->commands, QStringList({Announce, Xtt}));
-        QCOMPARE(f.server->connectionStrings, QStringList("cn_iptcp:127.0.0.1[1972]:VENTOR"));
+        QCOMPARE(f.server->connectionStrings, QStringList("cn_iptcp:" + settings::defaults::Server + "[1972]:VENTOR"));
         QVERIFY(!f.idle.active);
         f.link.EndServerAccess();
         QVERIFY(f.idle.active);
