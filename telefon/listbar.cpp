@@ -172,6 +172,8 @@ void RefillSpeedDial(cacheapi::ServerLink& link, ListBarModel& listBar) {
     const QStringList records = fetchRecords(link, QStringLiteral("D ZWAHL^RUFAP"));
     const int n = int(records.size());
     // Existing items keep their place and take the record at their index; new ones go last.
+    // Items are told apart by their index, not by a non-empty number, so an entry the server
+    // holds without a number neither duplicates nor stops the refill.
     for (int i = 1; i <= n; ++i) {
         const QString& record = records.at(i - 1);
         const QString caption = speedDialCaption(record);
