@@ -349,6 +349,13 @@ void WindowsServerTest::speedDialEntriesAreSavedChangedAndDeleted() {
     QVERIFY(editor.isVisible());
     QCOMPARE(speedDialCaptions(listBar), captions);
 
+    // "Ausstieg" sends nothing; the sort key is the second "_" piece of the name.
+    editor.fillFields(number, QStringLiteral("A_B_3"));
+    QCOMPARE(editor.SORT->text(), QStringLiteral("B"));
+    editor.BUAus->click();
+    QCOMPARE(int(s.sent.size()), sentBefore);
+    QVERIFY(!editor.isVisible());
+
     // Deleted.
     index = captions.indexOf(QStringLiteral("Geändert")) + 1;
     s.modal.onModal = [&](QWidget*) { editor.BULOE->click(); };
