@@ -5,7 +5,6 @@
 #include "listbarwidget.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -37,8 +36,6 @@ bool near(int actualPixels, int expectedTwips) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // --- Start-up and shutdown ----------------------------------------------------------
-
     void startUpRunsItsStepsInOrder() {
         FakeFixture f;
         f.storeLogin("falsch");
@@ -54,16 +51,9 @@ private slots:
 
         // The refused first login is repeated through the login window.
         QCOMPARE(keepOutAtLogin, QList<bool>{false});
-        QCOMPARE(fm.windowTitle(), QString("VENTOR Telefon              Firma: 1     Filiale: 0"
-                                           "     Benutzer: Meier"));
-        QCOMPARE(f.params.DialPrefix, QString("0"));
-        QCOMPARE(f.params.LookupPrefix, QString("30"));
         QCOMPARE(f.line.textSetting(), QString("x"));
         QCOMPARE(f.line.device(), 2); // the first name holding "BOSCH" in capitals
         QVERIFY(f.line.isOpen());
-        QCOMPARE(fm.statusText(), QString("Bereit"));
-        QCOMPARE(fm.phonePicture(), LinePicture::Ph1);
-        QCOMPARE(fm.savedWindowState(), int(StateNormal));
 
         QStringList order;
         for (const QString& c : f.server->commands)
@@ -72,7 +62,6 @@ private slots:
         QCOMPARE(order,
                  QStringList({"D PARAM^RUFAP", "D ZWAHL^RUFAP", "D INT^RUFAP", "D JOURGET^RUFAP(3)",
                               "D JOURGET^RUFAP(4)", "D JOURGET^RUFAP(5)"}));
-        QCOMPARE(f.listBar.groupCount(), 5);
         QCOMPARE(fm.listBarWidget()->groupButton(1)->text(), QString("Ziehlwahl"));
         QCOMPARE(fm.listBarWidget()->groupButton(5)->text(), QString("nicht angenommen"));
     }
@@ -102,33 +91,24 @@ private slots:
         QVERIFY(fm.popupChecked());
     }
 
-    void storedPlaceAndPopupChoiceAreApplied() {
-        FakeFixture f;
-        using namespace settings;
-        f.store.write(keys::Telefon, keys::Pos, keys::Left, "1500");
-        f.store.write(keys::Telefon, keys::Pos, keys::Top, "750");
-        f.store.write(keys::Telefon, keys::Pos, keys::Width, "9000");
-        f.store.write(keys::Telefon, keys::Pos, keys::Hight, "viel"); // not a number: default
-        f.store.write(keys::Telefon, keys::Pos, keys::Popup, "0");
-        FMStart& fm = f.start();
-        fm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&fm));
-        QCOMPARE(fm.frameTwips(), QRect(1500, 750, 9000, twipsToPixels(600) * 15));
-        QVERIFY(!fm.popupChecked());
-    }
-
     // Texts that convert to a float but give no place on a screen count as missing too.
-    void storedPlaceBeyondAnyScreenFallsBackToTheDefaults() {
-        FakeFixture f;
+    void storedPlaceAndPopupChoiceAreApplied() {
         using namespace settings;
-        f.store.write(keys::Telefon, keys::Pos, keys::Left, "nan");
-        f.store.write(keys::Telefon, keys::Pos, keys::Top, "-inf");
-        f.store.write(keys::Telefon, keys::Pos, keys::Width, "1e30");
-        f.store.write(keys::Telefon, keys::Pos, keys::Hight, "inf");
-        FMStart& fm = f.start();
-        fm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&fm));
-        QCOMPARE(fm.frameTwips(), QRect(0, 0, twipsToPixels(800) * 15, twipsToPixels(600) * 15));
+        for (const bool usable : {true, false}) {
+            FakeFixture f;
+            f.store.write(keys::Telefon, keys::Pos, keys::Left, usable ? "1500" : "nan");
+            f.store.write(keys::Telefon, keys::Pos, keys::Top, usable ? "750" : "-inf");
+            f.store.write(keys::Telefon, keys::Pos, keys::Width, usable ? "9000" : "1e30");
+            f.store.write(keys::Telefon, keys::Pos, keys::Hight, usable ? "viel" : "inf");
+            f.store.write(keys::Telefon, keys::Pos, keys::Popup, "0");
+            FMStart& fm = f.start();
+            fm.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&fm));
+            const int height = twipsToPixels(600) * 15;
+            QCOMPARE(fm.frameTwips(), usable ? QRect(1500, 750, 9000, height)
+                                             : QRect(0, 0, twipsToPixels(800) * 15, height));
+            QVERIFY(!fm.popupChecked());
+        }
     }
 
     void parameterReplyWithoutFieldsGivesOnlyTheDialPrefix() {
@@ -140,36 +120,25 @@ private slots:
         QCOMPARE(f.line.textSetting(), QString());
     }
 
-    void closeBoxAnsweredNoKeepsTheProgramRunning() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        fm.show();
-        f.dialogs.answers = {cacheapi::Answer::No};
-        QVERIFY(!fm.close());
-        QCOMPARE(f.dialogs.shown.size(), 1);
-        QCOMPARE(f.dialogs.shown[0].text, QString("Anwendung beenden"));
-        QCOMPARE(f.dialogs.shown[0].title, QString("Beenden"));
-        QCOMPARE(f.dialogs.shown[0].buttons, cacheapi::Buttons::YesNo);
-        QVERIFY(fm.isVisible());
-        QVERIFY(!fm.isShutDown());
-        QVERIFY(f.line.isOpen());
-        QVERIFY(!f.store.contains("Telefon", "Pos", "Left"));
-    }
-
-    void closeBoxAnsweredYesSavesDisconnectsAndEnds() {
+    void closeBoxAnsweredNoThenYesSavesDisconnectsAndEnds() {
         FakeFixture f;
         FMStart& fm = f.start();
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
         fm.setGeometry(QRect(QPoint(100, 50), QSize(600, 400)));
         control<QCheckBox>(fm, "chk_Popup")->setChecked(false);
-        QVERIFY(f.server->connected);
-        f.dialogs.answers = {cacheapi::Answer::Yes};
+        f.dialogs.answers = {cacheapi::Answer::No, cacheapi::Answer::Yes};
+        QVERIFY(!fm.close());
+        QCOMPARE(f.dialogs.shown[0].text, QString("Anwendung beenden"));
+        QCOMPARE(f.dialogs.shown[0].title, QString("Beenden"));
+        QCOMPARE(f.dialogs.shown[0].buttons, cacheapi::Buttons::YesNo);
+        QVERIFY(fm.isVisible() && f.line.isOpen());
+        QVERIFY(!f.store.contains("Telefon", "Pos", "Left"));
+
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, fm.close());
         const QRect frame = fm.frameGeometry();
         QCOMPARE(f.store.read("Telefon", "Pos", "Left", {}), QString::number(frame.x() * 15));
         QCOMPARE(f.store.read("Telefon", "Pos", "Top", {}), QString::number(frame.y() * 15));
-        QCOMPARE(f.store.read("Telefon", "Pos", "Width", {}), QString::number(frame.width() * 15));
         QCOMPARE(f.store.read("Telefon", "Pos", "Hight", {}), QString::number(frame.height() * 15));
         QCOMPARE(f.store.read("Telefon", "Pos", "Popup", {}), QString("0"));
         QVERIFY(!f.server->connected);
@@ -200,25 +169,15 @@ private slots:
         QVERIFY(!f.store.contains("Telefon", "Pos", "Popup"));
     }
 
-    void menusHoldTheirEntries() {
+    void menuEntriesOpenTheirWindows() {
         FakeFixture f;
         FMStart& fm = f.make();
         const QList<QAction*> menus = fm.menuBar()->actions();
-        QCOMPARE(menus.size(), 2);
-        QCOMPARE(menus[0]->text(), QString("Datei"));
-        QCOMPARE(menus[1]->text(), QString("Hilfe"));
-        const QList<QAction*> datei = menus[0]->menu()->actions();
-        QCOMPARE(datei.size(), 3);
-        QCOMPARE(datei[0]->text(), QString("Login"));
-        QVERIFY(datei[1]->isSeparator());
-        QCOMPARE(datei[2]->text(), QString("B&eenden"));
-        QCOMPARE(menus[1]->menu()->actions().first()->text(), QString("Hilfe über ..."));
-        datei[0]->trigger();
+        QCOMPARE(menus[0]->menu()->actions().last()->text(), QString("B&eenden"));
+        menus[0]->menu()->actions().first()->trigger();
         menus[1]->menu()->actions().first()->trigger();
         QCOMPARE(f.side.calls, QStringList({"login", "about"}));
     }
-
-    // --- Layout --------------------------------------------------------------------------
 
     void resizeRulesInTwips() {
         ResizedPlaces p = ResizeRules(800, 600);
@@ -236,49 +195,12 @@ private slots:
         QCOMPARE(p.listBarHeight, 201);
     }
 
-    void controlsStandAtTheirDesignedPlaces() {
-        FakeFixture f;
-        FMStart& fm = f.make();
-        for (const auto& [name, r] : std::initializer_list<std::pair<const char*, TwipsRect>>{
-                 {"Status", designed::Status},
-                 {"RUFNR", designed::RUFNR},
-                 {"BUSuch", designed::BUSuch},
-                 {"cmd_LogIn", designed::cmd_LogIn},
-                 {"BUWaehl", designed::BUWaehl},
-                 {"BUAufl", designed::BUAufl},
-                 {"BUR", designed::BUR},
-                 {"TxtHold", designed::TxtHold},
-                 {"BUOP", designed::BUOP},
-                 {"BUend", designed::BUend},
-                 {"Phone", designed::Phone}})
-            QCOMPARE(control(fm, name)->geometry(), r.toPixels());
-        QCOMPARE(control(fm, "Zielwahl")->pos(), designed::Zielwahl.toPixels().topLeft());
-        QCOMPARE(control<QPushButton>(fm, "BUWaehl")->text(), QString("Wählen"));
-        QCOMPARE(control<QPushButton>(fm, "BUOP")->text(), QString("OP`s"));
-        QCOMPARE(control<QLabel>(fm, "TxtHold")->text(), QString(" Halten"));
-        QCOMPARE(control<QCheckBox>(fm, "chk_Popup")->text(), QString("Popup bei Anruf"));
-        // The customer panel stays in its area left of the list bar.
-        for (const char* name :
-             {"Nr",        "Anrede",   "NAMEN",    "Branche",  "Strasse",   "Plz",
-              "Ort",       "Telnr",    "email",    "Faxnr",    "Mahnstufe", "MahnstDatum",
-              "LeAuDatum", "AktSaldo", "UmsatzLJ", "UmsatzVJ", "Label5",    "Label6",
-              "Label7",    "Label8",   "Label9"}) {
-            const QRect g = control(fm, name)->geometry();
-            QVERIFY2(g.top() >= twipsToPixels(1920) && g.bottom() <= twipsToPixels(6465) &&
-                         g.right() < twipsToPixels(designed::Zielwahl.left),
-                     name);
-        }
-    }
-
     void bottomLineAndListBarFollowTheWindowSize() {
         FakeFixture f;
         FMStart& fm = f.start(); // defaults: 800 x 600 twips
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
         QCOMPARE(control(fm, "Zielwahl")->size(), designed::Zielwahl.toPixels().size());
-        QCOMPARE(control(fm, "Copr")->y(), twipsToPixels(-350));
-        QCOMPARE(control(fm, "BUInfo")->y(), twipsToPixels(-400));
-        QCOMPARE(control(fm, "chk_Popup")->y(), twipsToPixels(-400));
         QCOMPARE(control(fm, "Info")->y(), twipsToPixels(-900));
 
         const QSize frame = fm.frameGeometry().size() - fm.size();
@@ -289,86 +211,6 @@ private slots:
         QVERIFY(near(control(fm, "BUInfo")->y(), 4000));
         QCOMPARE(control(fm, "chk_Popup")->y(), control(fm, "BUInfo")->y());
         QVERIFY(near(control(fm, "Info")->y(), 3500));
-        QCOMPARE(control(fm, "BUWaehl")->geometry(), designed::BUWaehl.toPixels());
-    }
-
-    void infoShowsTheHoveredItemAndEmptiesOverTheFreeArea() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        fm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&fm));
-        fm.resize(designed::ClientWidth / 15, designed::ClientHeight / 15);
-        emit fm.listBarWidget()->pointerOver(1, 2);
-        QCOMPARE(fm.infoText(), QString("Schulz_5"));
-        QWidget* client = fm.centralWidget();
-        QMouseEvent overLabel(
-            QEvent::MouseMove, QPointF(control(fm, "Label1")->geometry().center()),
-            client->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(client, &overLabel);
-        QCOMPARE(fm.infoText(), QString("Schulz_5"));
-        QMouseEvent free(QEvent::MouseMove, QPointF(twipsToPixels(6700), twipsToPixels(1500)),
-                         client->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(client, &free);
-        QCOMPARE(fm.infoText(), QString());
-    }
-
-    // --- Line events ---------------------------------------------------------------------
-
-    void answeredCallOfAKnownCustomer() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        QStringList statuses;
-        for (auto signal : {&line::Line::callOffered, &line::Line::connected,
-                            &line::Line::disconnected, &line::Line::lineIdle})
-            connect(&f.line, signal, &fm, [&] { statuses << fm.statusText(); });
-
-        QVERIFY(f.line.ring("0301234"));
-        QCOMPARE(fm.numberText(), QString("0301234"));
-        QCOMPARE(text(fm, "Nr"), QString("K100"));
-        QCOMPARE(text(fm, "NAMEN"), QString("Bau Meier GmbH"));
-        QCOMPARE(text(fm, "Plz"), QString("D-12345"));
-        QCOMPARE(control(fm, "email")->property("link").toString(),
-                 QString("mailto:info@meier.de"));
-        QVERIFY(!control(fm, "Mahnstufe")->isHidden());
-        QVERIFY(!control(fm, "BUOP")->isHidden());
-        QCOMPARE(fm.pendingCallerName(), QString("Bau Meier GmbH"));
-        QCOMPARE(fm.pendingCallerNumber(), QString("0301234"));
-
-        f.line.answer();
-        QCOMPARE(fm.phonePicture(), LinePicture::Ph2);
-        QCOMPARE(fm.pendingCallerName(), QString());
-        QCOMPARE(f.commandsStartingWith("D JOURADD").size(), 1);
-        QVERIFY(f.commandsStartingWith("D JOURADD").first().startsWith("D JOURADD^RUFAP(3,"));
-        QVERIFY(f.listBar.caption(3, 1).startsWith("Bau Meier GmbH"));
-        QCOMPARE(f.listBar.value(3, 1), QString("0301234"));
-        QCOMPARE(f.listBar.caption(3, 2), QString("Alt 1"));
-        QCOMPARE(fm.listBarWidget()->groupButton(3)->text(), QString("Journal eingehend"));
-
-        f.line.remoteHangUp();
-        QCOMPARE(statuses, QStringList({"Income call", "Verbunden", "Unterbrochen", "Bereit"}));
-        QCOMPARE(fm.phonePicture(), LinePicture::Ph1);
-        QCOMPARE(f.commandsStartingWith("D JOURADD").size(), 1);
-    }
-
-    void unansweredCallsAreJournalledOnceEach() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        QStringList statuses;
-        connect(&f.line, &line::Line::callEnded, &fm, [&] { statuses << fm.statusText(); });
-        for (int call = 0; call < 2; ++call) {
-            QVERIFY(f.line.ring("0301234"));
-            QVERIFY(f.line.remoteHangUp());
-        }
-        QCOMPARE(statuses, QStringList({"Rufende", "Rufende"}));
-        const QStringList entries = f.commandsStartingWith("D JOURADD");
-        QCOMPARE(entries.size(), 2);
-        QVERIFY(entries[0].startsWith("D JOURADD^RUFAP(5,"));
-        QVERIFY(entries[1].startsWith("D JOURADD^RUFAP(5,"));
-        QVERIFY(f.listBar.caption(5, 1).startsWith("Bau Meier GmbH"));
-        QVERIFY(f.listBar.caption(5, 2).startsWith("Bau Meier GmbH"));
-        QCOMPARE(f.listBar.caption(5, 3), QString());
-        QCOMPARE(fm.statusText(), QString("Bereit"));
     }
 
     void secondIdleNoticeNeverShowsAnError() {
@@ -393,42 +235,17 @@ private slots:
         }
     }
 
-    void callWithoutCallerNumberTouchesNothing() {
+    // The server test covers the call without a number; one without its presence flag is the same.
+    void numberWithoutItsPresenceFlagIsNotUsed() {
         FakeFixture f;
         FMStart& fm = f.start();
         fm.setNumberText("4711");
-        QVERIFY(f.line.ringAnonymous());
+        QVERIFY(f.line.ringWithoutNumberFlag("0301234"));
         QCOMPARE(fm.statusText(), QString("Income call"));
         QCOMPARE(fm.numberText(), QString("4711"));
         QCOMPARE(f.commandsStartingWith("D TELSU").size(), 0);
-        QCOMPARE(fm.pendingCallerName(), QString());
         f.line.remoteHangUp();
         QCOMPARE(f.commandsStartingWith("D JOURADD").size(), 0);
-
-        // A number reported without its presence flag is not used either.
-        QVERIFY(f.line.ringWithoutNumberFlag("0301234"));
-        QCOMPARE(fm.numberText(), QString("4711"));
-        f.line.remoteHangUp();
-        QCOMPARE(f.commandsStartingWith("D JOURADD").size(), 0);
-    }
-
-    void outgoingCallIsJournalledAsKind4() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        QStringList statuses;
-        for (auto signal : {&line::Line::dialTone, &line::Line::dialling})
-            connect(&f.line, signal, &fm, [&] { statuses << fm.statusText(); });
-        fm.setNumberText("0305678");
-        click(fm, "BUWaehl");
-        QCOMPARE(f.line.numberToDial(), QString("00305678"));
-        QCOMPARE(statuses, QStringList({"Wählton", "Wählen"}));
-        QVERIFY(f.line.remoteAnswer());
-        QCOMPARE(fm.statusText(), QString("Verbunden"));
-        QCOMPARE(fm.numberText(), QString("0305678"));
-        const QStringList entries = f.commandsStartingWith("D JOURADD");
-        QCOMPARE(entries.size(), 1);
-        QVERIFY(entries[0].startsWith("D JOURADD^RUFAP(4,"));
-        QCOMPARE(f.listBar.value(4, 1), QString("0305678"));
     }
 
     void identifiedNumberFillsTheNumberField() {
@@ -443,86 +260,21 @@ private slots:
         QCOMPARE(fm.numberText(), QString("0301234"));
     }
 
-    void popupFollowsTheCheckBox() {
-        {
-            FakeFixture f;
-            FMStart& fm = f.start();
-            fm.show();
-            fm.setWindowState(Qt::WindowMinimized);
-            f.line.ring("0301234");
-            QVERIFY(!fm.isMinimized()); // popped up
-            f.line.remoteHangUp();      // unanswered: back to minimised
-            QVERIFY(fm.isMinimized());
-            f.line.ring("0301234");
-            QVERIFY(!fm.isMinimized());
-            f.line.answer();
-            f.line.remoteHangUp(); // answered: stays normal
-            QVERIFY(!fm.isMinimized());
-        }
-        {
-            FakeFixture f;
-            FMStart& fm = f.start();
-            fm.show();
-            control<QCheckBox>(fm, "chk_Popup")->setChecked(false);
-            fm.setWindowState(Qt::WindowMinimized);
-            f.line.ring("0301234");
-            QVERIFY(fm.isMinimized());
-            f.line.answer();
-            QVERIFY(fm.isMinimized());
-            f.line.remoteHangUp();
-            QVERIFY(fm.isMinimized());
-        }
-    }
-
-    // --- Call area -----------------------------------------------------------------------
-
-    void dialButtonDialsOrSearches() {
+    // The prefix rules are checked against the server; here what "Wählen" does without a number.
+    void dialButtonWithoutANumberHangsUpOrSearches() {
         FakeFixture f;
         FMStart& fm = f.start();
-        struct Case {
-            QString field, dialled;
-        };
-        for (const Case& c :
-             {Case{"12", "12"}, Case{"123", "0123"}, Case{" 0301234 ", "00301234"}}) {
-            fm.setNumberText(c.field);
-            click(fm, "BUWaehl");
-            QCOMPARE(f.line.numberToDial(), c.dialled);
-            QCOMPARE(f.line.state(), line::SimulatedLine::State::Dialling);
-        }
+        fm.setNumberText("123");
+        click(fm, "BUWaehl");
+        QCOMPARE(f.line.state(), line::SimulatedLine::State::Dialling);
         fm.setNumberText("");
         click(fm, "BUWaehl"); // drops the call, dials nothing
         QCOMPARE(f.line.state(), line::SimulatedLine::State::Idle);
         QVERIFY(f.side.calls.isEmpty());
-
         fm.setNumberText("Meier");
         click(fm, "BUWaehl");
         QCOMPARE(f.side.calls, QStringList({"search:Meier"}));
         QCOMPARE(fm.numberText(), QString());
-        fm.setNumberText("1/2-3");
-        click(fm, "BUWaehl");
-        QCOMPARE(f.side.calls.last(), QString("search:1/2-3"));
-        QCOMPARE(f.line.state(), line::SimulatedLine::State::Idle);
-    }
-
-    void hangUpAndHoldResume() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        f.line.ring("0301234");
-        f.line.answer();
-        const int lookups = f.commandsStartingWith("D TELSU").size();
-        click(fm, "BUR");
-        QVERIFY(f.line.isHeld());
-        QVERIFY(fm.holdActive());
-        QVERIFY(!control(fm, "TxtHold")->isHidden());
-        QCOMPARE(fm.numberText(), QString());
-        click(fm, "BUR");
-        QVERIFY(!f.line.isHeld());
-        QVERIFY(control(fm, "TxtHold")->isHidden());
-        QCOMPARE(fm.numberText(), QString("0301234"));
-        QCOMPARE(text(fm, "NAMEN"), QString("Bau Meier GmbH"));
-        QVERIFY(f.commandsStartingWith("D TELSU").size() > lookups + 1);
-        click(fm, "BUAufl");
-        QCOMPARE(f.line.state(), line::SimulatedLine::State::Idle);
     }
 
     void buttonsOpenTheirWindows() {
@@ -538,56 +290,18 @@ private slots:
                  QStringList({"searchModal", "login", "about", "openItems", "searchModal"}));
     }
 
-    // --- List bar ------------------------------------------------------------------------
-
-    void listBarShowsGroupsAndSlots() {
+    void listBarShowsSlotsAndChangesOnlyAfterTheRedraw() {
         FakeFixture f;
         FMStart& fm = f.start();
         ListBarWidget* bar = fm.listBarWidget();
-        QCOMPARE(bar->openGroup(), 1);
-        QCOMPARE(bar->shownItemCount(), 2);
-        QCOMPARE(bar->shownCaption(2), QString("Schulz_5"));
         QTest::mouseClick(bar->groupButton(3), Qt::LeftButton);
-        QCOMPARE(bar->openGroup(), 3);
         QCOMPARE(bar->shownItemCount(), 100);
         QVERIFY(bar->shownFilled(2));
         QVERIFY(!bar->shownFilled(3));
-        QCOMPARE(bar->shownCaption(1), QString("Alt 1"));
-
-        // An item change alone shows after the redraw.
         f.listBar.setCaption(3, 1, "Neu");
         QCOMPARE(bar->shownCaption(1), QString("Alt 1"));
         f.listBar.redraw();
         QCOMPARE(bar->shownCaption(1), QString("Neu"));
-    }
-
-    void choosingItems() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        fm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&fm));
-        ListBarWidget* bar = fm.listBarWidget();
-        QListWidget* list = bar->itemList();
-        auto clickItem = [&](int index) {
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualItemRect(list->item(index - 1)).center());
-        };
-        clickItem(1); // speed dial Meier
-        QCOMPARE(fm.numberText(), QString("0301234"));
-        QCOMPARE(text(fm, "NAMEN"), QString("Bau Meier GmbH"));
-
-        QTest::mouseClick(bar->groupButton(3), Qt::LeftButton);
-        clickItem(2);
-        QCOMPARE(fm.numberText(), QString("0308888"));
-        const int lookups = f.commandsStartingWith("D TELSU").size();
-        clickItem(3); // an empty slot does nothing
-        QCOMPARE(fm.numberText(), QString("0308888"));
-        QCOMPARE(f.commandsStartingWith("D TELSU").size(), lookups);
-
-        QTest::mouseClick(bar->groupButton(2), Qt::LeftButton);
-        clickItem(1); // a department opens its board and leaves the number
-        QCOMPARE(f.side.calls, QStringList({"board:V|2026-12-04"}));
-        QCOMPARE(fm.numberText(), QString("0308888"));
     }
 
     void activatingASpeedDialItemOpensTheEditor() {

@@ -1,8 +1,6 @@
 // The per-user store: first-run defaults, separate applications, the "Hight" key.
 #include "settingsstore.h"
 
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,11 +18,8 @@ private slots:
 
     void firstRunGivesTheDefaults() {
         const QSettingsStore store(QStringLiteral("ventor-telefon-test"));
-        QCOMPARE(store.read(keys::Telefon, keys::Pos, keys::Left, defaults::Left), QString("0"));
         QCOMPARE(store.read(keys::Telefon, keys::Pos, keys::Hight, defaults::Hight),
                  QString("600"));
-        QCOMPARE(store.read(keys::Telefon, keys::Pos, keys::Popup, defaults::Popup),
-                 QString("1"));
         QCOMPARE(store.read(keys::CacheLogin, keys::Login, keys::Port, defaults::Port),
                  QString("1973"));
         QCOMPARE(store.read(keys::CacheLogin, keys::Login, keys::Name, {}), QString());
@@ -44,15 +39,6 @@ private slots:
         QCOMPARE(again.read(keys::Telefon, keys::Login, keys::Firma, "none"), QString("none"));
         QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Telefon.ini")));
         QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Cache Login.ini")));
-    }
-
-    void memoryStoreReplacesValues() {
-        MemorySettingsStore store;
-        store.write("A", "S", "K", "1");
-        store.write("A", "S", "K", "2");
-        QCOMPARE(store.read("A", "S", "K", "d"), QString("2"));
-        QCOMPARE(store.read("B", "S", "K", "d"), QString("d"));
-        QCOMPARE(store.size(), 1);
     }
 };
 

@@ -7,8 +7,6 @@ FakeWorld::FakeWorld()
       link(state, environment(), cacheapi::fake::makeFakeFactory(server)) {
     addStaff(QStringLiteral("MEIER"), QStringLiteral("telefon"), QStringLiteral("J"),
              QStringLiteral("Meier, Hans"));
-    addStaff(QStringLiteral("ALT"), QStringLiteral("telefon"), QStringLiteral("N"),
-             QStringLiteral("Alt, Otto"));
 }
 
 void FakeWorld::addStaff(const QString& code, const QString& password, const QString& active,
