@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace telefon;
 
 // Storing on the real server is checked in the server logic test; these cover what it cannot
@@ -18,15 +20,14 @@ class JournalTest : public QObject {
 
     QString stamp() const {
         return QString(16, QLatin1Char(' ')) +
-               QLocale::system().toString(now.date(), QLocale::ShortFormat) +
-               QStringLiteral(" 14:35");
+               QLocale::system().toString(now.date(), QLocale::ShortFormat) + u" 14:35"_s;
     }
     void add(const QString& number, const QString& name, JournalKind kind) {
         AddJournalEntry(link->link, *bar, now, number, name, kind);
     }
     void load() {
         bar = std::make_unique<ListBarModel>();
-        bar->addGroup(QStringLiteral("Ziehlwahl"));
+        bar->addGroup(u"Ziehlwahl"_s);
         LoadListBar(link->link, *bar);
         link->server->commands.clear();
     }
@@ -43,7 +44,7 @@ private slots:
         QCOMPARE(JournalDisplayText("555", "", 4, now), "555" + stamp());
         QCOMPARE(JournalDisplayText("23", "Lager", 4, now), "Lager  DW 23" + stamp());
         QCOMPARE(JournalDisplayText("", "", 3, now), "  DW " + stamp());
-        QCOMPARE(JournalDisplayText("555", "X", 2, now), QStringLiteral("X"));
+        QCOMPARE(JournalDisplayText("555", "X", 2, now), u"X"_s);
     }
 
     void repeatOfTheNewestNumberIsSkippedExceptForMissedCalls() {
@@ -53,10 +54,8 @@ private slots:
         add("555", "Muster GmbH", IncomingAnswered);
         QCOMPARE(bar->redraws(), redraws + 1);
         add("555", "Muster GmbH", IncomingAnswered);
-        QCOMPARE(
-            link->commandsWith("JOURADD"),
-            QStringList{
-                QStringLiteral("D JOURADD^RUFAP(3,\"%1\",\"555\")").arg("Muster GmbH" + stamp())});
+        QCOMPARE(link->commandsWith("JOURADD"),
+                 QStringList{u"D JOURADD^RUFAP(3,\"%1\",\"555\")"_s.arg("Muster GmbH" + stamp())});
         QCOMPARE(bar->caption(3, 1), "Muster GmbH" + stamp());
         QCOMPARE(bar->picture(3, 1), Picture::Pic1);
         QCOMPARE(bar->picture(3, 2), Picture::Pic0);
@@ -65,29 +64,29 @@ private slots:
         add("555", "Muster GmbH", IncomingUnanswered);
         add("555", "Muster GmbH", IncomingUnanswered);
         QCOMPARE(link->commandsWith("JOURADD^RUFAP(5").size(), 2);
-        QCOMPARE(bar->value(5, 2), QStringLiteral("555"));
+        QCOMPARE(bar->value(5, 2), u"555"_s);
         QCOMPARE(bar->picture(5, 2), Picture::Pic1);
     }
 
     void fullGroupPushesTheOldestOut() {
         QStringList records;
         for (int i = 1; i <= JournalSlots; ++i)
-            records << testing::record({QStringLiteral("E%1").arg(i), QString::number(1000 + i)});
+            records << testing::record({u"E%1"_s.arg(i), QString::number(1000 + i)});
         link->server->reply("D JOURGET^RUFAP(4)", testing::list(records));
         load();
         add("0301", "Neu", Outgoing);
         QCOMPARE(bar->itemCount(4), JournalSlots);
         QCOMPARE(bar->caption(4, 1), "Neu" + stamp());
-        QCOMPARE(bar->caption(4, 2), QStringLiteral("E1"));
-        QCOMPARE(bar->caption(4, 100), QStringLiteral("E99"));
-        QCOMPARE(bar->value(4, 100), QStringLiteral("1099"));
+        QCOMPARE(bar->caption(4, 2), u"E1"_s);
+        QCOMPARE(bar->caption(4, 100), u"E99"_s);
+        QCOMPARE(bar->value(4, 100), u"1099"_s);
     }
 
     void entryIsShownWhenTheServerFailed() {
         link->failCommandsWith("JOURADD");
         add("555", "Muster GmbH", Outgoing);
         QCOMPARE(link->dialogs.shown.size(), 1);
-        QCOMPARE(bar->value(4, 1), QStringLiteral("555"));
+        QCOMPARE(bar->value(4, 1), u"555"_s);
         QCOMPARE(bar->picture(4, 1), Picture::Pic1);
     }
 };

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace telefon;
 using testing::list;
 using testing::record;
@@ -11,28 +13,28 @@ class ListBarTest : public QObject {
     Q_OBJECT
 
     static void serveSpeedDial(testing::FakeLink& f, const QStringList& records) {
-        f.server->reply(QStringLiteral("D ZWAHL^RUFAP"), list(records));
+        f.server->reply(u"D ZWAHL^RUFAP"_s, list(records));
     }
     static ListBarModel& withSpeedDialGroup(ListBarModel& bar) {
-        bar.addGroup(QStringLiteral("Ziehlwahl"));
+        bar.addGroup(u"Ziehlwahl"_s);
         return bar;
     }
 private slots:
     void speedDialCaptionCarriesTheSortKey() {
-        QCOMPARE(SpeedDialCaption("Meier", "0"), QStringLiteral("Meier"));
-        QCOMPARE(SpeedDialCaption("A_B", "3"), QStringLiteral("A_B_3"));
+        QCOMPARE(SpeedDialCaption("Meier", "0"), u"Meier"_s);
+        QCOMPARE(SpeedDialCaption("A_B", "3"), u"A_B_3"_s);
     }
 
     void journalReplyBeyondTheSlotsShowsTheFirstHundred() {
         testing::FakeLink f;
         QStringList records;
         for (int i = 1; i <= 130; ++i)
-            records << record({QStringLiteral("E%1").arg(i), QString::number(1000 + i)});
+            records << record({u"E%1"_s.arg(i), QString::number(1000 + i)});
         f.server->reply("D JOURGET^RUFAP(4)", list(records));
         ListBarModel bar;
         LoadListBar(f.link, withSpeedDialGroup(bar));
         QCOMPARE(bar.itemCount(4), JournalSlots);
-        QCOMPARE(bar.caption(4, 100), QStringLiteral("E100"));
+        QCOMPARE(bar.caption(4, 100), u"E100"_s);
         QCOMPARE(bar.picture(4, 100), Picture::Pic1);
         QCOMPARE(bar.itemCount(5), JournalSlots);
     }
@@ -55,7 +57,7 @@ private slots:
         serveSpeedDial(f, {record({"A", "1", "0"}), record({"B", "2", "5"})});
         ListBarModel bar;
         LoadListBar(f.link, withSpeedDialGroup(bar));
-        QCOMPARE(bar.caption(1, 2), QStringLiteral("B_5"));
+        QCOMPARE(bar.caption(1, 2), u"B_5"_s);
         const int redrawsBefore = bar.redraws();
         serveSpeedDial(f, {});
         RefillSpeedDial(f.link, bar);
