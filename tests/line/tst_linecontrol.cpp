@@ -145,11 +145,9 @@ private slots:
         settings::MemorySettingsStore copy;
         line::writeLineConfig(copy, c);
         const LineConfig back = line::readLineConfig(copy);
-        QCOMPARE(back.sipServer, c.sipServer);
-        QCOMPARE(back.sipMode, c.sipMode);
-        QCOMPARE(back.sipPort, c.sipPort);
-        QCOMPARE(back.simulatedDevices, c.simulatedDevices);
-        QCOMPARE(back.audioFiles, c.audioFiles);
+        QCOMPARE(std::tuple(back.sipServer, back.sipMode, back.sipPort, back.simulatedDevices,
+                            back.audioFiles),
+                 std::tuple(c.sipServer, c.sipMode, c.sipPort, c.simulatedDevices, c.audioFiles));
     }
 
     void factoryGivesTheSimulatedLineWithItsControlChannel() {
