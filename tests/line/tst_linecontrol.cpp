@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using line::LineConfig;
 using line::LineControlServer;
 using line::SimulatedLine;
@@ -21,7 +23,7 @@ class TestLineControl : public QObject {
     QString runTool(const QString& socketPath, const QStringList& arguments, int* exitCode) {
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VENTOR_LINE_SIM_SOCKET"), socketPath);
+        env.insert(u"VENTOR_LINE_SIM_SOCKET"_s, socketPath);
         tool.setProcessEnvironment(env);
         tool.start(QStringLiteral(LINE_SIM_TOOL), arguments);
         // The program's side of the socket is served by this thread's event loop.
@@ -38,33 +40,32 @@ private slots:
         LineControlServer control(&line);
         QVERIFY(control.execute("ring 03012345").startsWith("error not possible in state idle"));
         line.open();
-        QCOMPARE(control.execute("ring"), QStringLiteral("error ring needs a number"));
-        QCOMPARE(control.execute("ring 03012345"), QStringLiteral("ok"));
-        QCOMPARE(control.execute("status"), QStringLiteral("ok offered origin=2 number=03012345"));
-        QCOMPARE(control.execute("answer"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("ring"), u"error ring needs a number"_s);
+        QCOMPARE(control.execute("ring 03012345"), u"ok"_s);
+        QCOMPARE(control.execute("status"), u"ok offered origin=2 number=03012345"_s);
+        QCOMPARE(control.execute("answer"), u"ok"_s);
         line.hold();
-        QCOMPARE(control.execute("STATUS"),
-                 QStringLiteral("ok connected held origin=2 number=03012345"));
-        QCOMPARE(control.execute("hangup"), QStringLiteral("ok"));
-        QCOMPARE(control.execute("hangup"), QStringLiteral("error not possible in state idle"));
-        QCOMPARE(control.execute("ring-anonymous"), QStringLiteral("ok"));
-        QCOMPARE(control.execute("reject"), QStringLiteral("ok"));
-        QCOMPARE(control.execute("ring-hidden 0301"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("STATUS"), u"ok connected held origin=2 number=03012345"_s);
+        QCOMPARE(control.execute("hangup"), u"ok"_s);
+        QCOMPARE(control.execute("hangup"), u"error not possible in state idle"_s);
+        QCOMPARE(control.execute("ring-anonymous"), u"ok"_s);
+        QCOMPARE(control.execute("reject"), u"ok"_s);
+        QCOMPARE(control.execute("ring-hidden 0301"), u"ok"_s);
         QCOMPARE(line.callerIdFlags(), 0);
-        QCOMPARE(control.execute("identify 0301"), QStringLiteral("ok"));
-        QCOMPARE(control.execute("hangup"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("identify 0301"), u"ok"_s);
+        QCOMPARE(control.execute("hangup"), u"ok"_s);
 
         line.setNumber("0555");
         line.makeCall();
-        QCOMPARE(control.execute("answer"), QStringLiteral("ok")); // the called party answers
+        QCOMPARE(control.execute("answer"), u"ok"_s); // the called party answers
         QCOMPARE(line.state(), SimulatedLine::State::Connected);
         line.drop();
         line.makeCall();
-        QCOMPARE(control.execute("busy"), QStringLiteral("ok"));
+        QCOMPARE(control.execute("busy"), u"ok"_s);
         line.makeCall();
-        QCOMPARE(control.execute("decline"), QStringLiteral("ok"));
-        QCOMPARE(control.execute("dance"), QStringLiteral("error unknown command dance"));
-        QCOMPARE(control.execute("  "), QStringLiteral("error empty command"));
+        QCOMPARE(control.execute("decline"), u"ok"_s);
+        QCOMPARE(control.execute("dance"), u"error unknown command dance"_s);
+        QCOMPARE(control.execute("  "), u"error empty command"_s);
 
         QCOMPARE(watcher.events,
                  (QStringList{"lineIdleAgain", "callOffered",  "connected",        "disconnected",
@@ -88,14 +89,13 @@ private slots:
         QCOMPARE(control.socketPath(), path);
 
         int code = -1;
-        QCOMPARE(runTool(path, {"ring", "03012345"}, &code), QStringLiteral("ok"));
+        QCOMPARE(runTool(path, {"ring", "03012345"}, &code), u"ok"_s);
         QCOMPARE(code, 0);
-        QCOMPARE(watcher.numberField, QStringLiteral("03012345"));
-        QCOMPARE(runTool(path, {"ring", "0555"}, &code),
-                 QStringLiteral("error not possible in state offered"));
+        QCOMPARE(watcher.numberField, u"03012345"_s);
+        QCOMPARE(runTool(path, {"ring", "0555"}, &code), u"error not possible in state offered"_s);
         QCOMPARE(code, 1);
-        QCOMPARE(runTool(path, {"answer"}, &code), QStringLiteral("ok"));
-        QCOMPARE(runTool(path, {"hangup"}, &code), QStringLiteral("ok"));
+        QCOMPARE(runTool(path, {"answer"}, &code), u"ok"_s);
+        QCOMPARE(runTool(path, {"hangup"}, &code), u"ok"_s);
         QCOMPARE(watcher.journal,
                  (QList<CallWatcher::Entry>{{"03012345", CallWatcher::nameOf("03012345"), 3}}));
 
@@ -111,9 +111,9 @@ private slots:
         settings::MemorySettingsStore store;
         LineConfig defaults = line::readLineConfig(store);
         QCOMPARE(defaults.type, LineConfig::Type::Simulated);
-        QCOMPARE(defaults.incomingPrefix, QStringLiteral("0"));
+        QCOMPARE(defaults.incomingPrefix, u"0"_s);
         QCOMPARE(defaults.sipMode, LineConfig::SipMode::Account);
-        QCOMPARE(defaults.sipTransport, QStringLiteral("udp"));
+        QCOMPARE(defaults.sipTransport, u"udp"_s);
         QCOMPARE(defaults.sipPort, 5060);
         QVERIFY(defaults.audioFiles);
         QVERIFY(defaults.dataDir.endsWith("/ventor-telefon/sip"));
@@ -131,10 +131,10 @@ private slots:
         LineConfig c = line::readLineConfig(store);
         QCOMPARE(c.type, LineConfig::Type::Sip);
         QCOMPARE(c.sipMode, LineConfig::SipMode::PeerToPeer);
-        QCOMPARE(c.sipServer, QStringLiteral("127.0.0.1:5080"));
-        QCOMPARE(c.sipUser, QStringLiteral("4711"));
-        QCOMPARE(c.sipPassword, QStringLiteral("geheim "));
-        QCOMPARE(c.sipTransport, QStringLiteral("tcp"));
+        QCOMPARE(c.sipServer, u"127.0.0.1:5080"_s);
+        QCOMPARE(c.sipUser, u"4711"_s);
+        QCOMPARE(c.sipPassword, u"geheim "_s);
+        QCOMPARE(c.sipTransport, u"tcp"_s);
         QCOMPARE(c.sipPort, 5070);
         QVERIFY(!c.audioFiles);
         QCOMPARE(c.simulatedDevices, (QStringList{"Modem", "BOSCH 1"}));
@@ -145,11 +145,9 @@ private slots:
         settings::MemorySettingsStore copy;
         line::writeLineConfig(copy, c);
         const LineConfig back = line::readLineConfig(copy);
-        QCOMPARE(back.sipServer, c.sipServer);
-        QCOMPARE(back.sipMode, c.sipMode);
-        QCOMPARE(back.sipPort, c.sipPort);
-        QCOMPARE(back.simulatedDevices, c.simulatedDevices);
-        QCOMPARE(back.audioFiles, c.audioFiles);
+        QCOMPARE(std::tuple(back.sipServer, back.sipMode, back.sipPort, back.simulatedDevices,
+                            back.audioFiles),
+                 std::tuple(c.sipServer, c.sipMode, c.sipPort, c.simulatedDevices, c.audioFiles));
     }
 
     void factoryGivesTheSimulatedLineWithItsControlChannel() {
@@ -161,7 +159,7 @@ private slots:
         std::unique_ptr<line::Line> made = line::makeLine(c);
         auto* simulated = qobject_cast<SimulatedLine*>(made.get());
         QVERIFY(simulated);
-        QCOMPARE(made->deviceName(1), QStringLiteral("BOSCH 1"));
+        QCOMPARE(made->deviceName(1), u"BOSCH 1"_s);
         made->open();
         QLocalSocket socket;
         socket.connectToServer(path);
@@ -169,7 +167,7 @@ private slots:
         socket.write("ring 0301234\n");
         QTRY_VERIFY(socket.canReadLine());
         QCOMPARE(socket.readLine().trimmed(), QByteArray("ok"));
-        QCOMPARE(made->callerNumber(), QStringLiteral("00301234"));
+        QCOMPARE(made->callerNumber(), u"00301234"_s);
         qunsetenv("VENTOR_LINE_SIM_SOCKET");
     }
 };

@@ -1,7 +1,11 @@
 #include "callwatcher.h"
 #include "simulatedline.h"
 
+#include <QHash>
 #include <QTest>
+#include <functional>
+
+using namespace Qt::StringLiterals;
 
 using line::Line;
 using line::SimulatedLine;
@@ -17,7 +21,7 @@ class TestSimulatedLine : public QObject {
 private slots:
     void init() {
         line = std::make_unique<SimulatedLine>();
-        line->setIncomingPrefix(QStringLiteral("0"));
+        line->setIncomingPrefix(u"0"_s);
         watcher = std::make_unique<CallWatcher>(*line);
         line->open();
         watcher->clear();
@@ -31,69 +35,87 @@ private slots:
         SimulatedLine fresh;
         CallWatcher w(fresh);
         QVERIFY(!fresh.isOpen());
-        QVERIFY(!fresh.ring(QStringLiteral("03012345")));
-        fresh.setNumber(QStringLiteral("0123"));
+        QVERIFY(!fresh.ring(u"03012345"_s));
+        fresh.setNumber(u"0123"_s);
         fresh.makeCall();
         QVERIFY(w.events.isEmpty());
         fresh.open();
         fresh.open();
-        QCOMPARE(w.events, QStringList{QStringLiteral("lineIdleAgain")});
+        QCOMPARE(w.events, QStringList{u"lineIdleAgain"_s});
         QVERIFY(fresh.isOpen());
-        QCOMPARE(w.status, QStringLiteral("Bereit"));
+        QCOMPARE(w.status, u"Bereit"_s);
     }
 
-    void answeredIncomingCallIsJournalledAsKind3() {
-        QVERIFY(line->ring(QStringLiteral("03012345")));
+    // Each call is played step by step: "ring N", "call N", or an action of either side.
+    void callEventOrders_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("journal"); // "number kind", empty for none
+        const QStringList answered{"callOffered", "connected", "disconnected", "lineIdle"};
+        const QStringList missed{"callOffered", "callEnded", "disconnected", "lineIdle"};
+        const QStringList notTaken{"dialTone", "dialling", "disconnected", "lineIdle"};
+        auto row = [](const char* name, const QString& steps, const QStringList& events,
+                      const QString& journal) {
+            QTest::newRow(name) << steps.split(' ') << events << journal;
+        };
+        row("answered, caller hangs up", "ring 03012345 answer remoteHangUp", answered,
+            "03012345 3");
+        row("answered, program drops", "ring 03012345 answer drop drop", answered, "03012345 3");
+        row("caller gives up", "ring 0891234 remoteHangUp", missed, "0891234 5");
+        row("rejected", "ring 0891234 reject", missed, "0891234 5");
+        row("dropped", "ring 0891234 drop", missed, "0891234 5");
+        row("outgoing answered", "call 03012345 remoteAnswer remoteHangUp",
+            {"dialTone", "dialling", "connected", "disconnected", "lineIdle"}, "3012345 4");
+        row("outgoing busy", "call 0555 remoteBusy", notTaken, "");
+        row("outgoing declined", "call 0555 remoteDecline", notTaken, "");
+        row("outgoing dropped while ringing", "call 0555 drop", notTaken, "");
+    }
+    void callEventOrders() {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, events);
+        QFETCH(QString, journal);
+        SimulatedLine& l = *line;
+        const QHash<QString, std::function<bool()>> actions{
+            {"answer", [&] { return l.answer(), true; }},
+            {"reject", [&] { return l.reject(), true; }},
+            {"drop", [&] { return l.drop(), true; }},
+            {"remoteAnswer", [&] { return l.remoteAnswer(); }},
+            {"remoteHangUp", [&] { return l.remoteHangUp(); }},
+            {"remoteBusy", [&] { return l.remoteBusy(); }},
+            {"remoteDecline", [&] { return l.remoteDecline(); }}};
+        for (int i = 0; i < steps.size(); ++i) {
+            if (steps[i] == "ring") {
+                QVERIFY(l.ring(steps[++i]));
+            } else if (steps[i] == "call") {
+                l.setNumber(steps[++i]);
+                l.makeCall();
+            } else {
+                QVERIFY2(actions.value(steps[i])(), qPrintable(steps[i]));
+            }
+        }
+        QCOMPARE(watcher->events, events);
+        QList<Entry> expected;
+        if (!journal.isEmpty()) {
+            const QString number = journal.section(' ', 0, 0);
+            expected << Entry{number, CallWatcher::nameOf(number), journal.section(' ', 1).toInt()};
+        }
+        QCOMPARE(watcher->journal, expected);
+        QCOMPARE(watcher->status, u"Bereit"_s);
+        QCOMPARE(line->state(), State::Idle);
+    }
+
+    void callDataOfAnIncomingCall() {
+        QVERIFY(line->ring(u"03012345"_s));
         QCOMPARE(line->state(), State::Offered);
         QCOMPARE(line->callerIdFlags() & Line::CallerIdNumberPresent, Line::CallerIdNumberPresent);
-        QCOMPARE(line->callerNumber(), QStringLiteral("003012345"));
-        QCOMPARE(line->callNumber(), QStringLiteral("003012345"));
+        QCOMPARE(line->callerNumber(), u"003012345"_s);
+        QCOMPARE(line->callNumber(), u"003012345"_s);
         QCOMPARE(line->callOrigin(), Line::OriginIncoming);
-        QCOMPARE(watcher->status, QStringLiteral("Income call"));
-        QCOMPARE(watcher->numberField, QStringLiteral("03012345"));
-
-        line->answer();
-        QCOMPARE(line->state(), State::Connected);
-        QCOMPARE(watcher->status, QStringLiteral("Verbunden"));
-        QVERIFY(line->remoteHangUp());
-        QCOMPARE(watcher->events,
-                 (QStringList{"callOffered", "connected", "disconnected", "lineIdle"}));
-        QCOMPARE(watcher->journal,
-                 (QList<Entry>{{"03012345", CallWatcher::nameOf("03012345"), 3}}));
-        QCOMPARE(watcher->status, QStringLiteral("Bereit"));
-        QCOMPARE(line->state(), State::Idle);
-    }
-
-    void answeredCallEndedByTheProgram() {
-        line->ring(QStringLiteral("03012345"));
-        line->answer();
+        QCOMPARE(watcher->numberField, u"03012345"_s);
         line->drop();
-        QCOMPARE(watcher->events,
-                 (QStringList{"callOffered", "connected", "disconnected", "lineIdle"}));
-        line->drop(); // harmless when idle
-        QCOMPARE(watcher->events.size(), 4);
-    }
-
-    void unansweredIncomingCallsAreJournalledAsKind5_data() {
-        QTest::addColumn<int>("ending");
-        QTest::newRow("caller gives up") << 0;
-        QTest::newRow("rejected") << 1;
-        QTest::newRow("dropped") << 2;
-    }
-    void unansweredIncomingCallsAreJournalledAsKind5() {
-        QFETCH(int, ending);
-        line->ring(QStringLiteral("0891234"));
-        if (ending == 0)
-            QVERIFY(line->remoteHangUp());
-        else if (ending == 1)
-            line->reject();
-        else
-            line->drop();
-        QCOMPARE(watcher->events,
-                 (QStringList{"callOffered", "callEnded", "disconnected", "lineIdle"}));
-        QCOMPARE(watcher->journal, (QList<Entry>{{"0891234", CallWatcher::nameOf("0891234"), 5}}));
-        QCOMPARE(watcher->status, QStringLiteral("Bereit"));
-        QCOMPARE(line->state(), State::Idle);
+        line->ring(u"12"_s);
+        QCOMPARE(line->callerNumber(), u"12"_s);
+        QVERIFY(watcher->pendingName.isEmpty()); // an internal call has no external number
     }
 
     void callerWithoutNumberLeavesTheWindowAlone_data() {
@@ -103,70 +125,19 @@ private slots:
     }
     void callerWithoutNumberLeavesTheWindowAlone() {
         QFETCH(bool, anonymous);
-        watcher->numberField = QStringLiteral("4711");
-        QVERIFY(anonymous ? line->ringAnonymous()
-                          : line->ringWithoutNumberFlag(QStringLiteral("03012345")));
+        watcher->numberField = u"4711"_s;
+        QVERIFY(anonymous ? line->ringAnonymous() : line->ringWithoutNumberFlag(u"03012345"_s));
         QCOMPARE(line->callerIdFlags() & Line::CallerIdNumberPresent, 0);
         QCOMPARE(line->callerNumber().isEmpty(), anonymous);
-        QCOMPARE(watcher->numberField, QStringLiteral("4711"));
+        QCOMPARE(watcher->numberField, u"4711"_s);
         line->remoteHangUp();
         QCOMPARE(watcher->events,
                  (QStringList{"callOffered", "callEnded", "disconnected", "lineIdle"}));
         QVERIFY(watcher->journal.isEmpty());
     }
 
-    void internalCallerKeepsItsExtension() {
-        line->ring(QStringLiteral("12"));
-        QCOMPARE(line->callerNumber(), QStringLiteral("12"));
-        QVERIFY(watcher->pendingName.isEmpty()); // an internal call has no external number
-    }
-
-    void outgoingAnsweredCallIsJournalledAsKind4() {
-        line->setNumber(QStringLiteral("03012345"));
-        line->makeCall();
-        QCOMPARE(watcher->events, (QStringList{"dialTone", "dialling"}));
-        QCOMPARE(watcher->status, QStringLiteral("Wählen"));
-        QCOMPARE(line->state(), State::Dialling);
-        QVERIFY(line->remoteAnswer());
-        QCOMPARE(line->callOrigin(), Line::OriginOutgoing);
-        QCOMPARE(line->callNumber(), QStringLiteral("03012345"));
-        QVERIFY(line->remoteHangUp());
-        QCOMPARE(watcher->events,
-                 (QStringList{"dialTone", "dialling", "connected", "disconnected", "lineIdle"}));
-        QCOMPARE(watcher->journal, (QList<Entry>{{"3012345", CallWatcher::nameOf("3012345"), 4}}));
-    }
-
-    void outgoingCallThatDoesNotConnectWritesNoJournal_data() {
-        QTest::addColumn<int>("ending");
-        QTest::newRow("busy") << 0;
-        QTest::newRow("declined") << 1;
-        QTest::newRow("dropped while ringing") << 2;
-    }
-    void outgoingCallThatDoesNotConnectWritesNoJournal() {
-        QFETCH(int, ending);
-        // A missed call still pending must not be journalled again by the outgoing call's end.
-        line->ring(QStringLiteral("0891234"));
-        line->remoteHangUp();
-        watcher->clear();
-        watcher->pendingName = QStringLiteral("stale");
-
-        line->setNumber(QStringLiteral("0555"));
-        line->makeCall();
-        if (ending == 0)
-            QVERIFY(line->remoteBusy());
-        else if (ending == 1)
-            QVERIFY(line->remoteDecline());
-        else
-            line->drop();
-        QCOMPARE(watcher->events,
-                 (QStringList{"dialTone", "dialling", "disconnected", "lineIdle"}));
-        QCOMPARE(watcher->status, QStringLiteral("Bereit"));
-        QCOMPARE(watcher->journal.size(), 1);
-        QCOMPARE(watcher->journal.first().name, QStringLiteral("stale")); // only by the idle rule
-    }
-
     void holdAndResumeGiveNoEvents() {
-        line->setNumber(QStringLiteral("0555"));
+        line->setNumber(u"0555"_s);
         line->makeCall();
         line->remoteAnswer();
         watcher->clear();
@@ -182,40 +153,25 @@ private slots:
     }
 
     void oneCallAtATime() {
-        line->ring(QStringLiteral("0891234"));
-        QVERIFY(!line->ring(QStringLiteral("0555555")));
-        line->setNumber(QStringLiteral("0777"));
+        line->ring(u"0891234"_s);
+        QVERIFY(!line->ring(u"0555555"_s));
+        line->setNumber(u"0777"_s);
         line->makeCall();
         QCOMPARE(watcher->events, QStringList{"callOffered"});
         QVERIFY(!line->remoteAnswer()); // only a dialled call is answered by the other party
         QVERIFY(!line->remoteBusy());
-        QCOMPARE(line->callerNumber(), QStringLiteral("00891234"));
+        QCOMPARE(line->callerNumber(), u"00891234"_s);
     }
 
     void identifiedNumberReachesTheWindow() {
-        QVERIFY(!line->identify(QStringLiteral("0301")));
-        line->setNumber(QStringLiteral("0555"));
+        QVERIFY(!line->identify(u"0301"_s));
+        line->setNumber(u"0555"_s);
         line->makeCall();
         line->remoteAnswer();
-        QVERIFY(line->identify(QStringLiteral("0301999")));
-        QCOMPARE(line->identifiedNumber(), QStringLiteral("0301999"));
-        QCOMPARE(watcher->events.last(), QStringLiteral("numberIdentified"));
-        QCOMPARE(watcher->numberField, QStringLiteral("301999"));
-    }
-
-    void devicesAreConfigurable() {
-        SimulatedLine l(QStringList{"Modem", "BOSCH Integral 5", "ISDN"});
-        QCOMPARE(l.deviceCount(), 3);
-        QCOMPARE(l.deviceName(1), QStringLiteral("BOSCH Integral 5"));
-        QCOMPARE(l.deviceName(3), QString());
-        l.setDevice(1);
-        QCOMPARE(l.device(), 1);
-        l.setDevice(7);
-        QCOMPARE(l.device(), 1);
-        l.setDevices({"one"});
-        QCOMPARE(l.device(), 0);
-        l.setTextSetting(QStringLiteral("x"));
-        QCOMPARE(l.textSetting(), QStringLiteral("x"));
+        QVERIFY(line->identify(u"0301999"_s));
+        QCOMPARE(line->identifiedNumber(), u"0301999"_s);
+        QCOMPARE(watcher->events.last(), u"numberIdentified"_s);
+        QCOMPARE(watcher->numberField, u"301999"_s);
     }
 };
 

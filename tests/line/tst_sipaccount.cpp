@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QUdpSocket>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QString isolation;
 const int Wait = 8000;
@@ -51,8 +53,7 @@ private:
         return {};
     }
     static QByteArray param(const QByteArray& field, const QByteArray& name) {
-        const QRegularExpression re(QStringLiteral("\\b") + QString::fromLatin1(name) +
-                                    QStringLiteral("=\"?([^\",]*)"));
+        const QRegularExpression re(u"\\b"_s + QString::fromLatin1(name) + u"=\"?([^\",]*)"_s);
         return re.match(QString::fromLatin1(field)).captured(1).toLatin1();
     }
     bool passwordRight(const QByteArray& authorization) const {
@@ -115,28 +116,28 @@ class TestSipAccount : public QObject {
         line::LineConfig c;
         c.type = line::LineConfig::Type::Sip;
         c.sipMode = line::LineConfig::SipMode::Account;
-        c.sipServer = QStringLiteral("127.0.0.1:5090");
-        c.sipUser = QStringLiteral("4711");
+        c.sipServer = u"127.0.0.1:5090"_s;
+        c.sipUser = u"4711"_s;
         c.sipPassword = password;
-        c.sipBindAddress = QStringLiteral("127.0.0.1");
+        c.sipBindAddress = u"127.0.0.1"_s;
         c.sipPort = 5070;
-        c.dataDir = dir.filePath(QStringLiteral("line"));
+        c.dataDir = dir.filePath(u"line"_s);
         return c;
     }
 
 private slots:
     void initTestCase() {
         if (!isolation.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no private network namespace: ") + isolation));
+            QSKIP(qPrintable(u"no private network namespace: "_s + isolation));
         QVERIFY(dir.isValid());
     }
 
     void registersWithThePasswordAndCallsThroughTheServer() {
         Registrar registrar;
         QVERIFY(registrar.listen(5090));
-        line::SipLine line(config(QStringLiteral("geheim")));
+        line::SipLine line(config(u"geheim"_s));
         CallWatcher watcher(line);
-        QCOMPARE(line.deviceName(0), QStringLiteral("SIP 4711@127.0.0.1:5090"));
+        QCOMPARE(line.deviceName(0), u"SIP 4711@127.0.0.1:5090"_s);
         line.open();
         QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
         QVERIFY(QTest::qWaitFor([&] { return line.isRegistered(); }, Wait));
@@ -144,7 +145,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(watcher.events, QStringList{"lineIdleAgain"}, Wait);
         QVERIFY(registrar.requests.first().contains("sip:4711@127.0.0.1"));
 
-        line.setNumber(QStringLiteral("0555"));
+        line.setNumber(u"0555"_s);
         line.makeCall();
         QVERIFY(QTest::qWaitFor([&] { return watcher.events.contains("lineIdle"); }, Wait));
         QCOMPARE(watcher.events, (QStringList{"lineIdleAgain", "dialTone", "dialling",
@@ -153,13 +154,13 @@ private slots:
         QVERIFY(invite >= 0);
         QVERIFY(registrar.requests[invite].startsWith("INVITE sip:0555@127.0.0.1"));
         for (const QString& sender : registrar.senders)
-            QCOMPARE(sender, QStringLiteral("127.0.0.1:5070"));
+            QCOMPARE(sender, u"127.0.0.1:5070"_s);
     }
 
     void wrongPasswordLeavesTheLineUnregistered() {
         Registrar registrar;
         QVERIFY(registrar.listen(5090));
-        line::SipLine line(config(QStringLiteral("falsch")));
+        line::SipLine line(config(u"falsch"_s));
         CallWatcher watcher(line);
         line.open();
         QVERIFY(line.isOpen());
@@ -176,7 +177,7 @@ private slots:
         line::SipLine line(c);
         line.open();
         QVERIFY(!line.isOpen());
-        QCOMPARE(line.errorString(), QStringLiteral("SIP account needs server and user"));
+        QCOMPARE(line.errorString(), u"SIP account needs server and user"_s);
     }
 };
 

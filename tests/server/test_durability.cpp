@@ -7,6 +7,8 @@
 #include <atomic>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using namespace cacheapi;
 using namespace testsupport;
 
@@ -15,7 +17,7 @@ constexpr int Writers = 6;
 
 CallResult run(Factory& factory, const QString& command) {
     ServerError error;
-    auto object = factory.New(QStringLiteral("VX.Windows"), error);
+    auto object = factory.New(u"VX.Windows"_s, error);
     if (!object)
         return CallResult::failure(error.number, error.description);
     return object->Xecute(command);
@@ -27,12 +29,11 @@ QStringList writeUntilBroken(const QString& connectionString, int writer,
     QStringList done;
     auto factory = TestServer::factoryFor(DemoMeier, 5000);
     if (!factory->Connect(connectionString) ||
-        !run(*factory, QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\"")).ok)
+        !run(*factory, u"S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""_s).ok)
         return done;
     for (int i = 1;; ++i) {
-        const QString text = QStringLiteral("Schreiber %1 Eintrag %2").arg(writer).arg(i);
-        if (!run(*factory, QStringLiteral("D JOURADD^RUFAP(3,\"%1\",\"0301%2\")").arg(text).arg(i))
-                 .ok)
+        const QString text = u"Schreiber %1 Eintrag %2"_s.arg(writer).arg(i);
+        if (!run(*factory, u"D JOURADD^RUFAP(3,\"%1\",\"0301%2\")"_s.arg(text).arg(i)).ok)
             return done;
         done << text;
         ++acknowledged;
@@ -78,16 +79,13 @@ private slots:
             int checked = 0;
             for (const QStringList& texts : written)
                 for (const QString& text : texts) {
-                    QVERIFY2(stored.contains(text), qPrintable(text + QStringLiteral(" lost")));
+                    QVERIFY2(stored.contains(text), qPrintable(text + u" lost"_s));
                     ++checked;
                 }
             QCOMPARE(checked, acknowledged.load());
             // The counter was recovered with the entries: new entries never overwrite old ones.
-            const int counter =
-                server_.mumpsQuery(QStringLiteral("^VXJOUR(1,\"MEIER\",3)")).toInt();
-            QCOMPARE(
-                server_.mumpsQuery(QStringLiteral("$O(^VXJOUR(1,\"MEIER\",3,\"\"),-1)")).toInt(),
-                counter);
+            const int counter = server_.mumpsQuery(u"^VXJOUR(1,\"MEIER\",3)"_s).toInt();
+            QCOMPARE(server_.mumpsQuery(u"$O(^VXJOUR(1,\"MEIER\",3,\"\"),-1)"_s).toInt(), counter);
         }
     }
 

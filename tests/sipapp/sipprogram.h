@@ -23,6 +23,8 @@
 #include <functional>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace sipapp {
 
 // Where the program's SIP line and the peer listen, on loopback only.
@@ -31,16 +33,11 @@ inline const QString PeerAddress = QStringLiteral("127.0.0.1:5080");
 
 // The SIP line as a user configures it for calls straight to and from the peer.
 inline void configureSipLine(settings::SettingsStore& store, const QString& dataDir) {
-    auto put = [&store](const char* key, const QString& value) {
-        store.write(QStringLiteral("Telefon"), QStringLiteral("Line"), QString::fromLatin1(key),
-                    value);
-    };
-    put("Type", QStringLiteral("sip"));
-    put("SipMode", QStringLiteral("peer"));
-    put("SipServer", PeerAddress);
-    put("SipPort", QStringLiteral("5070"));
-    put("SipBind", QStringLiteral("127.0.0.1"));
-    put("SipDataDir", dataDir);
+    const QList<QPair<QString, QString>> values{
+        {u"Type"_s, u"sip"_s},     {u"SipMode"_s, u"peer"_s},      {u"SipServer"_s, PeerAddress},
+        {u"SipPort"_s, u"5070"_s}, {u"SipBind"_s, u"127.0.0.1"_s}, {u"SipDataDir"_s, dataDir}};
+    for (const auto& [key, value] : values)
+        store.write(u"Telefon"_s, u"Line"_s, key, value);
 }
 
 // Lets the window thread run (SIP timers, server replies) until `done` or the time is up.

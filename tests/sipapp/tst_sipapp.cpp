@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using sipapp::runUntil;
 using sipapp::SipProgram;
 
@@ -16,7 +18,7 @@ QString isolation; // why the process is not isolated; empty when it is
 
 // The showcase customer's central number as the peer sends it; the line puts the outside-line
 // digit in front and the window takes it off again.
-const QString Showcase = QStringLiteral("030123456");
+const QString Showcase = u"030123456"_s;
 
 enum Kind { Answered = 3, Missed = 5 };
 } // namespace
@@ -30,9 +32,7 @@ class TestSipProgram : public QObject {
     QStringList statuses; // the status text after each call event
 
     int journalCount(int kind) const {
-        return server.mumpsQuery(QStringLiteral("+$G(^VXJOUR(1,\"MEIER\",%1))").arg(kind))
-            .trimmed()
-            .toInt();
+        return server.mumpsQuery(u"+$G(^VXJOUR(1,\"MEIER\",%1))"_s.arg(kind)).trimmed().toInt();
     }
     QString newestJournal(int kind, int piece) const {
         return server
@@ -54,13 +54,13 @@ class TestSipProgram : public QObject {
     }
     void ringWithTheShowcaseNumber() {
         QVERIFY(p->peer->ring(sipapp::LineAddress, Showcase));
-        QVERIFY(statusBecomes(QStringLiteral("Income call")));
+        QVERIFY(statusBecomes(u"Income call"_s));
     }
 
 private slots:
     void initTestCase() {
         if (!isolation.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no private network namespace: ") + isolation));
+            QSKIP(qPrintable(u"no private network namespace: "_s + isolation));
         QVERIFY(dir.isValid());
         QVERIFY2(server.start(300), qPrintable(server.errorText()));
     }
@@ -69,8 +69,8 @@ private slots:
         p = std::make_unique<SipProgram>(server, dir.path());
         const QString error = p->start();
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(p->fm->statusText(), QStringLiteral("Bereit"));
-        QCOMPARE(p->line->deviceName(p->line->device()), QStringLiteral("SIP direkt, Port 5070"));
+        QCOMPARE(p->fm->statusText(), u"Bereit"_s);
+        QCOMPARE(p->line->deviceName(p->line->device()), u"SIP direkt, Port 5070"_s);
         statuses.clear();
         for (auto event : {&line::Line::callOffered, &line::Line::connected,
                            &line::Line::disconnected, &line::Line::lineIdle})
@@ -84,21 +84,21 @@ private slots:
         QCOMPARE(p->fm->numberText(), Showcase);
         QCOMPARE(p->field("Nr"), testsupport::ShowcaseAccount);
         QCOMPARE(p->field("NAMEN"), testsupport::ShowcaseName);
-        QCOMPARE(p->field("Ort"), QStringLiteral("Berlin"));
+        QCOMPARE(p->field("Ort"), u"Berlin"_s);
         QCOMPARE(journalCount(Answered), before);
 
         press(Qt::Key_F5);
-        QVERIFY(statusBecomes(QStringLiteral("Verbunden")));
+        QVERIFY(statusBecomes(u"Verbunden"_s));
         QVERIFY(runUntil([&] { return p->peer->callState() == u"StreamsRunning"; }));
         QCOMPARE(journalCount(Answered), before + 1);
         QCOMPARE(newestJournal(Answered, 2), Showcase);
         QVERIFY(newestJournal(Answered, 1).startsWith(testsupport::ShowcaseName));
 
         QVERIFY(p->peer->hangUp());
-        QVERIFY(statusBecomes(QStringLiteral("Bereit")));
+        QVERIFY(statusBecomes(u"Bereit"_s));
         QCOMPARE(statuses, QStringList({"Income call", "Verbunden", "Unterbrochen", "Bereit"}));
         QCOMPARE(journalCount(Answered), before + 1);
-        QCOMPARE(p->listBar.groupCaption(Answered), QStringLiteral("Journal eingehend"));
+        QCOMPARE(p->listBar.groupCaption(Answered), u"Journal eingehend"_s);
         QVERIFY(p->listBar.caption(Answered, 1).startsWith(testsupport::ShowcaseName));
         QCOMPARE(p->listBar.value(Answered, 1), Showcase);
     }
@@ -117,11 +117,11 @@ private slots:
             press(Qt::Key_F6);
         else
             QVERIFY(p->peer->hangUp());
-        QVERIFY(statusBecomes(QStringLiteral("Bereit")));
+        QVERIFY(statusBecomes(u"Bereit"_s));
         QCOMPARE(statuses, QStringList({"Income call", "Unterbrochen", "Bereit"}));
         if (rejected) {
             QVERIFY(runUntil([&] { return !p->peer->inCall(); }));
-            QCOMPARE(p->peer->lastReason(), QStringLiteral("Declined"));
+            QCOMPARE(p->peer->lastReason(), u"Declined"_s);
         }
         QCOMPARE(journalCount(Missed), missed + 1);
         QCOMPARE(journalCount(Answered), answered);

@@ -109,11 +109,6 @@ bool TestServer::restart() {
     return false;
 }
 
-bool TestServer::isRunning() const {
-    return !dataDir().isEmpty() &&
-           runScript({QStringLiteral("status"), dataDir()}, ScriptTimeoutMs);
-}
-
 void TestServer::stop() {
     if (!dataDir().isEmpty() && started_)
         runScript({QStringLiteral("stop"), dataDir()}, ScriptTimeoutMs);

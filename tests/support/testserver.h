@@ -47,7 +47,6 @@ public:
     // "cn_iptcp:127.0.0.1[PORT]:VENTOR"
     QString connectionString() const;
     QString dataDir() const;
-    bool isRunning() const;
     // Ends every server process in order and closes the database.
     void stop();
     // Starts the gateway again on the same port (recovering first when it was killed).

@@ -85,6 +85,11 @@ public:
     cacheapi::fake::ScriptedDialogs& dialogs() { return dialogs_; }
     // Routine calls sent so far (the connection's own announcement not counted).
     int requests() const { return int(commands_.filter(QStringLiteral("^RUFAP")).size()); }
+    // The routine calls sent since `from` that contain `part`.
+    QStringList commandsWith(const QString& part, int from = 0) const {
+        return commands_.mid(from).filter(part);
+    }
+    int commandCount() const { return int(commands_.size()); }
 
     // Staff ids are numbers; the server lists a department's staff in their order.
     void addStaff(const QString& department, int id, const QString& name,
