@@ -5,6 +5,7 @@
 #include "sippeer.h"
 
 #include <QDirIterator>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -218,6 +219,40 @@ private slots:
     }
 
     // After all the calls above, the SIP stacks kept everything in their own directories.
+    // The demo's way: a peer process rings the program on a command.
+    void peerCommandRingsTheLine() {
+        const QString socket = dir.filePath(QStringLiteral("peer.sock"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VENTOR_SIP_PEER_SOCKET"), socket);
+        QProcess server;
+        server.setProcessEnvironment(env);
+        server.start(QStringLiteral(SIP_PEER_TOOL),
+                     {"serve", "--port", "5082", "--audio-port", "7096", "--line", "127.0.0.1:5070",
+                      "--data-dir", dir.filePath(QStringLiteral("peer-tool"))});
+        QVERIFY(QTest::qWaitFor(
+            [&] { return server.readAllStandardOutput().contains("SIP peer at"); }, Wait));
+        auto command = [&](const QStringList& words) {
+            QProcess tool;
+            tool.setProcessEnvironment(env);
+            tool.start(QStringLiteral(SIP_PEER_TOOL), words);
+            tool.waitForFinished(5000);
+            return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+        };
+        QCOMPARE(command({"ring", "03099999"}), QStringLiteral("ok"));
+        QVERIFY(waitFor("callOffered"));
+        QCOMPARE(line->callerNumber(), QStringLiteral("003099999"));
+        line->answer();
+        QVERIFY(waitFor("connected"));
+        QVERIFY(QTest::qWaitFor([&] { return command({"status"}) == u"ok StreamsRunning"; }, Wait));
+        QCOMPARE(command({"hangup"}), QStringLiteral("ok"));
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(command({"mode", "sometimes"}),
+                 QStringLiteral("error mode is manual, answer, busy or decline"));
+        server.terminate();
+        QVERIFY(server.waitForFinished(5000));
+        QCOMPARE(server.exitCode(), 0);
+    }
+
     void cleanupTestCase() {
         if (!isolation.isEmpty())
             return; // HOME is the user's own
