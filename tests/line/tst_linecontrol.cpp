@@ -118,16 +118,12 @@ private slots:
         QVERIFY(defaults.audioFiles);
         QVERIFY(defaults.dataDir.endsWith("/ventor-telefon/sip"));
 
-        const QString app = "Telefon", section = "Line";
-        store.write(app, section, "Type", "SIP");
-        store.write(app, section, "SipMode", "peer");
-        store.write(app, section, "SipServer", " 127.0.0.1:5080 ");
-        store.write(app, section, "SipUser", "4711");
-        store.write(app, section, "SipPassword", "geheim ");
-        store.write(app, section, "SipTransport", "TCP");
-        store.write(app, section, "SipPort", "5070");
-        store.write(app, section, "SipAudio", "devices");
-        store.write(app, section, "SimDevices", "Modem;BOSCH 1");
+        const QStringList written{
+            "Type=SIP",     "SipMode=peer",        "SipServer= 127.0.0.1:5080 ",
+            "SipUser=4711", "SipPassword=geheim ", "SipTransport=TCP",
+            "SipPort=5070", "SipAudio=devices",    "SimDevices=Modem;BOSCH 1"};
+        for (const QString& pair : written)
+            store.write("Telefon", "Line", pair.section('=', 0, 0), pair.section('=', 1));
         LineConfig c = line::readLineConfig(store);
         QCOMPARE(c.type, LineConfig::Type::Sip);
         QCOMPARE(c.sipMode, LineConfig::SipMode::PeerToPeer);
@@ -139,7 +135,7 @@ private slots:
         QVERIFY(!c.audioFiles);
         QCOMPARE(c.simulatedDevices, (QStringList{"Modem", "BOSCH 1"}));
 
-        store.write(app, section, "SipPort", "fünf");
+        store.write("Telefon", "Line", "SipPort", "fünf");
         QCOMPARE(line::readLineConfig(store).sipPort, 5060);
 
         settings::MemorySettingsStore copy;

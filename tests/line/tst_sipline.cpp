@@ -141,8 +141,7 @@ private slots:
 
     void outgoingCallAnsweredByThePeer() {
         callThePeer(SipPeer::Answering::Answer);
-        QCOMPARE(watcher->events.value(0),
-                 u"dialTone"_s); // SIP has none: given at once
+        QCOMPARE(watcher->events.value(0), u"dialTone"_s); // SIP has none: given at once
         QVERIFY(waitFor("connected"));
         QCOMPARE(peer->dialledNumber(), u"0555"_s);
         QCOMPARE(line->callOrigin(), Line::OriginOutgoing);
@@ -218,7 +217,6 @@ private slots:
         QVERIFY(waitFor("lineIdle"));
     }
 
-    // After all the calls above, the SIP stacks kept everything in their own directories.
     // The demo's way: a peer process rings the program on a command.
     void peerCommandRingsTheLine() {
         const QString socket = dir.filePath(QStringLiteral("peer.sock"));
@@ -253,6 +251,7 @@ private slots:
         QCOMPARE(server.exitCode(), 0);
     }
 
+    // After all the calls above, the SIP stacks kept everything in their own directories.
     void cleanupTestCase() {
         if (!isolation.isEmpty())
             return; // HOME is the user's own

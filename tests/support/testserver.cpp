@@ -21,20 +21,14 @@ quint16 freeLoopbackPort() {
     return probe.serverPort();
 }
 
-TestServer::TestServer() = default;
-
 TestServer::~TestServer() {
     stop();
 }
 
-QString TestServer::scriptPath() {
-    return QStringLiteral(VENTOR_SERVER_SCRIPT);
-}
-
 QString TestServer::dataDir() const {
-    if (!lastingDir_.isEmpty())
-        return lastingDir_;
-    return dir_ ? dir_->filePath(QStringLiteral("db")) : QString();
+    return !lastingDir_.isEmpty() ? lastingDir_
+           : dir_                 ? dir_->filePath(QStringLiteral("db"))
+                                  : QString();
 }
 
 QString TestServer::connectionString() const {
@@ -44,7 +38,7 @@ QString TestServer::connectionString() const {
 bool TestServer::runScript(const QStringList& arguments, int timeoutMs, QString* output) const {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(scriptPath(), arguments);
+    process.start(QStringLiteral(VENTOR_SERVER_SCRIPT), arguments);
     const bool finished = process.waitForStarted() && process.waitForFinished(timeoutMs);
     const QByteArray bytes = process.readAll();
     if (output)
@@ -122,22 +116,17 @@ void TestServer::killAll() {
 
 QString TestServer::mumpsRun(const QString& commands) const {
     QString output;
-    if (dataDir().isEmpty())
-        return output;
-    runScript({QStringLiteral("mumps"), dataDir(), QStringLiteral("-run"), QStringLiteral("%XCMD"),
-               commands},
-              ScriptTimeoutMs, &output);
+    if (!dataDir().isEmpty())
+        runScript({QStringLiteral("mumps"), dataDir(), QStringLiteral("-run"),
+                   QStringLiteral("%XCMD"), commands},
+                  ScriptTimeoutMs, &output);
     return output;
 }
 
 QString TestServer::mumpsQuery(const QString& expression) const {
-    const QString value = expression.startsWith(QLatin1Char('^'))
-                              ? QStringLiteral("$G(%1)").arg(expression)
-                              : expression;
-    QString output = mumpsRun(QStringLiteral("W %1").arg(value));
-    if (output.endsWith(QLatin1Char('\n')))
-        output.chop(1);
-    return output;
+    const bool global = expression.startsWith(QLatin1Char('^'));
+    QString output = mumpsRun(QString::fromLatin1(global ? "W $G(%1)" : "W %1").arg(expression));
+    return output.endsWith(QLatin1Char('\n')) ? output.chopped(1) : output;
 }
 
 std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user,

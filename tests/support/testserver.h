@@ -32,7 +32,7 @@ inline const QString DemoLookupPrefix = QStringLiteral("30");
 // directory, served on a free loopback port. Stops and removes everything when destroyed.
 class TestServer {
 public:
-    TestServer();
+    TestServer() = default;
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
@@ -68,12 +68,9 @@ public:
                                                          int replyTimeoutMs = 30000);
 
     QString errorText() const { return error_; }
-    // The administration script of the server.
-    static QString scriptPath();
 
 private:
     bool runScript(const QStringList& arguments, int timeoutMs, QString* output = nullptr) const;
-
     bool prepare(int customers);
 
     std::unique_ptr<QTemporaryDir> dir_;
