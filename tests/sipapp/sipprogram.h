@@ -31,15 +31,6 @@ namespace sipapp {
 inline const QString LineAddress = QStringLiteral("127.0.0.1:5070");
 inline const QString PeerAddress = QStringLiteral("127.0.0.1:5080");
 
-// The SIP line as a user configures it for calls straight to and from the peer.
-inline void configureSipLine(settings::SettingsStore& store, const QString& dataDir) {
-    const QList<QPair<QString, QString>> values{
-        {u"Type"_s, u"sip"_s},     {u"SipMode"_s, u"peer"_s},      {u"SipServer"_s, PeerAddress},
-        {u"SipPort"_s, u"5070"_s}, {u"SipBind"_s, u"127.0.0.1"_s}, {u"SipDataDir"_s, dataDir}};
-    for (const auto& [key, value] : values)
-        store.write(u"Telefon"_s, u"Line"_s, key, value);
-}
-
 // Lets the window thread run (SIP timers, server replies) until `done` or the time is up.
 template <typename Condition> bool runUntil(Condition done, int timeoutMs = 8000) {
     QDeadlineTimer deadline(timeoutMs);
@@ -74,22 +65,27 @@ struct SipProgram {
     SipProgram(const testsupport::TestServer& server, const QString& dir,
                const std::function<void(line::Line&)>& watchLine = {}) {
         link.setWindows(&windows);
-        configureSipLine(store, dir + QStringLiteral("/line"));
+        // The SIP line as a user configures it for calls straight to and from the peer.
+        const QList<QPair<QString, QString>> values{
+            {u"Type"_s, u"sip"_s},          {u"SipMode"_s, u"peer"_s},
+            {u"SipServer"_s, PeerAddress},  {u"SipPort"_s, u"5070"_s},
+            {u"SipBind"_s, u"127.0.0.1"_s}, {u"SipDataDir"_s, dir + u"/line"_s}};
+        for (const auto& [key, value] : values)
+            store.write(u"Telefon"_s, u"Line"_s, key, value);
         line = line::makeLine(line::readLineConfig(store));
         if (watchLine)
             watchLine(*line);
         const QString commandLine =
-            QStringList{testsupport::DemoFirma,      testsupport::DemoFiliale,
-                        testsupport::DemoMeier.code, testsupport::DemoMeier.password,
-                        QStringLiteral("127.0.0.1"), QString::number(server.port()),
-                        QStringLiteral("VENTOR")}
-                .join(QLatin1Char(' '));
+            u"%1 %2 %3 %4 127.0.0.1 %5 VENTOR"_s
+                .arg(testsupport::DemoFirma, testsupport::DemoFiliale, testsupport::DemoMeier.code,
+                     testsupport::DemoMeier.password)
+                .arg(server.port());
         fm = std::make_unique<app::FMStart>(app::FMStartParts{
             link, store, *line, dialogs, clock, events, end, listBar, params, commandLine});
         fm->setSideWindows(&side);
 
         line::SipPeer::Options options;
-        options.dataDir = dir + QStringLiteral("/peer");
+        options.dataDir = dir + u"/peer"_s;
         peer = std::make_unique<line::SipPeer>(options);
     }
     ~SipProgram() {
@@ -104,19 +100,12 @@ struct SipProgram {
         const QMetaObject::Connection watch =
             QObject::connect(line.get(), &line::Line::lineIdleAgain, [&ready] { ready = true; });
         fm->startUp();
-        const bool open = line->isOpen();
-        const bool waited = open && runUntil([&] { return ready; });
+        auto* sip = qobject_cast<line::SipLine*>(line.get());
+        const bool waited = sip && sip->isOpen() && runUntil([&] { return ready; });
         QObject::disconnect(watch);
-        if (!open) {
-            auto* sip = qobject_cast<line::SipLine*>(line.get());
-            return QStringLiteral("the SIP line did not open: ") +
-                   (sip ? sip->errorString() : QStringLiteral("not a SIP line"));
-        }
         if (!waited)
-            return QStringLiteral("the SIP line never became ready");
-        if (!peer->start())
-            return QStringLiteral("peer: ") + peer->errorString();
-        return {};
+            return u"the SIP line is not ready: "_s + (sip ? sip->errorString() : u"no SIP line"_s);
+        return peer->start() ? QString() : u"peer: "_s + peer->errorString();
     }
 
     QString field(const char* name) const {
