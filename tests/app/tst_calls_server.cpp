@@ -223,21 +223,6 @@ private slots:
         QCOMPARE(f.side.calls.size(), 1);
         QVERIFY(f.side.calls[0].startsWith("board:30|"));
     }
-
-    void closingAskedNoThenYes() {
-        ServerFixture f(server);
-        FMStart& fm = f.start();
-        fm.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&fm));
-        f.dialogs.answers = {cacheapi::Answer::No, cacheapi::Answer::Yes};
-        QVERIFY(!fm.close());
-        QVERIFY(f.line.isOpen());
-        QVERIFY(f.link.connection()->IsConnected());
-        QVERIFY_THROWS_EXCEPTION(cacheapi::fake::ProgramEnded, fm.close());
-        QVERIFY(!f.link.connection()->IsConnected());
-        QCOMPARE(f.store.read("Telefon", "Pos", "Width", {}),
-                 QString::number(fm.frameGeometry().width() * 15));
-    }
 };
 
 QTEST_MAIN(CallsOnServerTest)
