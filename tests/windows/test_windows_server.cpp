@@ -340,16 +340,12 @@ void WindowsServerTest::openItemsShowTheirMarkers() {
     QVERIFY(s.sent.contains(QStringLiteral("S P0=$$OPSU^RUFAP(100000) W:$F($ZV,\"MSM\") P0")));
     const QTreeWidget* list = items.LIOP;
     QVERIFY(list->topLevelItemCount() >= 4);
-    for (const char* marked : {"2400101", "2400188"}) {
-        const int row = rowWithText(list, 0, marked);
-        QVERIFY2(row >= 0, marked);
-        QVERIFY2(items.rowMarked(row), marked);
-        QCOMPARE(list->topLevelItem(row)->text(7).toInt() > 0, true);
-    }
-    for (const char* unmarked : {"2400230", "2400231"}) {
-        const int row = rowWithText(list, 0, unmarked);
-        QVERIFY2(row >= 0, unmarked);
-        QVERIFY2(!items.rowMarked(row), unmarked);
+    for (const auto& [number, marked] :
+         {std::pair{"2400101", true}, {"2400188", true}, {"2400230", false}, {"2400231", false}}) {
+        const int row = rowWithText(list, 0, number);
+        QVERIFY2(row >= 0, number);
+        QCOMPARE(items.rowMarked(row), marked);
+        QVERIFY(!marked || list->topLevelItem(row)->text(7).toInt() > 0);
     }
     QVERIFY(!list->topLevelItem(rowWithText(list, 0, "2400231"))->text(4).isEmpty()); // credit
 }
