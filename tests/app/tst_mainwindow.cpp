@@ -54,11 +54,7 @@ private slots:
         QCOMPARE(f.line.device(), 2); // the first name holding "BOSCH" in capitals
         QVERIFY(f.line.isOpen());
 
-        QStringList order;
-        for (const QString& c : f.server->commands)
-            if (c.contains("^RUFAP"))
-                order << c;
-        QCOMPARE(order,
+        QCOMPARE(f.server->commands.filter("^RUFAP"),
                  QStringList({"D PARAM^RUFAP", "D ZWAHL^RUFAP", "D INT^RUFAP", "D JOURGET^RUFAP(3)",
                               "D JOURGET^RUFAP(4)", "D JOURGET^RUFAP(5)"}));
         QCOMPARE(fm.listBarWidget()->groupButton(1)->text(), QString("Ziehlwahl"));
