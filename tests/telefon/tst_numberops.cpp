@@ -15,17 +15,6 @@ class NumberOpsTest : public QObject {
     TelephoneParameters params{u"0"_s, u"30"_s, {}};
 
 private slots:
-    void parametersComeFromTheThreeFields() {
-        const auto p = TelephoneParameters::fromReply(record({"0", "30", "BOSCH-LINE"}));
-        QCOMPARE(p.DialPrefix, u"0"_s);
-        QCOMPARE(p.LookupPrefix, u"30"_s);
-        QCOMPARE(p.LineText, u"BOSCH-LINE"_s);
-        const auto partial = TelephoneParameters::fromReply(u"9"_s);
-        QCOMPARE(partial.DialPrefix, u"9"_s);
-        QVERIFY(partial.LookupPrefix.isEmpty());
-        QVERIFY(partial.LineText.isEmpty());
-    }
-
     void dialDigits_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("dialled");
