@@ -11,6 +11,7 @@
 #include "telephoneparams.h"
 
 #include <QChar>
+#include <algorithm>
 #include <memory>
 
 inline const QChar RecordSep(0xFF);
@@ -44,13 +45,7 @@ struct FakeFixture : cacheapi::fake::FakeSurroundings {
         server->reply("D ZWAHL^RUFAP", "Meier`0301234`0" + QString(RecordSep) + "Schulz`0305678`5");
         server->reply("D INT^RUFAP", "Verkauf`V" + QString(RecordSep) + "Lager`L");
         server->reply("D JOURGET^RUFAP(3)", "Alt 1`0307777" + QString(RecordSep) + "Alt 2`0308888");
-        server->reply("D JOURGET^RUFAP(4)", "");
-        server->reply("D JOURGET^RUFAP(5)", "");
-        server->handler = [](const QString& command) {
-            if (command == "D TELSU^RUFAP(\"1234\")")
-                return cacheapi::CallResult::success(KnownCustomer);
-            return cacheapi::CallResult::success(QString());
-        };
+        server->reply("D TELSU^RUFAP(\"1234\")", KnownCustomer);
         storeLogin("telefon");
     }
 
@@ -71,11 +66,8 @@ struct FakeFixture : cacheapi::fake::FakeSurroundings {
         make().startUp();
         return *fm;
     }
-    QStringList commandsStartingWith(const QString& prefix) const {
-        QStringList out;
-        for (const QString& c : server->commands)
-            if (c.startsWith(prefix))
-                out << c;
-        return out;
+    qsizetype commandsStartingWith(const QString& prefix) const {
+        return std::ranges::count_if(server->commands,
+                                     [&](const QString& c) { return c.startsWith(prefix); });
     }
 };

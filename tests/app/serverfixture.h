@@ -37,14 +37,10 @@ struct ServerFixture {
                            const testsupport::DemoUser& user = testsupport::DemoMeier) {
         link.setWindows(&windows);
         line.setIncomingPrefix(testsupport::DemoDialPrefix);
-        const QString commandLine = QStringList{testsupport::DemoFirma,
-                                                testsupport::DemoFiliale,
-                                                user.code,
-                                                user.password,
-                                                "127.0.0.1",
-                                                QString::number(server.port()),
-                                                "VENTOR"}
-                                        .join(' ');
+        const QString commandLine =
+            QStringLiteral("%1 %2 %3 %4 127.0.0.1 %5 VENTOR")
+                .arg(testsupport::DemoFirma, testsupport::DemoFiliale, user.code, user.password)
+                .arg(server.port());
         fm = std::make_unique<app::FMStart>(app::FMStartParts{
             link, store, line, dialogs, clock, events, end, listBar, params, commandLine});
         fm->setSideWindows(&side);

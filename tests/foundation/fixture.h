@@ -9,7 +9,13 @@ struct LinkFixture : cacheapi::fake::FakeSurroundings {
         std::make_shared<cacheapi::fake::FakeServer>();
     cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
 
-    LinkFixture() { link.setWindows(&windows); }
+    // With a command line, its connection settings are loaded at once.
+    explicit LinkFixture(const QString& commandLine = {}) {
+        link.setWindows(&windows);
+        state.CommandLine = commandLine;
+        if (!commandLine.isEmpty())
+            link.LoadConnectionSettings();
+    }
 
     void storeLogin(const QString& user, const QString& password) {
         using namespace settings;

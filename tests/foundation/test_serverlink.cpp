@@ -83,9 +83,7 @@ private slots:
     }
 
     void idleTimeOrALostServerMeansReconnectingAndAnnouncingAgain() {
-        LinkFixture f;
-        f.state.CommandLine = "1 0 MEIER pw";
-        f.link.LoadConnectionSettings();
+        LinkFixture f("1 0 MEIER pw");
         bool error = false;
         f.server->reply("D PARAM^RUFAP", "0`30`x");
         QCOMPARE(f.link.ExecuteCommand("D PARAM^RUFAP", error), QString("0`30`x"));
@@ -108,9 +106,7 @@ private slots:
     }
 
     void attemptSeriesShowsBothMessagesAndEndsTheProgram() {
-        LinkFixture f;
-        f.state.CommandLine = "1 0 MEIER pw";
-        f.link.LoadConnectionSettings();
+        LinkFixture f("1 0 MEIER pw");
         f.state.LoginIdentity = "MEIER|Meier";
         f.server->connectByDefault = false;
         const QDateTime start = f.clock.now();
@@ -148,9 +144,7 @@ private slots:
     }
 
     void settingsWindowCanRescueTheSeries() {
-        LinkFixture f;
-        f.state.CommandLine = "1 0 MEIER pw";
-        f.link.LoadConnectionSettings();
+        LinkFixture f("1 0 MEIER pw");
         f.server->connectResults = {false, false, false, false, true};
         f.link.BeginServerAccess();
         QCOMPARE(f.server->connects, 5);
@@ -160,9 +154,7 @@ private slots:
     }
 
     void failedCommandIsReportedAndFlagsTheCaller() {
-        LinkFixture f;
-        f.state.CommandLine = "1 0 MEIER pw";
-        f.link.LoadConnectionSettings();
+        LinkFixture f("1 0 MEIER pw");
         f.server->fail("D PARAM^RUFAP", 8, "<UNDEFINED>PARAM^RUFAP");
         f.server->reply("D INT^RUFAP", "A`1");
         bool error = false;

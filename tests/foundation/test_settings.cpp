@@ -1,4 +1,4 @@
-// The per-user store: first-run defaults, separate applications, the "Hight" key.
+// The per-user store: values kept between runs, separate applications, the "Hight" key.
 #include "settingsstore.h"
 
 #include <QTemporaryDir>
@@ -14,15 +14,6 @@ private slots:
     void initTestCase() {
         QVERIFY(home_.isValid());
         qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());
-    }
-
-    void firstRunGivesTheDefaults() {
-        const QSettingsStore store(QStringLiteral("ventor-telefon-test"));
-        QCOMPARE(store.read(keys::Telefon, keys::Pos, keys::Hight, defaults::Hight),
-                 QString("600"));
-        QCOMPARE(store.read(keys::CacheLogin, keys::Login, keys::Port, defaults::Port),
-                 QString("1973"));
-        QCOMPARE(store.read(keys::CacheLogin, keys::Login, keys::Name, {}), QString());
     }
 
     void valuesSurviveInTheUsersConfigDirectory() {

@@ -29,20 +29,13 @@ struct FakeLink : cacheapi::fake::FakeSurroundings {
         std::make_shared<cacheapi::fake::FakeServer>();
     cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
 
-    FakeLink() {
-        server->handler = [](const QString&) { return cacheapi::CallResult::success({}); };
-    }
-    // Every command containing `part` fails on the server.
+    // Every command containing `part` fails on the server; the others answer empty.
     void failCommandsWith(const QString& part) {
-        for (auto it = server->replies.begin(); it != server->replies.end(); ++it) {
-            if (it.key().contains(part))
-                it.value() = cacheapi::CallResult::failure(-1, QStringLiteral("<UNDEFINED>"));
-        }
-        auto previous = server->handler;
-        server->handler = [part, previous](const QString& command) {
-            if (command.contains(part))
-                return cacheapi::CallResult::failure(-1, QStringLiteral("<UNDEFINED>"));
-            return previous(command);
+        server->replies.removeIf([&](auto it) { return it.key().contains(part); });
+        server->handler = [part](const QString& command) {
+            return command.contains(part)
+                       ? cacheapi::CallResult::failure(-1, QStringLiteral("<UNDEFINED>"))
+                       : cacheapi::CallResult::success({});
         };
     }
     QStringList commandsWith(const QString& part) const { return server->commands.filter(part); }

@@ -20,42 +20,37 @@ class RecordingFactory : public cacheapi::Factory {
 public:
     RecordingFactory(std::unique_ptr<cacheapi::Factory> real, QStringList& commands)
         : real_(std::move(real)), commands_(commands) {}
-    bool Connect(const QString& connectionString) override {
-        return real_->Connect(connectionString);
-    }
+    bool Connect(const QString& target) override { return real_->Connect(target); }
     bool IsConnected() override { return real_->IsConnected(); }
     void Disconnect() override { real_->Disconnect(); }
-    std::unique_ptr<cacheapi::ServerObject> New(const QString& className,
+    std::unique_ptr<cacheapi::ServerObject> New(const QString& name,
                                                 cacheapi::ServerError& error) override {
-        auto object = real_->New(className, error);
-        return object ? std::make_unique<Object>(std::move(object), commands_) : nullptr;
+        return wrap(real_->New(name, error));
     }
-    std::unique_ptr<cacheapi::ServerObject> OpenId(const QString& className, const QString& id,
+    std::unique_ptr<cacheapi::ServerObject> OpenId(const QString& name, const QString& id,
                                                    cacheapi::ServerError& error) override {
-        return real_->OpenId(className, id, error);
+        return wrap(real_->OpenId(name, id, error));
     }
 
 private:
-    class Object : public cacheapi::ServerObject {
-    public:
-        Object(std::unique_ptr<cacheapi::ServerObject> real, QStringList& commands)
-            : real_(std::move(real)), commands_(commands) {}
+    struct Object : cacheapi::ServerObject {
+        Object(std::unique_ptr<cacheapi::ServerObject> r, QStringList& c)
+            : real(std::move(r)), commands(c) {}
         cacheapi::CallResult Xecute(const QString& command) override {
-            commands_ << command;
-            return real_->Xecute(command);
+            commands << command;
+            return real->Xecute(command);
         }
-        cacheapi::CallResult property(const QString& name) override {
-            return real_->property(name);
+        cacheapi::CallResult property(const QString& n) override { return real->property(n); }
+        cacheapi::CallResult call(const QString& m, const QStringList& a) override {
+            return real->call(m, a);
         }
-        cacheapi::CallResult call(const QString& method, const QStringList& args) override {
-            return real_->call(method, args);
-        }
-        void SYS_Close() override { real_->SYS_Close(); }
-
-    private:
-        std::unique_ptr<cacheapi::ServerObject> real_;
-        QStringList& commands_;
+        void SYS_Close() override { real->SYS_Close(); }
+        std::unique_ptr<cacheapi::ServerObject> real;
+        QStringList& commands;
     };
+    std::unique_ptr<cacheapi::ServerObject> wrap(std::unique_ptr<cacheapi::ServerObject> object) {
+        return object ? std::make_unique<Object>(std::move(object), commands_) : nullptr;
+    }
     std::unique_ptr<cacheapi::Factory> real_;
     QStringList& commands_;
 };

@@ -48,18 +48,14 @@ private slots:
         QVERIFY(board.rows().isEmpty());
         QCOMPARE(f.dialogs.shown.size(), 1);
         QCOMPARE(board.ReferenceX(), 6305);
-        BoardBar bar;
-        bar.left = 6305;
-        bar.width = 0;
-        QVERIFY(board.CoversReferenceTime(bar));
-        bar.left = 6306;
-        bar.width = 10;
-        QVERIFY(!board.CoversReferenceTime(bar));
-        bar.left = 6000;
-        bar.width = 304.9;
-        QVERIFY(!board.CoversReferenceTime(bar));
-        bar.width = 305;
-        QVERIFY(board.CoversReferenceTime(bar));
+        const QList<std::tuple<int, double, bool>> bars = {
+            {6305, 0, true}, {6306, 10, false}, {6000, 304.9, false}, {6000, 305, true}};
+        for (const auto& [left, width, covers] : bars) {
+            BoardBar bar;
+            bar.left = left;
+            bar.width = width;
+            QCOMPARE(board.CoversReferenceTime(bar), covers);
+        }
     }
 };
 

@@ -93,8 +93,6 @@ private slots:
             QCOMPARE(board.rowCount(), 5);
             QCOMPARE(board.Mit(1)->text(), u"Meier, Hans"_s);
             QCOMPARE(board.DW(1)->text(), u"21"_s);
-            QCOMPARE(board.Mit(1)->geometry(), QRect(px(120), px(650), px(3255), px(300)));
-            QCOMPARE(board.DW(4)->geometry(), QRect(px(3480), px(2000), px(495), px(300)));
 
             QPushButton* planned = board.bar(1, telefon::SOLL1);
             QVERIFY(planned->isVisible());

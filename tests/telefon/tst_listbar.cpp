@@ -20,11 +20,6 @@ class ListBarTest : public QObject {
         return bar;
     }
 private slots:
-    void speedDialCaptionCarriesTheSortKey() {
-        QCOMPARE(SpeedDialCaption("Meier", "0"), u"Meier"_s);
-        QCOMPARE(SpeedDialCaption("A_B", "3"), u"A_B_3"_s);
-    }
-
     void journalReplyBeyondTheSlotsShowsTheFirstHundred() {
         testing::FakeLink f;
         QStringList records;

@@ -63,15 +63,29 @@ public:
 
 // A server link over the in-memory server, with the demo staff of company 1.
 struct FakeWorld : cacheapi::fake::FakeSurroundings {
-    FakeWorld();
-    std::shared_ptr<cacheapi::fake::FakeServer> server;
-    cacheapi::ServerLink link;
+    std::shared_ptr<cacheapi::fake::FakeServer> server =
+        std::make_shared<cacheapi::fake::FakeServer>();
+    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
 
+    FakeWorld() { addStaff("MEIER", "telefon", "J", "Meier, Hans"); }
     // A staff record of company 1 with its department and base records.
     void addStaff(const QString& code, const QString& password, const QString& active,
-                  const QString& name);
+                  const QString& name) {
+        const QString number = QString::number(100 + server->objects.value("VX.ParPersEdv").size());
+        server->objects["VX.ParPersEdv"]["1||" + code] = {{"Passwort", password},
+                                                          {"AKTIV", active},
+                                                          {"PNAME", name},
+                                                          {"PNR", number},
+                                                          {"abtnr", "7"}};
+        server->objects["VX.ParPersAbt"]["1||7"] = {};
+        server->objects["VX.PersBasis"]["1||" + number] = {};
+    }
     // Stores credentials as a previous run's login would have.
-    void storeLogin(const QString& user, const QString& password);
+    void storeLogin(const QString& user, const QString& password) {
+        using namespace settings::keys;
+        store.write(CacheLogin, Login, Name, user);
+        store.write(CacheLogin, Login, Passwort, cacheapi::ScramblePassword(password));
+    }
 };
 
 } // namespace testkit

@@ -36,67 +36,64 @@ class DirectoryWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void umlautsAreWrittenOut();
-    void emptyOrFailedSearchLeavesTheListEmpty();
-    void openItemsAreListedWithTheirMarkers();
+    void umlautsAreWrittenOut() {
+        QCOMPARE(FoldUmlauts("straße"), QStringLiteral("straSSe"));
+        QCOMPARE(FoldUmlauts("ÄÖÜäöü"), QStringLiteral("AEOEUEAEOEUE"));
+        QCOMPARE(FoldUmlauts("Café Noël"), QStringLiteral("Café Noël"));
+    }
+
+    void emptyOrFailedSearchLeavesTheListEmpty() {
+        FakeWorld world;
+        world.storeLogin("MEIER", "telefon");
+        FakeMainWindow main;
+        world.server->reply(searchCommand("A"), "1`A`1`1`A");
+        world.server->fail(searchCommand("Kaputt"), 8, "<SYNTAX>");
+        FMSuch search(world.link, main);
+        search.show();
+        search.SUText->setText("A");
+        search.search();
+        QCOMPARE(search.LIRufnr->topLevelItemCount(), 1);
+        search.SUText->setText("Niemand");
+        search.search();
+        QCOMPARE(search.LIRufnr->topLevelItemCount(), 0);
+        QVERIFY(search.isVisible());
+        search.SUText->setText("Kaputt");
+        search.search();
+        QCOMPARE(search.LIRufnr->topLevelItemCount(), 0);
+        QCOMPARE(world.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
+    }
+
+    // The server test shows marked and unmarked items; here the markers it never sends and a
+    // reading anew for another customer.
+    void openItemsAreListedWithTheirMarkers() {
+        FakeWorld world;
+        world.storeLogin("MEIER", "telefon");
+        FakeMainWindow main;
+        main.account = "K100";
+        const QString row1 = "R-1\n1050301\n1050315\n100,00\n\n1050331\n\n2";
+        world.server->reply("S P0=$$OPSU^RUFAP(100) W:$F($ZV,\"MSM\") P0",
+                            row1 + "`2" + QString(R) + "R-2`" + QString(R) + "R-3`x");
+        world.server->reply("S P0=$$OPSU^RUFAP(200) W:$F($ZV,\"MSM\") P0",
+                            "B`0" + QString(R) + "C`0");
+        FMOP items(world.link, main);
+        ScriptedModal modal;
+        modal.onModal = [&](QWidget*) { items.ctPush1->click(); };
+        items.openModal(modal);
+        QCOMPARE(items.pos(),
+                 QPoint(windows::twipsToPixels(1500 + 300), windows::twipsToPixels(3000 + 500)));
+        QCOMPARE(items.LIOP->topLevelItemCount(), 3);
+        QCOMPARE(rowTexts(items.LIOP, 0), row1.split('\n'));
+        QVERIFY(items.rowMarked(0));
+        QVERIFY(!items.rowMarked(1)); // empty
+        QVERIFY(!items.rowMarked(2)); // no number
+        QVERIFY(!items.isVisible());
+
+        main.account = "K200";
+        items.show();
+        QCOMPARE(items.LIOP->topLevelItemCount(), 2);
+        QCOMPARE(items.LIOP->topLevelItem(0)->text(0), QStringLiteral("B"));
+    }
 };
-
-void DirectoryWindowsTest::umlautsAreWrittenOut() {
-    QCOMPARE(FoldUmlauts("straße"), QStringLiteral("straSSe"));
-    QCOMPARE(FoldUmlauts("ÄÖÜäöü"), QStringLiteral("AEOEUEAEOEUE"));
-    QCOMPARE(FoldUmlauts("Café Noël"), QStringLiteral("Café Noël"));
-}
-
-void DirectoryWindowsTest::emptyOrFailedSearchLeavesTheListEmpty() {
-    FakeWorld world;
-    world.storeLogin("MEIER", "telefon");
-    FakeMainWindow main;
-    world.server->reply(searchCommand("A"), "1`A`1`1`A");
-    world.server->fail(searchCommand("Kaputt"), 8, "<SYNTAX>");
-    FMSuch search(world.link, main);
-    search.show();
-    search.SUText->setText("A");
-    search.search();
-    QCOMPARE(search.LIRufnr->topLevelItemCount(), 1);
-    search.SUText->setText("Niemand");
-    search.search();
-    QCOMPARE(search.LIRufnr->topLevelItemCount(), 0);
-    QVERIFY(search.isVisible());
-    search.SUText->setText("Kaputt");
-    search.search();
-    QCOMPARE(search.LIRufnr->topLevelItemCount(), 0);
-    QCOMPARE(world.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
-}
-
-// The server test shows marked and unmarked items; here the markers it never sends and a reading
-// anew for another customer.
-void DirectoryWindowsTest::openItemsAreListedWithTheirMarkers() {
-    FakeWorld world;
-    world.storeLogin("MEIER", "telefon");
-    FakeMainWindow main;
-    main.account = "K100";
-    const QString row1 = "R-1\n1050301\n1050315\n100,00\n\n1050331\n\n2";
-    world.server->reply("S P0=$$OPSU^RUFAP(100) W:$F($ZV,\"MSM\") P0",
-                        row1 + "`2" + QString(R) + "R-2`" + QString(R) + "R-3`x");
-    world.server->reply("S P0=$$OPSU^RUFAP(200) W:$F($ZV,\"MSM\") P0", "B`0" + QString(R) + "C`0");
-    FMOP items(world.link, main);
-    ScriptedModal modal;
-    modal.onModal = [&](QWidget*) { items.ctPush1->click(); };
-    items.openModal(modal);
-    QCOMPARE(items.pos(),
-             QPoint(windows::twipsToPixels(1500 + 300), windows::twipsToPixels(3000 + 500)));
-    QCOMPARE(items.LIOP->topLevelItemCount(), 3);
-    QCOMPARE(rowTexts(items.LIOP, 0), row1.split('\n'));
-    QVERIFY(items.rowMarked(0));
-    QVERIFY(!items.rowMarked(1)); // empty
-    QVERIFY(!items.rowMarked(2)); // no number
-    QVERIFY(!items.isVisible());
-
-    main.account = "K200";
-    items.show();
-    QCOMPARE(items.LIOP->topLevelItemCount(), 2);
-    QCOMPARE(items.LIOP->topLevelItem(0)->text(0), QStringLiteral("B"));
-}
 
 QTEST_MAIN(DirectoryWindowsTest)
 #include "test_directory_windows.moc"

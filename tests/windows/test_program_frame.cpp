@@ -47,142 +47,126 @@ class ProgramFrameTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void messageBoxesShowIconButtonsAndTitle_data();
-    void messageBoxesShowIconButtonsAndTitle();
-    void registryClosesMostRecentlyOpenedFirst();
-    void programEndClosesWindowsThenEndsTheProcess();
-    void twipsAreFifteenToAPixel();
-    void modalRunnerReturnsWhenTheWindowIsHidden();
-    void selectAllTextCanLeaveTheFocusAlone();
+    void messageBoxesShowIconButtonsAndTitle_data() {
+        QTest::addColumn<Icon>("icon");
+        QTest::addColumn<Buttons>("buttons");
+        QTest::addColumn<QMessageBox::StandardButton>("press");
+        QTest::addColumn<QMessageBox::Icon>("expectedIcon");
+        QTest::addColumn<Answer>("expectedAnswer");
+        const auto ok = Buttons::Ok, yesNo = Buttons::YesNo;
+        QTest::newRow("information")
+            << Icon::Information << ok << QMessageBox::Ok << QMessageBox::Information << Answer::Ok;
+        QTest::newRow("exclamation")
+            << Icon::Exclamation << ok << QMessageBox::Ok << QMessageBox::Warning << Answer::Ok;
+        QTest::newRow("critical") << Icon::Critical << ok << QMessageBox::Ok
+                                  << QMessageBox::Critical << Answer::Ok;
+        QTest::newRow("none yes") << Icon::None << yesNo << QMessageBox::Yes << QMessageBox::NoIcon
+                                  << Answer::Yes;
+        QTest::newRow("question no")
+            << Icon::Question << yesNo << QMessageBox::No << QMessageBox::Question << Answer::No;
+    }
+
+    void messageBoxesShowIconButtonsAndTitle() {
+        QFETCH(Icon, icon);
+        QFETCH(Buttons, buttons);
+        QFETCH(QMessageBox::StandardButton, press);
+        QFETCH(QMessageBox::Icon, expectedIcon);
+        QFETCH(Answer, expectedAnswer);
+        windows::QtDialogs dialogs;
+        Seen seen;
+        answerNextBox(seen, press);
+        QCOMPARE(dialogs.message(QStringLiteral("Zeile 1\r\nZeile 2"),
+                                 QStringLiteral("Anmeldung an Caché"), icon, buttons),
+                 expectedAnswer);
+        QCOMPARE(seen.text, QStringLiteral("Zeile 1\nZeile 2"));
+        QCOMPARE(seen.title, QStringLiteral("Anmeldung an Caché"));
+        QCOMPARE(seen.icon, expectedIcon);
+        const bool ok = buttons == Buttons::Ok;
+        QCOMPARE(seen.buttons, ok ? QMessageBox::StandardButtons(QMessageBox::Ok)
+                                  : QMessageBox::Yes | QMessageBox::No);
+        // The buttons speak German like every other text of the program.
+        QCOMPARE(seen.captions, ok ? QStringList("OK") : QStringList({"&Ja", "&Nein"}));
+
+        // Without a title of its own a box carries the application title.
+        answerNextBox(seen, QMessageBox::Ok);
+        dialogs.message(QStringLiteral("x"), {}, Icon::None, Buttons::Ok);
+        QCOMPARE(seen.title, windows::ApplicationTitle());
+    }
+
+    void registryClosesMostRecentlyOpenedFirst() {
+        windows::WindowRegistry registry;
+        QWidget first, second, third;
+        for (QWidget* w : {&first, &second, &third}) {
+            w->setAttribute(Qt::WA_DontShowOnScreen);
+            w->show();
+        }
+        second.hide();
+        second.show(); // opened again: now the most recent
+        QCOMPARE(registry.openWindows(), (QList<QWidget*>{&first, &third, &second}));
+        const QList<QWidget*> closed = registry.closeAllMostRecentFirst();
+        QCOMPARE(closed, (QList<QWidget*>{&second, &third, &first}));
+        for (QWidget* w : {&first, &second, &third})
+            QVERIFY(!w->isVisible());
+    }
+
+    void programEndClosesWindowsThenEndsTheProcess() {
+        QList<bool> visibleAtEnd;
+        int code = -1;
+        auto window = std::make_unique<QWidget>();
+        window->setAttribute(Qt::WA_DontShowOnScreen);
+        windows::QtProgramEnd end([&](int c) {
+            code = c;
+            visibleAtEnd << window->isVisible();
+            throw EndRequested{c};
+        });
+        window->show();
+        bool ended = false;
+        try {
+            end.closeAllWindowsAndEnd();
+        } catch (const EndRequested&) {
+            ended = true;
+        }
+        QVERIFY(ended);
+        QCOMPARE(code, 0);
+        QCOMPARE(visibleAtEnd, QList<bool>{false});
+    }
+
+    void twipsAreFifteenToAPixel() {
+        QCOMPARE(windows::twipsToPixels(600), 40);
+        QCOMPARE(windows::pixelsToTwips(40), 600.0);
+        QCOMPARE(windows::twipsToPixels(QRect(300, 500, 1500, 15)), QRect(20, 33, 100, 1));
+    }
+
+    void modalRunnerReturnsWhenTheWindowIsHidden() {
+        QWidget window;
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        bool wasModal = false;
+        QTimer::singleShot(10, [&] {
+            wasModal = window.isVisible() && window.isModal();
+            window.hide();
+        });
+        windows::QtModalRunner runner;
+        runner.runModal(&window);
+        QVERIFY(wasModal);
+        QVERIFY(!window.isVisible());
+    }
+
+    void selectAllTextCanLeaveTheFocusAlone() {
+        QWidget window;
+        auto* other = new QLineEdit(&window);
+        auto* field = new QLineEdit(QStringLiteral("12345"), &window);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        other->setFocus();
+        windows::SelectAllText(field, true);
+        QCOMPARE(field->selectedText(), QStringLiteral("12345"));
+        QVERIFY(other->hasFocus());
+        windows::SelectAllText(field, false);
+        QVERIFY(field->hasFocus());
+        QCOMPARE(field->selectedText(), QStringLiteral("12345"));
+    }
 };
-
-void ProgramFrameTest::messageBoxesShowIconButtonsAndTitle_data() {
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("press");
-    QTest::addColumn<int>("expectedIcon");
-    QTest::addColumn<int>("expectedAnswer");
-    QTest::newRow("information ok")
-        << int(Icon::Information) << int(Buttons::Ok) << int(QMessageBox::Ok)
-        << int(QMessageBox::Information) << int(Answer::Ok);
-    QTest::newRow("exclamation ok")
-        << int(Icon::Exclamation) << int(Buttons::Ok) << int(QMessageBox::Ok)
-        << int(QMessageBox::Warning) << int(Answer::Ok);
-    QTest::newRow("critical ok") << int(Icon::Critical) << int(Buttons::Ok) << int(QMessageBox::Ok)
-                                 << int(QMessageBox::Critical) << int(Answer::Ok);
-    QTest::newRow("none yes") << int(Icon::None) << int(Buttons::YesNo) << int(QMessageBox::Yes)
-                              << int(QMessageBox::NoIcon) << int(Answer::Yes);
-    QTest::newRow("question no") << int(Icon::Question) << int(Buttons::YesNo)
-                                 << int(QMessageBox::No) << int(QMessageBox::Question)
-                                 << int(Answer::No);
-}
-
-void ProgramFrameTest::messageBoxesShowIconButtonsAndTitle() {
-    QFETCH(int, icon);
-    QFETCH(int, buttons);
-    QFETCH(int, press);
-    QFETCH(int, expectedIcon);
-    QFETCH(int, expectedAnswer);
-    windows::QtDialogs dialogs;
-    Seen seen;
-    answerNextBox(seen, QMessageBox::StandardButton(press));
-    const Answer answer =
-        dialogs.message(QStringLiteral("Zeile 1\r\nZeile 2"), QStringLiteral("Anmeldung an Caché"),
-                        Icon(icon), Buttons(buttons));
-    QCOMPARE(int(answer), expectedAnswer);
-    QCOMPARE(seen.text, QStringLiteral("Zeile 1\nZeile 2"));
-    QCOMPARE(seen.title, QStringLiteral("Anmeldung an Caché"));
-    QCOMPARE(int(seen.icon), expectedIcon);
-    const auto expectedButtons = Buttons(buttons) == Buttons::Ok
-                                     ? QMessageBox::StandardButtons(QMessageBox::Ok)
-                                     : QMessageBox::Yes | QMessageBox::No;
-    QCOMPARE(seen.buttons, expectedButtons);
-    // The buttons speak German like every other text of the program.
-    const QStringList expectedCaptions =
-        Buttons(buttons) == Buttons::Ok
-            ? QStringList{QStringLiteral("OK")}
-            : QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")};
-    QCOMPARE(seen.captions, expectedCaptions);
-
-    // Without a title of its own a box carries the application title.
-    answerNextBox(seen, QMessageBox::Ok);
-    dialogs.message(QStringLiteral("x"), {}, Icon::None, Buttons::Ok);
-    QCOMPARE(seen.title, windows::ApplicationTitle());
-}
-
-void ProgramFrameTest::registryClosesMostRecentlyOpenedFirst() {
-    windows::WindowRegistry registry;
-    QWidget first, second, third;
-    for (QWidget* w : {&first, &second, &third}) {
-        w->setAttribute(Qt::WA_DontShowOnScreen);
-        w->show();
-    }
-    second.hide();
-    second.show(); // opened again: now the most recent
-    QCOMPARE(registry.openWindows(), (QList<QWidget*>{&first, &third, &second}));
-    const QList<QWidget*> closed = registry.closeAllMostRecentFirst();
-    QCOMPARE(closed, (QList<QWidget*>{&second, &third, &first}));
-    for (QWidget* w : {&first, &second, &third})
-        QVERIFY(!w->isVisible());
-}
-
-void ProgramFrameTest::programEndClosesWindowsThenEndsTheProcess() {
-    QList<bool> visibleAtEnd;
-    int code = -1;
-    auto window = std::make_unique<QWidget>();
-    window->setAttribute(Qt::WA_DontShowOnScreen);
-    windows::QtProgramEnd end([&](int c) {
-        code = c;
-        visibleAtEnd << window->isVisible();
-        throw EndRequested{c};
-    });
-    window->show();
-    bool ended = false;
-    try {
-        end.closeAllWindowsAndEnd();
-    } catch (const EndRequested&) {
-        ended = true;
-    }
-    QVERIFY(ended);
-    QCOMPARE(code, 0);
-    QCOMPARE(visibleAtEnd, QList<bool>{false});
-}
-
-void ProgramFrameTest::twipsAreFifteenToAPixel() {
-    QCOMPARE(windows::twipsToPixels(600), 40);
-    QCOMPARE(windows::pixelsToTwips(40), 600.0);
-    QCOMPARE(windows::twipsToPixels(QRect(300, 500, 1500, 15)), QRect(20, 33, 100, 1));
-}
-
-void ProgramFrameTest::modalRunnerReturnsWhenTheWindowIsHidden() {
-    QWidget window;
-    window.setAttribute(Qt::WA_DontShowOnScreen);
-    bool wasModal = false;
-    QTimer::singleShot(10, [&] {
-        wasModal = window.isVisible() && window.isModal();
-        window.hide();
-    });
-    windows::QtModalRunner runner;
-    runner.runModal(&window);
-    QVERIFY(wasModal);
-    QVERIFY(!window.isVisible());
-}
-
-void ProgramFrameTest::selectAllTextCanLeaveTheFocusAlone() {
-    QWidget window;
-    auto* other = new QLineEdit(&window);
-    auto* field = new QLineEdit(QStringLiteral("12345"), &window);
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    other->setFocus();
-    windows::SelectAllText(field, true);
-    QCOMPARE(field->selectedText(), QStringLiteral("12345"));
-    QVERIFY(other->hasFocus());
-    windows::SelectAllText(field, false);
-    QVERIFY(field->hasFocus());
-    QCOMPARE(field->selectedText(), QStringLiteral("12345"));
-}
 
 QTEST_MAIN(ProgramFrameTest)
 #include "test_program_frame.moc"

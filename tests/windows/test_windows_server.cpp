@@ -12,7 +12,7 @@
 #include "login.h"
 #include "loginwindows.h"
 #include "numberops.h"
-#include "programend.h"
+#include "realserver.h"
 #include "settingsstore.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
@@ -31,91 +31,30 @@ using windows::FMServer;
 using windows::LoginWindowsAdapter;
 
 namespace {
-// Passes everything to the real connection and notes every command text sent.
-class RecordingObject : public ServerObject {
-public:
-    RecordingObject(std::unique_ptr<ServerObject> inner, QStringList& sent)
-        : inner_(std::move(inner)), sent_(sent) {}
-    CallResult Xecute(const QString& command) override {
-        sent_.append(command);
-        return inner_->Xecute(command);
-    }
-    CallResult property(const QString& name) override { return inner_->property(name); }
-    CallResult call(const QString& method, const QStringList& arguments) override {
-        return inner_->call(method, arguments);
-    }
-    void SYS_Close() override { inner_->SYS_Close(); }
-
-private:
-    std::unique_ptr<ServerObject> inner_;
-    QStringList& sent_;
-};
-
-class RecordingFactory : public Factory {
-public:
-    RecordingFactory(std::unique_ptr<Factory> inner, QStringList& sent)
-        : inner_(std::move(inner)), sent_(sent) {}
-    bool Connect(const QString& connectionString) override {
-        return inner_->Connect(connectionString);
-    }
-    bool IsConnected() override { return inner_->IsConnected(); }
-    void Disconnect() override { inner_->Disconnect(); }
-    std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) override {
-        return wrap(inner_->New(className, error));
-    }
-    std::unique_ptr<ServerObject> OpenId(const QString& className, const QString& id,
-                                         ServerError& error) override {
-        return wrap(inner_->OpenId(className, id, error));
-    }
-
-private:
-    std::unique_ptr<ServerObject> wrap(std::unique_ptr<ServerObject> object) {
-        if (!object)
-            return nullptr;
-        return std::make_unique<RecordingObject>(std::move(object), sent_);
-    }
-    std::unique_ptr<Factory> inner_;
-    QStringList& sent_;
-};
-
 // One program's server link to the test server, with its login windows.
-struct Session {
-    explicit Session(const TestServer& server, bool storeConnection = true)
-        : link(state, {store, dialogs, clock, events, idleTimer, programEnd}, makeFactory()),
-          windows(link, modal) {
+struct Session : fake::FakeSurroundings {
+    explicit Session(const TestServer& server, bool storeConnection = true) {
+        using namespace settings::keys;
         if (storeConnection) {
-            using namespace settings::keys;
             store.write(CacheLogin, Login, Server, QStringLiteral("127.0.0.1"));
             store.write(CacheLogin, Login, Port, QString::number(server.port()));
         }
     }
-    FactoryMaker makeFactory() {
-        FactoryMaker tcp = tcpFactoryMaker(state, 20000);
-        return [this, tcp] { return std::make_unique<RecordingFactory>(tcp(), sent); };
-    }
-    void storeLogin(const DemoUser& user) {
+    bool logIn(const DemoUser& user) {
         using namespace settings::keys;
         store.write(CacheLogin, Login, Name, user.code);
         store.write(CacheLogin, Login, Passwort, ScramblePassword(user.password));
-    }
-    bool logIn(const DemoUser& user) {
-        storeLogin(user);
         return LoginUser(link, {});
     }
-    FMPass& pass() { return windows.loginWindow(); }
-    FMServer& settingsWindow() { return windows.serverWindow(); }
+    FMPass& pass() { return adapter.loginWindow(); }
+    FMServer& settingsWindow() { return adapter.serverWindow(); }
 
-    settings::MemorySettingsStore store;
-    fake::ScriptedDialogs dialogs;
-    SystemClock clock;
-    QtEventPump events;
-    QtTimer idleTimer;
-    fake::ThrowingProgramEnd programEnd;
-    LoginState state;
     QStringList sent;
-    ServerLink link;
+    ServerLink link{state, environment(), [this, tcp = tcpFactoryMaker(state, 20000)] {
+                        return std::make_unique<boardtest::RecordingFactory>(tcp(), sent);
+                    }};
     ScriptedModal modal;
-    LoginWindowsAdapter windows;
+    LoginWindowsAdapter adapter{link, modal};
 };
 
 // A main window whose lookup fills a customer panel from the server, as the program's does.
@@ -155,269 +94,237 @@ int rowWithText(const QTreeWidget* list, int column, const QString& text) {
 class WindowsServerTest : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void firstRunSetsUpTheServerAndLogsIn();
-    void refusedLoginsShowTheMessage();
-    void unknownUserIsAServerErrorThatKeepsThePasswordOut();
-    void abbruchEndsTheProgram();
-    void savedSettingsCloseTheConnectionAndTheNextCommandReconnects();
-    void speedDialEntriesAreSavedChangedAndDeleted();
-    void searchWithUmlautsFindsTheCustomerAndFillsTheMainWindow();
-    void openItemsShowTheirMarkers();
-
-private:
     TestServer server_;
-};
 
-void WindowsServerTest::initTestCase() {
-    QVERIFY2(server_.start(200), qPrintable(server_.errorText()));
-}
+private slots:
+    void initTestCase() { QVERIFY2(server_.start(200), qPrintable(server_.errorText())); }
 
-void WindowsServerTest::firstRunSetsUpTheServerAndLogsIn() {
-    Session s(server_, false);
-    s.dialogs.answers = {Answer::Yes, Answer::Yes};
-    QString portShown;
-    s.modal.onModal = [&](QWidget* window) {
-        if (window == &s.pass()) {
-            portShown = s.settingsWindow().BPORT->text();
-            s.pass().BUServer->click(); // the connection data first
-            s.pass().BUSER->setText(DemoMeier.code);
-            s.pass().BPASSWORT->setText(DemoMeier.password);
-            s.pass().BUSpeich->click();
-            return;
-        }
-        FMServer& settings = s.settingsWindow();
-        settings.BUEdit->click();
-        settings.BSERVERIP->setText(QStringLiteral("127.0.0.1"));
-        settings.BPORT->setText(QString::number(server_.port()));
-        settings.BUEdit->click();
-        settings.BUZurueck->click();
-    };
-    QVERIFY(LoginUser(s.link, {}));
-    QCOMPARE(s.modal.shown, (QStringList{"FMPass", "FMServer"}));
-    QCOMPARE(portShown, QStringLiteral("1973"));
-    QVERIFY(s.state.LoginIdentity.startsWith(QStringLiteral("MEIER|")));
-    QCOMPARE(s.state.ConnectionString,
-             QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(server_.port()));
-    using namespace settings::keys;
-    QCOMPARE(s.store.size(), 7);
-    QCOMPARE(s.store.read(CacheLogin, Login, Port, {}), QString::number(server_.port()));
-    QCOMPARE(s.sent.filter("PERSONAL=").last(),
-             QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""));
-}
-
-void WindowsServerTest::refusedLoginsShowTheMessage() {
-    for (const DemoUser& user :
-         {DemoUser{DemoMeier.code, QStringLiteral("falsch"), true}, DemoAlt}) {
-        Session s(server_);
-        QVERIFY(!s.logIn(user));
-        QCOMPARE(s.dialogs.shown.size(), 1);
-        QCOMPARE(s.dialogs.shown[0].text,
-                 QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."));
-        QCOMPARE(s.dialogs.shown[0].title, QStringLiteral("Anmeldung an Caché."));
-        QVERIFY(s.state.LoginFailed);
-        QVERIFY(s.state.LoginIdentity.isEmpty());
-        QCOMPARE(s.pass().BPASSWORT->selectedText(), user.password);
-
-        // Corrected in the login window, which the failed login now offers.
-        s.modal.onModal = [&](QWidget*) {
-            s.pass().BUSER->setText(DemoSchulz.code);
-            s.pass().BPASSWORT->setText(DemoSchulz.password);
-            s.pass().BUSpeich->click();
+    void firstRunSetsUpTheServerAndLogsIn() {
+        Session s(server_, false);
+        s.dialogs.answers = {Answer::Yes, Answer::Yes};
+        QString portShown;
+        s.modal.onModal = [&](QWidget* window) {
+            if (window == &s.pass()) {
+                portShown = s.settingsWindow().BPORT->text();
+                s.pass().BUServer->click(); // the connection data first
+                s.pass().BUSER->setText(DemoMeier.code);
+                s.pass().BPASSWORT->setText(DemoMeier.password);
+                s.pass().BUSpeich->click();
+                return;
+            }
+            FMServer& settings = s.settingsWindow();
+            settings.BUEdit->click();
+            settings.BSERVERIP->setText(QStringLiteral("127.0.0.1"));
+            settings.BPORT->setText(QString::number(server_.port()));
+            settings.BUEdit->click();
+            settings.BUZurueck->click();
         };
         QVERIFY(LoginUser(s.link, {}));
-        QVERIFY(s.state.LoginIdentity.startsWith(QStringLiteral("SCHULZ|")));
+        QCOMPARE(s.modal.shown, (QStringList{"FMPass", "FMServer"}));
+        QCOMPARE(portShown, QStringLiteral("1973"));
+        QVERIFY(s.state.LoginIdentity.startsWith(QStringLiteral("MEIER|")));
+        QCOMPARE(s.state.ConnectionString,
+                 QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(server_.port()));
+        using namespace settings::keys;
+        QCOMPARE(s.store.size(), 7);
+        QCOMPARE(s.store.read(CacheLogin, Login, Port, {}), QString::number(server_.port()));
+        QCOMPARE(s.sent.filter("PERSONAL=").last(),
+                 QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""));
     }
-}
 
-void WindowsServerTest::unknownUserIsAServerErrorThatKeepsThePasswordOut() {
-    Session s(server_);
-    QVERIFY(!s.logIn(DemoUser{QStringLiteral("NIEMAND"), QStringLiteral("geheim"), true}));
-    QVERIFY(s.state.KeepPasswordOut);
-    QVERIFY(s.state.LoginFailed);
-    QCOMPARE(s.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
-    QVERIFY(s.dialogs.shown.last().text.startsWith(
-        QStringLiteral("Vorgang: Anmeldung mit nicht existierendem Personalcode.")));
+    void refusedLoginsShowTheMessage() {
+        for (const DemoUser& user :
+             {DemoUser{DemoMeier.code, QStringLiteral("falsch"), true}, DemoAlt}) {
+            Session s(server_);
+            QVERIFY(!s.logIn(user));
+            QCOMPARE(s.dialogs.shown.size(), 1);
+            QCOMPARE(s.dialogs.shown[0].text,
+                     QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."));
+            QCOMPARE(s.dialogs.shown[0].title, QStringLiteral("Anmeldung an Caché."));
+            QVERIFY(s.state.LoginFailed);
+            QVERIFY(s.state.LoginIdentity.isEmpty());
+            QCOMPARE(s.pass().BPASSWORT->selectedText(), user.password);
 
-    s.pass().show();
-    s.pass().BUSER->setText(DemoMeier.code);
-    s.pass().BPASSWORT->setText(DemoMeier.password);
-    s.pass().BUSpeich->click();
-    using namespace settings::keys;
-    QCOMPARE(s.store.read(CacheLogin, Login, Name, {}), DemoMeier.code);
-    QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})),
-             QStringLiteral("geheim"));
-}
-
-void WindowsServerTest::abbruchEndsTheProgram() {
-    Session s(server_);
-    struct Ended {};
-    windows::QtProgramEnd end([](int) { throw Ended{}; });
-    bool ended = false;
-    s.modal.onModal = [&](QWidget*) {
-        try {
-            s.pass().BUAusst->click();
-        } catch (const fake::ProgramEnded&) {
-            // The link's end of the program; the real one closes the windows first.
-            try {
-                end.closeAllWindowsAndEnd();
-            } catch (const Ended&) {
-                ended = true;
-            }
+            // Corrected in the login window, which the failed login now offers.
+            s.modal.onModal = [&](QWidget*) {
+                s.pass().BUSER->setText(DemoSchulz.code);
+                s.pass().BPASSWORT->setText(DemoSchulz.password);
+                s.pass().BUSpeich->click();
+            };
+            QVERIFY(LoginUser(s.link, {}));
+            QVERIFY(s.state.LoginIdentity.startsWith(QStringLiteral("SCHULZ|")));
         }
-    };
-    LoginUser(s.link, {}); // nothing stored: the login window asks
-    QVERIFY(ended);
-    QVERIFY(s.state.LoginIdentity.isEmpty());
-    QVERIFY(!s.pass().isVisible());
-}
-
-void WindowsServerTest::savedSettingsCloseTheConnectionAndTheNextCommandReconnects() {
-    Session s(server_);
-    QVERIFY(s.logIn(DemoMeier));
-    QVERIFY(s.link.connection()->IsConnected());
-    const QString connectionString = s.state.ConnectionString;
-    FMServer& settings = s.settingsWindow();
-    s.dialogs.answers = {Answer::Yes, Answer::Yes};
-    settings.BUEdit->click();
-    settings.BNAMESPACE->setText(QStringLiteral("TEST"));
-    settings.BFIL->setText(QStringLiteral("0"));
-    settings.BUEdit->click();
-    QVERIFY(!s.link.connection()->IsConnected());
-    QVERIFY(!s.idleTimer.isActive());
-    using namespace settings::keys;
-    QCOMPARE(s.store.size(), 7);
-    QCOMPARE(s.store.read(CacheLogin, Login, Namespace, {}), QStringLiteral("TEST"));
-    QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})), DemoMeier.password);
-
-    const int made = s.link.factoriesMade();
-    bool error = false;
-    QVERIFY(!s.link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error).isEmpty());
-    QVERIFY(!error);
-    QCOMPARE(s.link.factoriesMade(), made + 1);
-    QCOMPARE(s.state.ConnectionString, connectionString);
-}
-
-void WindowsServerTest::speedDialEntriesAreSavedChangedAndDeleted() {
-    Session s(server_);
-    QVERIFY(s.logIn(DemoMeier));
-    telefon::ListBarModel listBar;
-    listBar.addGroup(QStringLiteral("Ziehlwahl"));
-    telefon::LoadListBar(s.link, listBar);
-    const int before = listBar.itemCount(telefon::SpeedDialGroup);
-    QVERIFY(before > 0);
-    FakeMainWindow main;
-    windows::FMAddr editor(s.link, listBar, main);
-    const QString number = QStringLiteral("0301 99 88");
-    const QString stored = QStringLiteral("^VXZW(1,\"MEIER\",\"0301 99 88\")");
-
-    // A new entry: the main window's number and name, as for an empty item.
-    main.number = number;
-    main.name = QStringLiteral("Testeintrag_3");
-    s.modal.onModal = [&](QWidget*) { editor.BUSpeich->click(); };
-    editor.openForItem(before + 1, s.modal);
-    QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
-    QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Testeintrag_3`3"));
-    int index = speedDialCaptions(listBar).indexOf(QStringLiteral("Testeintrag_3_3")) + 1;
-    QVERIFY(index > 0);
-    QCOMPARE(listBar.value(telefon::SpeedDialGroup, index), number);
-    QVERIFY(!editor.isVisible());
-
-    // Changed: the opened item's caption comes back as the name.
-    s.modal.onModal = [&](QWidget*) {
-        QCOMPARE(editor.SORT->text(), QStringLiteral("3"));
-        editor.NAMEN->setText(QStringLiteral("Geändert"));
-        editor.SORT->setText(QStringLiteral("0"));
-        editor.BUSpeich->click();
-    };
-    editor.openForItem(index, s.modal);
-    QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Geändert`0"));
-    QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
-    QVERIFY(speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
-
-    // Delete with an empty number: nothing sent, the editor stays open.
-    const QStringList captions = speedDialCaptions(listBar);
-    const int sentBefore = int(s.sent.size());
-    editor.show();
-    editor.RUFNR->clear();
-    editor.BULOE->click();
-    QCOMPARE(int(s.sent.size()), sentBefore);
-    QVERIFY(editor.isVisible());
-    QCOMPARE(speedDialCaptions(listBar), captions);
-
-    // "Ausstieg" sends nothing; the sort key is the second "_" piece of the name.
-    editor.fillFields(number, QStringLiteral("A_B_3"));
-    QCOMPARE(editor.SORT->text(), QStringLiteral("B"));
-    editor.BUAus->click();
-    QCOMPARE(int(s.sent.size()), sentBefore);
-    QVERIFY(!editor.isVisible());
-
-    // Deleted.
-    index = captions.indexOf(QStringLiteral("Geändert")) + 1;
-    s.modal.onModal = [&](QWidget*) { editor.BULOE->click(); };
-    editor.openForItem(index, s.modal);
-    QCOMPARE(s.sent.filter("ZWLOE").last(), QStringLiteral("D ZWLOE^RUFAP(1,0,\"0301 99 88\")"));
-    QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before);
-    QVERIFY(server_.mumpsQuery(stored).isEmpty());
-    QVERIFY(!speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
-    QCOMPARE(main.shownToFront, 3);
-}
-
-void WindowsServerTest::searchWithUmlautsFindsTheCustomerAndFillsTheMainWindow() {
-    Session s(server_);
-    QVERIFY(s.logIn(DemoMeier));
-    LookupMainWindow main(s.link);
-    windows::FMSuch search(s.link, main);
-    main.number = QStringLiteral("Müller Bau");
-    search.openWithSearchWord(main.number); // "Wählen" with a name
-    QVERIFY(main.number.isEmpty());
-    QCOMPARE(search.SUText->text(), QStringLiteral("MUEller Bau"));
-    QVERIFY(s.sent.contains(
-        QStringLiteral("S P0=$$TXTSU^RUFAP(\"MUEller Bau\") W:$F($ZV,\"MSM\") P0")));
-    const int row = rowWithText(search.LIRufnr, 0, ShowcaseAccount);
-    QVERIFY(row >= 0);
-    QCOMPARE(search.LIRufnr->topLevelItem(row)->text(1), ShowcaseName);
-    const QString tag = search.rowTag(row);
-    QCOMPARE(search.LIRufnr->topLevelItem(row)->text(4), tag);
-
-    QTreeWidget* list = search.LIRufnr;
-    list->scrollToItem(list->topLevelItem(row));
-    QCoreApplication::processEvents();
-    const QPoint inRow = list->visualItemRect(list->topLevelItem(row)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, inRow);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, inRow);
-    QCOMPARE(main.number, tag);
-    QCOMPARE(main.lookups, QStringList{tag});
-    QCOMPARE(main.panel.Nr, ShowcaseAccount);
-    QCOMPARE(main.panel.NAMEN, ShowcaseName);
-    QVERIFY(!search.isVisible());
-}
-
-void WindowsServerTest::openItemsShowTheirMarkers() {
-    Session s(server_);
-    QVERIFY(s.logIn(DemoMeier));
-    FakeMainWindow main;
-    main.account = ShowcaseAccount;
-    windows::FMOP items(s.link, main);
-    s.modal.onModal = [&](QWidget*) { items.ctPush1->click(); };
-    items.openModal(s.modal);
-    QVERIFY(s.sent.contains(QStringLiteral("S P0=$$OPSU^RUFAP(100000) W:$F($ZV,\"MSM\") P0")));
-    const QTreeWidget* list = items.LIOP;
-    QVERIFY(list->topLevelItemCount() >= 4);
-    for (const char* marked : {"2400101", "2400188"}) {
-        const int row = rowWithText(list, 0, marked);
-        QVERIFY2(row >= 0, marked);
-        QVERIFY2(items.rowMarked(row), marked);
-        QCOMPARE(list->topLevelItem(row)->text(7).toInt() > 0, true);
     }
-    for (const char* unmarked : {"2400230", "2400231"}) {
-        const int row = rowWithText(list, 0, unmarked);
-        QVERIFY2(row >= 0, unmarked);
-        QVERIFY2(!items.rowMarked(row), unmarked);
+
+    void unknownUserIsAServerErrorThatKeepsThePasswordOut() {
+        Session s(server_);
+        QVERIFY(!s.logIn(DemoUser{QStringLiteral("NIEMAND"), QStringLiteral("geheim"), true}));
+        QVERIFY(s.state.KeepPasswordOut);
+        QVERIFY(s.state.LoginFailed);
+        QCOMPARE(s.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
+        QVERIFY(s.dialogs.shown.last().text.startsWith(
+            QStringLiteral("Vorgang: Anmeldung mit nicht existierendem Personalcode.")));
+
+        s.pass().show();
+        s.pass().BUSER->setText(DemoMeier.code);
+        s.pass().BPASSWORT->setText(DemoMeier.password);
+        s.pass().BUSpeich->click();
+        using namespace settings::keys;
+        QCOMPARE(s.store.read(CacheLogin, Login, Name, {}), DemoMeier.code);
+        QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})),
+                 QStringLiteral("geheim"));
     }
-    QVERIFY(!list->topLevelItem(rowWithText(list, 0, "2400231"))->text(4).isEmpty()); // credit
-}
+
+    // Closing the windows before the end is the program end's part, checked with the frame.
+    void abbruchEndsTheProgram() {
+        Session s(server_);
+        s.modal.onModal = [&](QWidget*) { s.pass().BUAusst->click(); };
+        // Nothing stored: the login window asks.
+        QVERIFY_THROWS_EXCEPTION(fake::ProgramEnded, LoginUser(s.link, {}));
+        QVERIFY(s.state.LoginIdentity.isEmpty());
+        QCOMPARE(s.modal.shown, QStringList{"FMPass"});
+    }
+
+    void savedSettingsCloseTheConnectionAndTheNextCommandReconnects() {
+        Session s(server_);
+        QVERIFY(s.logIn(DemoMeier));
+        QVERIFY(s.link.connection()->IsConnected());
+        const QString connectionString = s.state.ConnectionString;
+        FMServer& settings = s.settingsWindow();
+        s.dialogs.answers = {Answer::Yes, Answer::Yes};
+        settings.BUEdit->click();
+        settings.BNAMESPACE->setText(QStringLiteral("TEST"));
+        settings.BFIL->setText(QStringLiteral("0"));
+        settings.BUEdit->click();
+        QVERIFY(!s.link.connection()->IsConnected()); // the saved keys are checked on the fake link
+
+        const int made = s.link.factoriesMade();
+        bool error = false;
+        QVERIFY(!s.link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error).isEmpty());
+        QVERIFY(!error);
+        QCOMPARE(s.link.factoriesMade(), made + 1);
+        QCOMPARE(s.state.ConnectionString, connectionString);
+    }
+
+    void speedDialEntriesAreSavedChangedAndDeleted() {
+        Session s(server_);
+        QVERIFY(s.logIn(DemoMeier));
+        telefon::ListBarModel listBar;
+        listBar.addGroup(QStringLiteral("Ziehlwahl"));
+        telefon::LoadListBar(s.link, listBar);
+        const int before = listBar.itemCount(telefon::SpeedDialGroup);
+        QVERIFY(before > 0);
+        FakeMainWindow main;
+        windows::FMAddr editor(s.link, listBar, main);
+        const QString number = QStringLiteral("0301 99 88");
+        const QString stored = QStringLiteral("^VXZW(1,\"MEIER\",\"0301 99 88\")");
+
+        // A new entry: the main window's number and name, as for an empty item.
+        main.number = number;
+        main.name = QStringLiteral("Testeintrag_3");
+        s.modal.onModal = [&](QWidget*) { editor.BUSpeich->click(); };
+        editor.openForItem(before + 1, s.modal);
+        QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
+        QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Testeintrag_3`3"));
+        int index = speedDialCaptions(listBar).indexOf(QStringLiteral("Testeintrag_3_3")) + 1;
+        QVERIFY(index > 0);
+        QCOMPARE(listBar.value(telefon::SpeedDialGroup, index), number);
+        QVERIFY(!editor.isVisible());
+
+        // Changed: the opened item's caption comes back as the name.
+        s.modal.onModal = [&](QWidget*) {
+            QCOMPARE(editor.SORT->text(), QStringLiteral("3"));
+            editor.NAMEN->setText(QStringLiteral("Geändert"));
+            editor.SORT->setText(QStringLiteral("0"));
+            editor.BUSpeich->click();
+        };
+        editor.openForItem(index, s.modal);
+        QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Geändert`0"));
+        QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
+        QVERIFY(speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
+
+        // Delete with an empty number: nothing sent, the editor stays open.
+        const QStringList captions = speedDialCaptions(listBar);
+        const int sentBefore = int(s.sent.size());
+        editor.show();
+        editor.RUFNR->clear();
+        editor.BULOE->click();
+        QCOMPARE(int(s.sent.size()), sentBefore);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(speedDialCaptions(listBar), captions);
+
+        // "Ausstieg" sends nothing; the sort key is the second "_" piece of the name.
+        editor.fillFields(number, QStringLiteral("A_B_3"));
+        QCOMPARE(editor.SORT->text(), QStringLiteral("B"));
+        editor.BUAus->click();
+        QCOMPARE(int(s.sent.size()), sentBefore);
+        QVERIFY(!editor.isVisible());
+
+        // Deleted.
+        index = captions.indexOf(QStringLiteral("Geändert")) + 1;
+        s.modal.onModal = [&](QWidget*) { editor.BULOE->click(); };
+        editor.openForItem(index, s.modal);
+        QCOMPARE(s.sent.filter("ZWLOE").last(),
+                 QStringLiteral("D ZWLOE^RUFAP(1,0,\"0301 99 88\")"));
+        QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before);
+        QVERIFY(server_.mumpsQuery(stored).isEmpty());
+        QVERIFY(!speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
+        QCOMPARE(main.shownToFront, 3);
+    }
+
+    void searchWithUmlautsFindsTheCustomerAndFillsTheMainWindow() {
+        Session s(server_);
+        QVERIFY(s.logIn(DemoMeier));
+        LookupMainWindow main(s.link);
+        windows::FMSuch search(s.link, main);
+        main.number = QStringLiteral("Müller Bau");
+        search.openWithSearchWord(main.number); // "Wählen" with a name
+        QVERIFY(main.number.isEmpty());
+        QCOMPARE(search.SUText->text(), QStringLiteral("MUEller Bau"));
+        QVERIFY(s.sent.contains(
+            QStringLiteral("S P0=$$TXTSU^RUFAP(\"MUEller Bau\") W:$F($ZV,\"MSM\") P0")));
+        const int row = rowWithText(search.LIRufnr, 0, ShowcaseAccount);
+        QVERIFY(row >= 0);
+        QCOMPARE(search.LIRufnr->topLevelItem(row)->text(1), ShowcaseName);
+        const QString tag = search.rowTag(row);
+        QCOMPARE(search.LIRufnr->topLevelItem(row)->text(4), tag);
+
+        QTreeWidget* list = search.LIRufnr;
+        list->scrollToItem(list->topLevelItem(row));
+        QCoreApplication::processEvents();
+        const QPoint inRow = list->visualItemRect(list->topLevelItem(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, inRow);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, inRow);
+        QCOMPARE(main.number, tag);
+        QCOMPARE(main.lookups, QStringList{tag});
+        QCOMPARE(main.panel.Nr, ShowcaseAccount);
+        QCOMPARE(main.panel.NAMEN, ShowcaseName);
+        QVERIFY(!search.isVisible());
+    }
+
+    void openItemsShowTheirMarkers() {
+        Session s(server_);
+        QVERIFY(s.logIn(DemoMeier));
+        FakeMainWindow main;
+        main.account = ShowcaseAccount;
+        windows::FMOP items(s.link, main);
+        s.modal.onModal = [&](QWidget*) { items.ctPush1->click(); };
+        items.openModal(s.modal);
+        QVERIFY(s.sent.contains(QStringLiteral("S P0=$$OPSU^RUFAP(100000) W:$F($ZV,\"MSM\") P0")));
+        const QTreeWidget* list = items.LIOP;
+        QVERIFY(list->topLevelItemCount() >= 4);
+        for (const auto& [number, marked] : {std::pair{"2400101", true},
+                                             {"2400188", true},
+                                             {"2400230", false},
+                                             {"2400231", false}}) {
+            const int row = rowWithText(list, 0, number);
+            QVERIFY2(row >= 0, number);
+            QCOMPARE(items.rowMarked(row), marked);
+            QVERIFY(!marked || list->topLevelItem(row)->text(7).toInt() > 0);
+        }
+        QVERIFY(!list->topLevelItem(rowWithText(list, 0, "2400231"))->text(4).isEmpty()); // credit
+    }
+};
 
 QTEST_MAIN(WindowsServerTest)
 #include "test_windows_server.moc"
