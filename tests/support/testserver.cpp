@@ -21,6 +21,8 @@ quint16 freeLoopbackPort() {
     return probe.serverPort();
 }
 
+TestServer::TestServer() = default;
+
 TestServer::~TestServer() {
     stop();
 }

@@ -32,7 +32,7 @@ inline const QString DemoLookupPrefix = QStringLiteral("30");
 // directory, served on a free loopback port. Stops and removes everything when destroyed.
 class TestServer {
 public:
-    TestServer() = default;
+    TestServer();
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
