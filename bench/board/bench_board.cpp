@@ -2,6 +2,7 @@
 // the staff list and 50 members' times (51 server commands), until the board is on screen.
 // Also the refill after a date change. Prints figures; asserts nothing.
 
+#include "../common/figures.h"
 #include "boardfixture.h"
 #include "realserver.h"
 
@@ -16,16 +17,10 @@ namespace {
 constexpr int StaffCount = 50;
 constexpr int Rounds = 40;
 
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5));
-    return values[index];
-}
-
 void print(const char* what, const std::vector<double>& ms) {
     std::printf("%-34s p50 %7.1f ms   p90 %7.1f ms   min %7.1f ms   max %7.1f ms   (n=%zu)\n", what,
-                percentile(ms, 0.5), percentile(ms, 0.9), percentile(ms, 0.0), percentile(ms, 1.0),
-                ms.size());
+                bench::percentile(ms, 0.5), bench::percentile(ms, 0.9), bench::percentile(ms, 0.0),
+                bench::percentile(ms, 1.0), ms.size());
 }
 
 QStringList workingDay(int member) {

@@ -1,5 +1,6 @@
 // Time from the SIP peer's INVITE to the SIP line's callOffered event, on loopback in a private
 // network namespace, for several timer intervals of the line.
+#include "../common/figures.h"
 #include "privatenetwork.h"
 #include "sipline.h"
 #include "sippeer.h"
@@ -14,12 +15,6 @@
 #include <vector>
 
 namespace {
-
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[index];
-}
 
 bool waitUntil(const std::function<bool()>& condition) {
     return QTest::qWaitFor(condition, 10000);
@@ -88,8 +83,8 @@ int main(int argc, char** argv) {
             continue;
         }
         std::printf("%-10s %8.1f %8.1f %8.1f %8.1f\n", qPrintable(QString::number(tick) + " ms"),
-                    percentile(t, 0.5), percentile(t, 0.9), *std::min_element(t.begin(), t.end()),
-                    *std::max_element(t.begin(), t.end()));
+                    bench::percentile(t, 0.5), bench::percentile(t, 0.9),
+                    *std::min_element(t.begin(), t.end()), *std::max_element(t.begin(), t.end()));
     }
     return 0;
 }

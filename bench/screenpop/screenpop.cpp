@@ -3,6 +3,7 @@
 //   screenpop [--customers N] [--rounds R]
 // Prints p50 and p99 for a caller found by the first lookup request and for an unknown caller
 // (all four requests).
+#include "../common/figures.h"
 #include "numberops.h"
 #include "serverfixture.h"
 
@@ -20,22 +21,14 @@ struct Figures {
 };
 
 Figures percentiles(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
-    return {at(0.50), at(0.99), ms.back()};
+    return {bench::percentile(ms, 0.50), bench::percentile(ms, 0.99), bench::percentile(ms, 1.0)};
 }
 
 } // namespace
 
-// The offscreen platform cannot raise windows and says so at every popup.
-void quietRaise(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (!text.contains(QLatin1String("does not support raise")))
-        std::fprintf(stderr, "%d %s\n", int(type), qPrintable(text));
-}
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietRaise);
+    qInstallMessageHandler(bench::quietRaise);
     QApplication app(argc, argv);
     QCommandLineParser options;
     options.addOption({"customers", "Customers in the generated database.", "N", "10000"});

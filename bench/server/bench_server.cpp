@@ -1,6 +1,7 @@
 // Prints caller-lookup (TELSU) figures of the VENTOR server: latency from one client,
 // throughput with 1, 20 and 200 connections, and what the gateway costs compared with the same
 // routine call made inside GT.M.
+#include "../common/figures.h"
 #include "testserver.h"
 #include "win1252.h"
 
@@ -33,14 +34,6 @@ QByteArray frame(const QByteArray& payload) {
 QByteArray lookupRequest(const QString& number) {
     return frame(QByteArrayLiteral("XVX.Windows") + '\0' +
                  toWindows1252(QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(number)));
-}
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto index = size_t(p * double(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
 }
 
 // One closed-loop client connection: sends the next lookup as soon as the reply is complete.
@@ -237,13 +230,14 @@ int main(int argc, char** argv) {
     const double mean = latency.empty() ? 0 : sum / double(latency.size());
     std::printf("TELSU from one client (%zu lookups, %d found): p50 %.0f us, p99 %.0f us, "
                 "mean %.0f us\n",
-                latency.size(), found, percentile(latency, 0.50), percentile(latency, 0.99), mean);
+                latency.size(), found, bench::percentile(latency, 0.50),
+                bench::percentile(latency, 0.99), mean);
     std::printf("TELSU inside GT.M ($$TELSU^RUFAP in one process): %.1f us per call\n",
                 insideMicros);
     if (insideMicros > 0)
         std::printf("gateway cost ratio (client round trip / call inside GT.M): %.1f (p50), "
                     "%.1f (mean)\n",
-                    percentile(latency, 0.50) / insideMicros, mean / insideMicros);
+                    bench::percentile(latency, 0.50) / insideMicros, mean / insideMicros);
 
     for (int connections : {1, 20, 200}) {
         const Throughput t = measureThroughput(server.port(), numbers, connections, seconds);

@@ -4,6 +4,7 @@
 //   sippop [--calls N] [--customers N]
 // Prints p50, p90 and max of the whole way and of its SIP part (INVITE to the line's
 // call-offered event).
+#include "../common/figures.h"
 #include "privatenetwork.h"
 #include "sipprogram.h"
 
@@ -23,15 +24,7 @@ struct Figures {
 };
 
 Figures percentiles(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
-    return {at(0.50), at(0.90), ms.back()};
-}
-
-// The offscreen platform cannot raise windows and says so at every popup.
-void quietRaise(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (!text.contains(QLatin1String("does not support raise")))
-        std::fprintf(stderr, "%d %s\n", int(type), qPrintable(text));
+    return {bench::percentile(ms, 0.50), bench::percentile(ms, 0.90), bench::percentile(ms, 1.0)};
 }
 
 struct Call {
@@ -45,7 +38,7 @@ struct Call {
 int main(int argc, char** argv) {
     const QString isolation = line::enterPrivateNetwork(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietRaise);
+    qInstallMessageHandler(bench::quietRaise);
     QApplication app(argc, argv);
     QCommandLineParser options;
     options.addOption({"calls", "Measured calls.", "N", "30"});
