@@ -6,7 +6,9 @@
 
 namespace cacheapi {
 
-void QtEventPump::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+void QtEventPump::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
 
 void QtEventPump::waitForEvents(int milliseconds) {
     QEventLoop loop;
@@ -26,10 +28,20 @@ QtTimer::QtTimer() : impl_(new Impl) {
     });
 }
 
-QtTimer::~QtTimer() { delete impl_; }
-void QtTimer::setInterval(int milliseconds) { impl_->timer.setInterval(milliseconds); }
-void QtTimer::start() { impl_->timer.start(); }
-void QtTimer::stop() { impl_->timer.stop(); }
-bool QtTimer::isActive() const { return impl_->timer.isActive(); }
+QtTimer::~QtTimer() {
+    delete impl_;
+}
+void QtTimer::setInterval(int milliseconds) {
+    impl_->timer.setInterval(milliseconds);
+}
+void QtTimer::start() {
+    impl_->timer.start();
+}
+void QtTimer::stop() {
+    impl_->timer.stop();
+}
+bool QtTimer::isActive() const {
+    return impl_->timer.isActive();
+}
 
 } // namespace cacheapi

@@ -49,7 +49,9 @@ bool FakeFactory::Connect(const QString& connectionString) {
     return ok;
 }
 
-bool FakeFactory::IsConnected() { return mine_ && server_->connected; }
+bool FakeFactory::IsConnected() {
+    return mine_ && server_->connected;
+}
 
 void FakeFactory::Disconnect() {
     if (mine_) {

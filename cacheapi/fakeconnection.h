@@ -113,8 +113,7 @@ struct ShownMessage {
 // Records message boxes and answers them from a queue (Yes when the queue is empty).
 class ScriptedDialogs : public Dialogs {
 public:
-    Answer message(const QString& text, const QString& title, Icon icon,
-                   Buttons buttons) override {
+    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override {
         shown.append({text, title, icon, buttons});
         if (onMessage)
             onMessage(shown.last());

@@ -40,9 +40,9 @@ QDate dateOf(const QVariant& value) {
 QString ToServerDate(const QDate& date) {
     if (!date.isValid() || date == SerialDayOne)
         return {};
-    return QString::number(date.year() - 1900) +
-           QStringLiteral("%1%2").arg(date.month(), 2, 10, QLatin1Char('0'))
-               .arg(date.day(), 2, 10, QLatin1Char('0'));
+    return QString::number(date.year() - 1900) + QStringLiteral("%1%2")
+                                                     .arg(date.month(), 2, 10, QLatin1Char('0'))
+                                                     .arg(date.day(), 2, 10, QLatin1Char('0'));
 }
 
 QString ToServerDate(const QVariant& value) {

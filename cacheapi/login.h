@@ -5,7 +5,8 @@
 namespace cacheapi {
 
 // Step texts reported when a step of the login fails on the server.
-inline const QString StepStaffRecord = QStringLiteral("Anmeldung mit nicht existierendem Personalcode");
+inline const QString StepStaffRecord =
+    QStringLiteral("Anmeldung mit nicht existierendem Personalcode");
 inline const QString StepDepartment = QStringLiteral("Abteilungsermittlung");
 inline const QString StepStaffBase = QStringLiteral("PersBasis Nummern");
 inline const QString StepAnnounce = QStringLiteral("Firma Filiale Personal Setzen");

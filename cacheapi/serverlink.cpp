@@ -25,8 +25,7 @@ QString firstAttemptsFailedText() {
 
 QString finalFailureText() {
     return QStringLiteral("Der Server ist nicht erreichbar!") + CrLf +
-           QStringLiteral(
-               "Wahrscheinlich sind keine Lizenzen frei. Die Anwendung wird beendet!") +
+           QStringLiteral("Wahrscheinlich sind keine Lizenzen frei. Die Anwendung wird beendet!") +
            CrLf +
            QStringLiteral("Bitte Versuchen Sie die Anmeldung zu einem späteren Zeitpunk noch "
                           "ein mal.");
@@ -49,7 +48,9 @@ ServerLink::ServerLink(LoginState& state, Environment env, FactoryMaker makeFact
     env_.idleTimer.onTimeout = [this] { DisconnectServer(); };
 }
 
-ServerLink::~ServerLink() { env_.idleTimer.onTimeout = nullptr; }
+ServerLink::~ServerLink() {
+    env_.idleTimer.onTimeout = nullptr;
+}
 
 void ServerLink::fillWindowsFromState() {
     if (!windows_)
@@ -175,7 +176,9 @@ void ServerLink::BeginServerAccess() {
     env_.idleTimer.stop();
 }
 
-void ServerLink::EndServerAccess() { env_.idleTimer.start(); }
+void ServerLink::EndServerAccess() {
+    env_.idleTimer.start();
+}
 
 void ServerLink::DisconnectServer() {
     env_.idleTimer.stop();
@@ -192,8 +195,8 @@ void ServerLink::CloseObject(std::unique_ptr<ServerObject>& object) {
 
 void ServerLink::ReportServerError(const ServerError& error, const QString& operation) {
     const QString text = QStringLiteral("Vorgang: ") + operation + QStringLiteral(".") + CrLf +
-                         CrLf + QStringLiteral("Fehler: ") + QString::number(error.number) +
-                         CrLf + error.description + CrLf + CrLf;
+                         CrLf + QStringLiteral("Fehler: ") + QString::number(error.number) + CrLf +
+                         error.description + CrLf + CrLf;
     if (silentDepth_ == 0)
         env_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"), Icon::Exclamation,
                              Buttons::Ok);

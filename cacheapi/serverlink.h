@@ -15,15 +15,15 @@ namespace cacheapi {
 
 // The one process-wide record of the server link and the login.
 struct LoginState {
-    QString Firma;     // company
-    QString Filiale;   // branch
-    QString UserCode;  // the ERP personnel code
-    QString Password;  // clear text, for the run only
+    QString Firma;    // company
+    QString Filiale;  // branch
+    QString UserCode; // the ERP personnel code
+    QString Password; // clear text, for the run only
     QString Server;
     QString Port;
     QString Namespace; // shown and stored only
     QString ConnectionString;
-    QString CommandLine; // the seven-word command line, taken once at the first login
+    QString CommandLine;   // the seven-word command line, taken once at the first login
     QString LoginIdentity; // user code "|" person name after a successful login
     QString PersonName;
     bool LoginFailed = false;

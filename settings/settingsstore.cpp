@@ -6,8 +6,8 @@ namespace settings {
 
 QSettingsStore::QSettingsStore(QString folder) : folder_(std::move(folder)) {}
 
-QString QSettingsStore::read(const QString& application, const QString& section,
-                             const QString& key, const QString& defaultValue) const {
+QString QSettingsStore::read(const QString& application, const QString& section, const QString& key,
+                             const QString& defaultValue) const {
     QSettings store(QSettings::IniFormat, QSettings::UserScope, folder_, application);
     return store.value(section + QLatin1Char('/') + key, defaultValue).toString();
 }
