@@ -2,6 +2,7 @@
 
 #include "serverlink.h"
 #include "services.h"
+#include "win1252.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -12,8 +13,6 @@ namespace windows {
 
 namespace {
 constexpr int MarkerColumn = 7; // "MS"
-constexpr QChar RecordSeparator = QChar(0xFF);
-constexpr QChar FieldSeparator = QLatin1Char('`');
 // The server joins the eight column values of a row with line feeds, as the search window joins
 // its columns.
 constexpr QChar ColumnSeparator = QLatin1Char('\n');
@@ -73,13 +72,13 @@ void FMOP::fill() {
     const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
     cacheapi::RecordList records;
     bool error = false;
-    const int count =
-        link_.ExecuteCommandSplit(openItemsCommand(account), RecordSeparator, records, error);
+    const int count = link_.ExecuteCommandSplit(openItemsCommand(account),
+                                                cacheapi::RecordSeparator, records, error);
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (int i = 1; i <= count; ++i) {
-        const QString rowText = cacheapi::Piece(records[i], FieldSeparator, 1);
+        const QString rowText = cacheapi::Piece(records[i], cacheapi::FieldSeparator, 1);
         auto* row = new QTreeWidgetItem(LIOP, rowText.split(ColumnSeparator));
-        if (marks(cacheapi::Piece(records[i], FieldSeparator, 2)))
+        if (marks(cacheapi::Piece(records[i], cacheapi::FieldSeparator, 2)))
             row->setIcon(MarkerColumn, marker);
     }
 }

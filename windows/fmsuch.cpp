@@ -2,6 +2,7 @@
 
 #include "serverlink.h"
 #include "services.h"
+#include "win1252.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -15,8 +16,6 @@ namespace {
 constexpr int TagRole = Qt::UserRole;
 // Columns of one row as the window joins them.
 constexpr QChar ColumnSeparator = QLatin1Char('\n');
-constexpr QChar RecordSeparator = QChar(0xFF);
-constexpr QChar FieldSeparator = QLatin1Char('`');
 
 QString searchCommand(const QString& text) {
     return QStringLiteral("S P0=$$TXTSU^RUFAP(\"") + text +
@@ -110,10 +109,12 @@ void FMSuch::search() {
     cacheapi::RecordList records;
     bool error = false;
     const int count =
-        link_.ExecuteCommandSplit(searchCommand(folded), RecordSeparator, records, error);
+        link_.ExecuteCommandSplit(searchCommand(folded), cacheapi::RecordSeparator, records, error);
     for (int i = 1; i <= count; ++i) {
         const QString& record = records[i];
-        auto field = [&record](int n) { return cacheapi::Piece(record, FieldSeparator, n); };
+        auto field = [&record](int n) {
+            return cacheapi::Piece(record, cacheapi::FieldSeparator, n);
+        };
         const QString rowText =
             QStringList{field(1), field(2), field(4), field(5), field(3)}.join(ColumnSeparator);
         auto* row = new QTreeWidgetItem(LIRufnr, rowText.split(ColumnSeparator));
