@@ -576,8 +576,7 @@ void FMStart::onHold() {
 void FMStart::onListItemChosen(int group, int index) {
     if (group == telefon::DepartmentGroup) {
         if (side_)
-            side_->showDepartmentBoard(parts_.listBar.value(group, index),
-                                       parts_.clock.now().date());
+            side_->showDepartmentBoard(parts_.listBar.value(group, index));
         return;
     }
     const QString n = parts_.listBar.value(group, index);

@@ -69,7 +69,7 @@ void QtSideWindows::showSpeedDialEditor(const QString& name, const QString& numb
 }
 
 // The board is shown modally and unloaded when closed, so every opening is built afresh.
-void QtSideWindows::showDepartmentBoard(const QString& department, const QDate&) {
+void QtSideWindows::showDepartmentBoard(const QString& department) {
     windows::OpenDepartmentBoard(services_, department);
 }
 

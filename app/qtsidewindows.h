@@ -31,7 +31,7 @@ public:
     void showAbout() override;
     void showSpeedDialEditor(const QString& name, const QString& number,
                              const QString& sort) override;
-    void showDepartmentBoard(const QString& department, const QDate& day) override;
+    void showDepartmentBoard(const QString& department) override;
 
 private:
     windows::FMSuch& search();

@@ -26,8 +26,8 @@ public:
     // group itself.
     virtual void showSpeedDialEditor(const QString& name, const QString& number,
                                      const QString& sort) = 0;
-    // The department board of one department for one day, built afresh.
-    virtual void showDepartmentBoard(const QString& department, const QDate& day) = 0;
+    // The department board of one department, built afresh for today.
+    virtual void showDepartmentBoard(const QString& department) = 0;
 };
 
 } // namespace app

@@ -15,8 +15,8 @@ public:
                              const QString& sort) override {
         calls << QStringLiteral("editor:%1|%2|%3").arg(name, number, sort);
     }
-    void showDepartmentBoard(const QString& department, const QDate& day) override {
-        calls << QStringLiteral("board:%1|%2").arg(department, day.toString(Qt::ISODate));
+    void showDepartmentBoard(const QString& department) override {
+        calls << QStringLiteral("board:%1").arg(department);
     }
     QStringList calls;
 };
