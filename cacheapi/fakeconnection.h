@@ -183,4 +183,18 @@ struct FakeSurroundings {
     Environment environment() { return {store, dialogs, clock, clock, idle, end}; }
 };
 
+// The same with the real clock and event loop, for tests against a real server over TCP.
+struct LiveSurroundings {
+    LoginState state;
+    settings::MemorySettingsStore store;
+    ScriptedDialogs dialogs;
+    SystemClock clock;
+    QtEventPump events;
+    ManualTimer idle;
+    ThrowingProgramEnd end;
+    FieldLoginWindows windows;
+
+    Environment environment() { return {store, dialogs, clock, events, idle, end}; }
+};
+
 } // namespace cacheapi::fake

@@ -16,17 +16,8 @@
 
 // The real server link on a server of the caller's, with the real clock and event loop;
 // message boxes are scripted and the end of the program shows as an exception.
-struct ServerFixture {
-    cacheapi::LoginState state;
-    settings::MemorySettingsStore store;
-    cacheapi::fake::ScriptedDialogs dialogs;
-    cacheapi::SystemClock clock;
-    cacheapi::QtEventPump events;
-    cacheapi::fake::ManualTimer idle;
-    cacheapi::fake::ThrowingProgramEnd end;
-    cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{
-        state, {store, dialogs, clock, events, idle, end}, cacheapi::tcpFactoryMaker(state)};
+struct ServerFixture : cacheapi::fake::LiveSurroundings {
+    cacheapi::ServerLink link{state, environment(), cacheapi::tcpFactoryMaker(state)};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;

@@ -30,18 +30,11 @@ class CallsOnServerTest : public QObject {
     TestServer server;
 
     // The journal of kind k of user MEIER as the server keeps it.
-    int journalCount(int kind) {
-        return server.mumpsQuery(QStringLiteral("+$G(^VXJOUR(1,\"MEIER\",%1))").arg(kind))
-            .trimmed()
-            .toInt();
+    int journalCount(int kind) const {
+        return server.journalCount(testsupport::DemoMeier.code, kind);
     }
-    QString newestJournal(int kind, int piece) {
-        return server
-            .mumpsQuery(QStringLiteral(
-                            "$P($G(^VXJOUR(1,\"MEIER\",%1,+$G(^VXJOUR(1,\"MEIER\",%1)))),\"`\",%2)")
-                            .arg(kind)
-                            .arg(piece))
-            .trimmed();
+    QString newestJournal(int kind, int piece) const {
+        return server.newestJournalField(testsupport::DemoMeier.code, kind, piece);
     }
 
 private slots:

@@ -42,17 +42,8 @@ template <typename Condition> bool runUntil(Condition done, int timeoutMs = 8000
     return true;
 }
 
-struct SipProgram {
-    cacheapi::LoginState state;
-    settings::MemorySettingsStore store;
-    cacheapi::fake::ScriptedDialogs dialogs;
-    cacheapi::SystemClock clock;
-    cacheapi::QtEventPump events;
-    cacheapi::fake::ManualTimer idle;
-    cacheapi::fake::ThrowingProgramEnd end;
-    cacheapi::fake::FieldLoginWindows windows;
-    cacheapi::ServerLink link{
-        state, {store, dialogs, clock, events, idle, end}, cacheapi::tcpFactoryMaker(state)};
+struct SipProgram : cacheapi::fake::LiveSurroundings {
+    cacheapi::ServerLink link{state, environment(), cacheapi::tcpFactoryMaker(state)};
     std::unique_ptr<line::Line> line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;

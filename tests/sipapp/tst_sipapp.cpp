@@ -32,15 +32,10 @@ class TestSipProgram : public QObject {
     QStringList statuses; // the status text after each call event
 
     int journalCount(int kind) const {
-        return server.mumpsQuery(u"+$G(^VXJOUR(1,\"MEIER\",%1))"_s.arg(kind)).trimmed().toInt();
+        return server.journalCount(testsupport::DemoMeier.code, kind);
     }
     QString newestJournal(int kind, int piece) const {
-        return server
-            .mumpsQuery(QStringLiteral(
-                            "$P($G(^VXJOUR(1,\"MEIER\",%1,+$G(^VXJOUR(1,\"MEIER\",%1)))),\"`\",%2)")
-                            .arg(kind)
-                            .arg(piece))
-            .trimmed();
+        return server.newestJournalField(testsupport::DemoMeier.code, kind, piece);
     }
     bool statusBecomes(const QString& text) {
         return runUntil([&] { return p->fm->statusText() == text; });

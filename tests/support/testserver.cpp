@@ -142,4 +142,16 @@ std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const cacheapi::TcpCre
     return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs);
 }
 
+int TestServer::journalCount(const QString& user, int kind) const {
+    return mumpsQuery(QStringLiteral("+$G(^VXJOUR(%1,\"%2\",%3))").arg(DemoFirma, user).arg(kind))
+        .trimmed()
+        .toInt();
+}
+
+QString TestServer::newestJournalField(const QString& user, int kind, int piece) const {
+    const QString node = QStringLiteral("^VXJOUR(%1,\"%2\",%3").arg(DemoFirma, user).arg(kind);
+    return mumpsQuery(QStringLiteral("$P($G(%1,+$G(%1)))),\"`\",%2)").arg(node).arg(piece))
+        .trimmed();
+}
+
 } // namespace testsupport

@@ -58,6 +58,10 @@ public:
     // A global reference ("^VXZW(1,\"MEIER\",\"0309\")") gives its $GET value; any other text
     // is evaluated as an M expression ("$D(^VXJOUR(1,\"MEIER\",3))").
     QString mumpsQuery(const QString& expression) const;
+    // The call journal of one kind that the server keeps for a demo user: how many entries,
+    // and field `piece` of the newest one.
+    int journalCount(const QString& user, int kind) const;
+    QString newestJournalField(const QString& user, int kind, int piece) const;
     // Runs M commands in the database's environment and returns what they wrote.
     QString mumpsRun(const QString& commands) const;
 
