@@ -13,6 +13,7 @@
 // Without --line the per-user setting "Type" of that section chooses, the simulated line when
 // there is none. F5 answers and F6 turns away an offered call on a SIP line.
 
+#include "callsession.h"
 #include "environment.h"
 #include "fmpass.h"
 #include "fmstart.h"
@@ -106,8 +107,9 @@ int main(int argc, char** argv) {
 
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
-    app::FMStart window({link, store, *telephoneLine, dialogs, clock, events, programEnd, listBar,
-                         params, arguments.commandLine});
+    telefon::CallSession session(link, *telephoneLine, listBar, params, clock);
+    app::FMStart window(
+        {link, store, dialogs, programEnd, listBar, session, arguments.commandLine});
     loginWindows.setMainWindow(&window);
     windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
     app::QtSideWindows side(services, loginWindows);
