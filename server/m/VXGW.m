@@ -12,6 +12,7 @@ VXGW ; VENTOR server gateway: one process per client connection, socket = $PRINC
  Q
  ;
 START ; once per server start, before the listener opens
+ D UPGRADE^VXTXT
  Q
  ;
 SERVE ; the connection process
