@@ -1,6 +1,7 @@
 #include "catalogue.h"
 #include "fakelink.h"
 #include "numberops.h"
+#include "phonelink.h"
 #include "telephoneparams.h"
 
 #include <QTest>
@@ -111,6 +112,43 @@ private slots:
         other[0] = "k100";
         QVERIFY(!CustomerPanel::from(cacheapi::catalogue::parseCustomer(record(other)))
                      .customerOnlyVisible);
+    }
+
+    // Links and --dial numbers handed to the program: the number, or why nothing is dialled.
+    void phoneLinks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("refusal");
+        auto row = [](const char* name, const char* text, const char* number,
+                      const char* refusal = "") {
+            QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(number)
+                                << QString::fromUtf8(refusal);
+        };
+        row("tel", "tel:030123456", "030123456");
+        row("tel international with separators", "tel:+49-30-123%20456", "+4930123456");
+        row("tel with parameters", "tel:7042;phone-context=example.com", "7042");
+        row("sip user part", "sip:030123456@pbx.example;user=phone", "030123456");
+        row("sips", "SIPS:+4930123456@pbx.example", "+4930123456");
+        row("callto with slashes", "callto://030 123456/", "030123456");
+        row("written for --dial", " 030/123 45-6 ", "030123456");
+        row("letters in the number", "tel:ABC", "", "„ABC“ ist keine Rufnummer.");
+        row("SIP name, no number", "sip:meier@pbx.example", "", "„meier“ ist keine Rufnummer.");
+        row("no number", "callto:", "", "Er enthält keine Rufnummer.");
+        row("plus inside", "tel:49+30", "", "ist keine Rufnummer.");
+        row("other scheme", "mailto:meier@x.de", "", "Links der Art „mailto:“");
+        row("plain word", "Meier", "", "„Meier“ ist keine Rufnummer.");
+    }
+    void phoneLinks() {
+        QFETCH(QString, text);
+        QFETCH(QString, number);
+        QFETCH(QString, refusal);
+        const PhoneLink link = parsePhoneLink(text);
+        QCOMPARE(link.number, number);
+        QCOMPARE(link.ok(), refusal.isEmpty());
+        QVERIFY2(link.error.contains(refusal), qPrintable(link.error));
+        if (!link.ok())
+            QVERIFY(link.error.endsWith(u"Es wurde nichts gewählt."_s));
+        QCOMPARE(looksLikePhoneLink(text), text.contains(u':') && !text.startsWith(u"mailto"_s));
     }
 };
 
