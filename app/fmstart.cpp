@@ -1,7 +1,7 @@
 #include "fmstart.h"
 
 #include "callsession.h"
-#include "environment.h"
+#include "context.h"
 #include "listbar.h"
 #include "listbarwidget.h"
 #include "login.h"
@@ -223,22 +223,10 @@ void FMStart::buildControls() {
     connect(rufnr_, &QLineEdit::returnPressed, &session, &telefon::CallSession::dialOrSearch);
     connect(buAufl_, &QPushButton::clicked, &session, &telefon::CallSession::hangUp);
     connect(buR_, &QPushButton::clicked, &session, &telefon::CallSession::toggleHold);
-    connect(buSuch_, &QPushButton::clicked, this, [this] {
-        if (side_)
-            side_->showSearchModal();
-    });
-    connect(buOP_, &QPushButton::clicked, this, [this] {
-        if (side_)
-            side_->showOpenItemsModal();
-    });
-    connect(buInfo_, &QPushButton::clicked, this, [this] {
-        if (side_)
-            side_->showAbout();
-    });
-    connect(cmdLogIn_, &QPushButton::clicked, this, [this] {
-        if (side_)
-            side_->showLoginAgain();
-    });
+    connect(buSuch_, &QPushButton::clicked, this, [this] { parts_.side.showSearchModal(); });
+    connect(buOP_, &QPushButton::clicked, this, [this] { parts_.side.showOpenItemsModal(); });
+    connect(buInfo_, &QPushButton::clicked, this, [this] { parts_.side.showAbout(); });
+    connect(cmdLogIn_, &QPushButton::clicked, this, [this] { parts_.side.showLoginAgain(); });
     connect(buEnd_, &QPushButton::clicked, this, &FMStart::shutdown);
     connect(zielwahl_, &ListBarWidget::itemChosen, &session, &telefon::CallSession::chooseListItem);
     connect(zielwahl_, &ListBarWidget::pointerOver, this,
@@ -253,20 +241,14 @@ void FMStart::buildControls() {
 void FMStart::buildMenus() {
     QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei"));
     QAction* login = datei->addAction(QStringLiteral("Login"));
-    connect(login, &QAction::triggered, this, [this] {
-        if (side_)
-            side_->showLoginAgain();
-    });
+    connect(login, &QAction::triggered, this, [this] { parts_.side.showLoginAgain(); });
     datei->addSeparator();
     // Ends the program as the "Beenden" button does.
     QAction* beenden = datei->addAction(QStringLiteral("B&eenden"));
     connect(beenden, &QAction::triggered, this, &FMStart::shutdown);
     QMenu* hilfe = menuBar()->addMenu(QStringLiteral("Hilfe"));
     QAction* about = hilfe->addAction(QStringLiteral("Hilfe über ..."));
-    connect(about, &QAction::triggered, this, [this] {
-        if (side_)
-            side_->showAbout();
-    });
+    connect(about, &QAction::triggered, this, [this] { parts_.side.showAbout(); });
 }
 
 void FMStart::connectSession() {
@@ -286,18 +268,13 @@ void FMStart::connectSession() {
     connect(&session, &S::popupRequested, this, &FMStart::onPopupRequested);
     connect(&session, &S::restoreRequested, this,
             [this] { restoreWindowState(savedWindowState_); });
-    connect(&session, &S::searchRequested, this, [this](const QString& word) {
-        if (side_)
-            side_->showSearchWithWord(word);
-    });
-    connect(&session, &S::departmentBoardRequested, this, [this](const QString& department) {
-        if (side_)
-            side_->showDepartmentBoard(department);
-    });
+    connect(&session, &S::searchRequested, this,
+            [this](const QString& word) { parts_.side.showSearchWithWord(word); });
+    connect(&session, &S::departmentBoardRequested, this,
+            [this](const QString& department) { parts_.side.showDepartmentBoard(department); });
     connect(&session, &S::speedDialEditorRequested, this,
             [this](const QString& name, const QString& number, const QString& sort) {
-                if (side_)
-                    side_->showSpeedDialEditor(name, number, sort);
+                parts_.side.showSpeedDialEditor(name, number, sort);
             });
 }
 
@@ -332,7 +309,7 @@ void FMStart::rebuildTitle() {
 void FMStart::readStoredPlace() {
     namespace k = settings::keys;
     namespace def = settings::defaults;
-    const settings::SettingsStore& store = parts_.store;
+    const settings::SettingsStore& store = parts_.context.store;
     const double left = storedNumber(store, k::Left, def::Left);
     const double top = storedNumber(store, k::Top, def::Top);
     outerWidthTwips_ = storedNumber(store, k::Width, def::Width);
@@ -360,7 +337,7 @@ void FMStart::savePlace() {
         return;
     namespace k = settings::keys;
     const QRect frame = frameGeometry();
-    settings::SettingsStore& store = parts_.store;
+    settings::SettingsStore& store = parts_.context.store;
     store.write(k::Telefon, k::Pos, k::Left, singleText(pixelsToTwips(frame.x())));
     store.write(k::Telefon, k::Pos, k::Top, singleText(pixelsToTwips(frame.y())));
     store.write(k::Telefon, k::Pos, k::Width, singleText(pixelsToTwips(frame.width())));
@@ -375,17 +352,17 @@ void FMStart::shutdown() {
     shutDown_ = true;
     savePlace();
     parts_.link.DisconnectServer();
-    parts_.programEnd.closeAllWindowsAndEnd();
+    parts_.context.programEnd.closeAllWindowsAndEnd();
 }
 
 void FMStart::closeEvent(QCloseEvent* event) {
     // Only the user's own close request is questioned; the program's own closing after the
     // shutdown and the end of the desktop session are not.
     if (!shutDown_ && !sessionEnding_) {
-        const cacheapi::Answer answer =
-            parts_.dialogs.message(QStringLiteral("Anwendung beenden"), QStringLiteral("Beenden"),
-                                   cacheapi::Icon::Question, cacheapi::Buttons::YesNo);
-        if (answer != cacheapi::Answer::Yes) {
+        const context::Answer answer = parts_.context.dialogs.message(
+            QStringLiteral("Anwendung beenden"), QStringLiteral("Beenden"), context::Icon::Question,
+            context::Buttons::YesNo);
+        if (answer != context::Answer::Yes) {
             event->ignore();
             return;
         }
@@ -435,8 +412,7 @@ bool FMStart::eventFilter(QObject* watched, QEvent* event) {
         if (!client_->childAt(move->position().toPoint()))
             info_->clear();
     } else if (watched == rufnr_ && event->type() == QEvent::MouseButtonDblClick) {
-        if (side_)
-            side_->showSearchModal();
+        parts_.side.showSearchModal();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "context.h"
 #include "layout.h"
 #include "pictures.h"
 #include "services.h"
@@ -15,13 +16,6 @@ class QAction;
 
 namespace cacheapi {
 class ServerLink;
-class Dialogs;
-class Clock;
-class EventPump;
-class ProgramEnd;
-} // namespace cacheapi
-namespace settings {
-class SettingsStore;
 }
 namespace telefon {
 class CallSession;
@@ -36,12 +30,11 @@ class SideWindows;
 
 // What the main window works with; all of it outlives the window.
 struct FMStartParts {
+    context::Context context;
     cacheapi::ServerLink& link;
-    settings::SettingsStore& store;
-    cacheapi::Dialogs& dialogs;
-    cacheapi::ProgramEnd& programEnd;
     telefon::ListBarModel& listBar;
     telefon::CallSession& session;
+    SideWindows& side;
     QString commandLine; // the program's own command line, for the unattended login
 };
 
@@ -55,8 +48,6 @@ class FMStart : public QMainWindow, public windows::MainWindowAccess {
 public:
     explicit FMStart(FMStartParts parts, QWidget* parent = nullptr);
     ~FMStart() override;
-
-    void setSideWindows(SideWindows* side) { side_ = side; }
 
     // Login loop, title banner, stored place, then the call session's start (telephone
     // parameters, list bar, ready state, the line opened). Runs once, before the window is shown.
@@ -115,7 +106,6 @@ private:
     void showNumber(const QString& number);
 
     FMStartParts parts_;
-    SideWindows* side_ = nullptr;
 
     QWidget* client_ = nullptr;
     QLineEdit* status_ = nullptr;

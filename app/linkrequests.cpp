@@ -1,6 +1,6 @@
 #include "linkrequests.h"
 
-#include "environment.h"
+#include "context.h"
 #include "phonelink.h"
 #include "services.h"
 
@@ -8,7 +8,7 @@
 
 namespace app {
 
-LinkRequests::LinkRequests(windows::MainWindowAccess& window, cacheapi::Dialogs& dialogs)
+LinkRequests::LinkRequests(windows::MainWindowAccess& window, context::Dialogs& dialogs)
     : window_(window), dialogs_(dialogs) {}
 
 void LinkRequests::handle(const QStringList& requests) {
@@ -37,8 +37,8 @@ void LinkRequests::dial(const QString& text) {
     window_.showMainWindow();
     const telefon::PhoneLink link = telefon::parsePhoneLink(text);
     if (!link.ok()) {
-        dialogs_.message(link.error, QStringLiteral("Link wählen"), cacheapi::Icon::Exclamation,
-                         cacheapi::Buttons::Ok);
+        dialogs_.message(link.error, QStringLiteral("Link wählen"), context::Icon::Exclamation,
+                         context::Buttons::Ok);
         return;
     }
     window_.setNumberText(link.number);

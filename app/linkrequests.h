@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace cacheapi {
+namespace context {
 class Dialogs;
 }
 namespace windows {
@@ -18,7 +18,7 @@ namespace app {
 // until it is ready.
 class LinkRequests {
 public:
-    LinkRequests(windows::MainWindowAccess& window, cacheapi::Dialogs& dialogs);
+    LinkRequests(windows::MainWindowAccess& window, context::Dialogs& dialogs);
 
     void handle(const QStringList& requests);
     // Start-up is over: serves what waited.
@@ -32,7 +32,7 @@ private:
     void dial(const QString& text);
 
     windows::MainWindowAccess& window_;
-    cacheapi::Dialogs& dialogs_;
+    context::Dialogs& dialogs_;
     bool ready_ = false;
     QStringList waiting_;
 };

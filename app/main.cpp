@@ -19,7 +19,7 @@
 // to come to the front) and ends.
 
 #include "callsession.h"
-#include "environment.h"
+#include "context.h"
 #include "fmpass.h"
 #include "fmstart.h"
 #include "lineconfig.h"
@@ -121,12 +121,13 @@ int main(int argc, char** argv) {
     windows::QtProgramEnd programEnd;
     settings::QSettingsStore store;
     windows::QtDialogs dialogs;
-    cacheapi::SystemClock clock;
-    cacheapi::QtEventPump events;
-    cacheapi::QtTimer idleTimer;
+    context::SystemClock clock;
+    context::QtEventPump events;
+    context::QtTimer idleTimer;
     cacheapi::LoginState state;
-    cacheapi::ServerLink link(state, {store, dialogs, clock, events, idleTimer, programEnd},
-                              cacheapi::tcpFactoryMaker(state));
+    // The one context every part of the program is given.
+    const context::Context context{store, dialogs, clock, events, idleTimer, programEnd};
+    cacheapi::ServerLink link(state, context, cacheapi::tcpFactoryMaker(state));
     windows::QtModalRunner modal;
     windows::LoginWindowsAdapter loginWindows(link, modal);
     loginWindows.loginWindow().setProgramCommandLine(arguments.commandLine);
@@ -141,12 +142,12 @@ int main(int argc, char** argv) {
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
     telefon::CallSession session(link, *telephoneLine, listBar, params, clock);
-    app::FMStart window(
-        {link, store, dialogs, programEnd, listBar, session, arguments.commandLine});
-    loginWindows.setMainWindow(&window);
-    windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
+    // The side windows are made on first use, when the main window exists.
+    windows::Services services{context, link, modal, listBar, params, nullptr};
     app::QtSideWindows side(services, loginWindows);
-    window.setSideWindows(&side);
+    app::FMStart window({context, link, listBar, session, side, arguments.commandLine});
+    services.main = &window;
+    loginWindows.setMainWindow(&window);
 
     app::LinkRequests links(window, dialogs);
     QObject::connect(&instance, &app::SingleInstance::requestsReceived, &window,

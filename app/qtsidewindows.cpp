@@ -1,6 +1,6 @@
 #include "qtsidewindows.h"
 
-#include "environment.h"
+#include "context.h"
 #include "fmabt.h"
 #include "fmaddr.h"
 #include "fmop.h"
@@ -26,7 +26,7 @@ QWidget* QtSideWindows::mainWidget() const {
 void QtSideWindows::showLoginAgain() {
     windows::FMPass& pass = login_.loginWindow();
     pass.BPASSWORT->clear();
-    services_.events.processEvents();
+    services_.context.events.processEvents();
     pass.show();
     pass.raise();
     pass.activateWindow();
@@ -54,7 +54,7 @@ void QtSideWindows::showOpenItemsModal() {
 }
 
 void QtSideWindows::showAbout() {
-    windows::ShowAboutBox(services_.dialogs, mainWidget());
+    windows::ShowAboutBox(services_.context.dialogs, mainWidget());
 }
 
 void QtSideWindows::showSpeedDialEditor(const QString& name, const QString& number,

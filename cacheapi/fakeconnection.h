@@ -3,7 +3,7 @@
 // In-memory stand-ins for the server link's outside world, for unit tests of the logic.
 
 #include "connection.h"
-#include "environment.h"
+#include "context.h"
 #include "serverlink.h"
 #include "settingsstore.h"
 
@@ -67,7 +67,7 @@ inline FactoryMaker makeFakeFactory(std::shared_ptr<FakeServer> server) {
 }
 
 // A clock that only moves when told, or by `stepPerPump` each time events are pumped.
-class FakeClock : public Clock, public EventPump {
+class FakeClock : public context::Clock, public context::EventPump {
 public:
     explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 4), QTime(10, 15, 0)))
         : now_(start) {}
@@ -88,7 +88,7 @@ private:
     QDateTime now_;
 };
 
-class ManualTimer : public Timer {
+class ManualTimer : public context::Timer {
 public:
     void setInterval(int milliseconds) override { interval = milliseconds; }
     void start() override { active = true; }
@@ -106,33 +106,34 @@ public:
 
 struct ShownMessage {
     QString text, title;
-    Icon icon;
-    Buttons buttons;
+    context::Icon icon;
+    context::Buttons buttons;
 };
 
 // Records message boxes and answers them from a queue (Yes when the queue is empty).
-class ScriptedDialogs : public Dialogs {
+class ScriptedDialogs : public context::Dialogs {
 public:
-    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override {
+    context::Answer message(const QString& text, const QString& title, context::Icon icon,
+                            context::Buttons buttons) override {
         shown.append({text, title, icon, buttons});
         if (onMessage)
             onMessage(shown.last());
-        if (buttons == Buttons::Ok)
-            return Answer::Ok;
+        if (buttons == context::Buttons::Ok)
+            return context::Answer::Ok;
         if (answers.empty())
-            return Answer::Yes;
-        const Answer a = answers.front();
+            return context::Answer::Yes;
+        const context::Answer a = answers.front();
         answers.pop_front();
         return a;
     }
     QList<ShownMessage> shown;
-    std::deque<Answer> answers;
+    std::deque<context::Answer> answers;
     std::function<void(const ShownMessage&)> onMessage;
 };
 
 // The program's end, made visible to a test as an exception.
 struct ProgramEnded {};
-class ThrowingProgramEnd : public ProgramEnd {
+class ThrowingProgramEnd : public context::ProgramEnd {
 public:
     [[noreturn]] void closeAllWindowsAndEnd() override { throw ProgramEnded{}; }
 };
@@ -180,7 +181,7 @@ struct FakeSurroundings {
     ThrowingProgramEnd end;
     FieldLoginWindows windows;
 
-    Environment environment() { return {store, dialogs, clock, clock, idle, end}; }
+    context::Context context() { return {store, dialogs, clock, clock, idle, end}; }
 };
 
 // The same with the real clock and event loop, for tests against a real server over TCP.
@@ -188,13 +189,13 @@ struct LiveSurroundings {
     LoginState state;
     settings::MemorySettingsStore store;
     ScriptedDialogs dialogs;
-    SystemClock clock;
-    QtEventPump events;
+    context::SystemClock clock;
+    context::QtEventPump events;
     ManualTimer idle;
     ThrowingProgramEnd end;
     FieldLoginWindows windows;
 
-    Environment environment() { return {store, dialogs, clock, events, idle, end}; }
+    context::Context context() { return {store, dialogs, clock, events, idle, end}; }
 };
 
 } // namespace cacheapi::fake

@@ -84,9 +84,9 @@ bool LoginUser(ServerLink& link, const QString& programCommandLine) {
 
     bool loggedIn = false;
     if (password != state.Password || active != QLatin1String("J")) {
-        link.environment().dialogs.message(
-            QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."),
-            QStringLiteral("Anmeldung an Caché."), Icon::Information, Buttons::Ok);
+        link.context().dialogs.message(QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."),
+                                       QStringLiteral("Anmeldung an Caché."),
+                                       context::Icon::Information, context::Buttons::Ok);
         state.LoginFailed = true;
         if (link.windows())
             link.windows()->selectPasswordText();
@@ -130,7 +130,7 @@ void Sichern(ServerLink& link) {
     LoginWindows* windows = link.windows();
     if (!windows)
         return;
-    SettingsStore& store = link.environment().store;
+    SettingsStore& store = link.context().store;
     const ServerFields fields = windows->serverFields();
     store.write(keys::CacheLogin, keys::Login, keys::Firma, fields.firma);
     store.write(keys::CacheLogin, keys::Login, keys::Filiale, fields.filiale);

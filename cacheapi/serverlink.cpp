@@ -42,14 +42,14 @@ QString word(const QStringList& words, int index, const QString& fallback = {}) 
 }
 } // namespace
 
-ServerLink::ServerLink(LoginState& state, Environment env, FactoryMaker makeFactory)
-    : state_(state), env_(env), makeFactory_(std::move(makeFactory)) {
-    env_.idleTimer.setInterval(IdleMilliseconds);
-    env_.idleTimer.onTimeout = [this] { DisconnectServer(); };
+ServerLink::ServerLink(LoginState& state, context::Context context, FactoryMaker makeFactory)
+    : state_(state), context_(context), makeFactory_(std::move(makeFactory)) {
+    context_.idleTimer.setInterval(IdleMilliseconds);
+    context_.idleTimer.onTimeout = [this] { DisconnectServer(); };
 }
 
 ServerLink::~ServerLink() {
-    env_.idleTimer.onTimeout = nullptr;
+    context_.idleTimer.onTimeout = nullptr;
 }
 
 void ServerLink::fillWindowsFromState() {
@@ -62,7 +62,7 @@ void ServerLink::fillWindowsFromState() {
 
 void ServerLink::ReadStoredSettings() {
     using namespace settings;
-    const SettingsStore& store = env_.store;
+    const SettingsStore& store = context_.store;
     state_.Firma = store.read(keys::CacheLogin, keys::Login, keys::Firma, defaults::Firma);
     state_.Filiale = store.read(keys::CacheLogin, keys::Login, keys::Filiale, defaults::Filiale);
     state_.Server = store.read(keys::CacheLogin, keys::Login, keys::Server, defaults::Server);
@@ -125,8 +125,8 @@ void ServerLink::ConnectServer() {
         }
         ++failures;
         if (failures < AttemptsPerSeries) {
-            env_.events.processEvents();
-            WaitHundredths(HundredthsBetweenAttempts, env_.clock, env_.events);
+            context_.events.processEvents();
+            context::WaitHundredths(HundredthsBetweenAttempts, context_.clock, context_.events);
             if (connectedMeanwhile(attempt))
                 return;
             continue;
@@ -135,8 +135,8 @@ void ServerLink::ConnectServer() {
             giveUp();
             return;
         }
-        env_.dialogs.message(firstAttemptsFailedText(), ConnectTitle, Icon::Exclamation,
-                             Buttons::Ok);
+        context_.dialogs.message(firstAttemptsFailedText(), ConnectTitle,
+                                 context::Icon::Exclamation, context::Buttons::Ok);
         if (windows_)
             windows_->showServerSettingsModal();
         if (connectedMeanwhile(attempt))
@@ -162,32 +162,33 @@ void ServerLink::announce() {
 }
 
 void ServerLink::giveUp() {
-    env_.dialogs.message(finalFailureText(), ConnectTitle, Icon::Critical, Buttons::Ok);
+    context_.dialogs.message(finalFailureText(), ConnectTitle, context::Icon::Critical,
+                             context::Buttons::Ok);
     if (windows_)
         windows_->hideServerSettings();
     state_.LoginIdentity.clear();
     if (factory_ && factory_->IsConnected())
         factory_->Disconnect();
-    env_.programEnd.closeAllWindowsAndEnd();
+    context_.programEnd.closeAllWindowsAndEnd();
 }
 
 void ServerLink::BeginServerAccess() {
     ConnectServer();
-    env_.idleTimer.stop();
+    context_.idleTimer.stop();
 }
 
 void ServerLink::EndServerAccess() {
-    env_.idleTimer.start();
+    context_.idleTimer.start();
 }
 
 void ServerLink::DisconnectServer() {
-    env_.idleTimer.stop();
+    context_.idleTimer.stop();
     if (factory_ && factory_->IsConnected())
         factory_->Disconnect();
 }
 
 void ServerLink::CloseObject(std::unique_ptr<ServerObject>& object) {
-    env_.events.processEvents();
+    context_.events.processEvents();
     if (object)
         object->SYS_Close();
     object.reset();
@@ -198,9 +199,9 @@ void ServerLink::ReportServerError(const ServerError& error, const QString& oper
                          CrLf + QStringLiteral("Fehler: ") + QString::number(error.number) + CrLf +
                          error.description + CrLf + CrLf;
     if (silentDepth_ == 0)
-        env_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"), Icon::Exclamation,
-                             Buttons::Ok);
-    env_.dialogs.normalCursor();
+        context_.dialogs.message(text, QStringLiteral("Caché Zugriffsfehler"),
+                                 context::Icon::Exclamation, context::Buttons::Ok);
+    context_.dialogs.normalCursor();
     EndServerAccess();
 }
 
@@ -284,16 +285,6 @@ QString Piece(const QString& text, const QString& separator, int n, const QStrin
         return Piece(text, separator.at(0), n, defaultValue);
     // A longer separator never equals a single character: the whole text is field 1.
     return (n == 1 && !text.isEmpty()) ? text : defaultValue;
-}
-
-int WaitHundredths(int hundredths, const Clock& clock, EventPump& events) {
-    auto seconds = [&clock] { return clock.now().time().msecsSinceStartOfDay() / 1000.0; };
-    const double start = seconds();
-    const double wait = hundredths / 100.0;
-    // The second test ends the wait early when the clock passes midnight.
-    while (seconds() < start + wait && seconds() + 0.01 > start)
-        events.waitForEvents(10);
-    return int(std::lround(seconds() - start));
 }
 
 QString ScramblePassword(const QString& text) {

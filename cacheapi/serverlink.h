@@ -1,7 +1,7 @@
 #pragma once
 
 #include "connection.h"
-#include "environment.h"
+#include "context.h"
 
 #include <QString>
 #include <memory>
@@ -60,26 +60,17 @@ public:
 // Record list of ExecuteCommandSplit: position 0 exists and is unused, records are 1..count.
 using RecordList = std::vector<QString>;
 
-struct Environment {
-    settings::SettingsStore& store;
-    Dialogs& dialogs;
-    Clock& clock;
-    EventPump& events;
-    Timer& idleTimer;
-    ProgramEnd& programEnd;
-};
-
 // The single link to the database server: connection settings, connecting with its series of
 // attempts, the announcement, the idle timer, and the execution of server commands.
 class ServerLink {
 public:
-    ServerLink(LoginState& state, Environment env, FactoryMaker makeFactory);
+    ServerLink(LoginState& state, context::Context context, FactoryMaker makeFactory);
     ~ServerLink();
 
     void setWindows(LoginWindows* windows) { windows_ = windows; }
     LoginWindows* windows() const { return windows_; }
     LoginState& state() { return state_; }
-    const Environment& environment() const { return env_; }
+    const context::Context& context() const { return context_; }
 
     void LoadConnectionSettings();
     void ReadStoredSettings();
@@ -119,7 +110,7 @@ private:
     void giveUp();
 
     LoginState& state_;
-    Environment env_;
+    context::Context context_;
     FactoryMaker makeFactory_;
     std::shared_ptr<Factory> factory_;
     LoginWindows* windows_ = nullptr;
@@ -148,8 +139,6 @@ QString Piece(const QString& text, QChar separator, int n, const QString& defaul
 QString Piece(const QString& text, const QString& separator, int n,
               const QString& defaultValue = {});
 
-// Waits n hundredths of a second while letting events run; returns the elapsed whole seconds.
-int WaitHundredths(int hundredths, const Clock& clock, EventPump& events);
 // Reversible scrambling of the stored password (Windows-1252 codes XOR one fixed byte).
 QString ScramblePassword(const QString& text);
 inline constexpr unsigned char PasswordScrambleByte = 0x5A;

@@ -1,6 +1,6 @@
 #include "callsession.h"
 
-#include "environment.h"
+#include "context.h"
 #include "helpers.h"
 #include "journal.h"
 #include "line.h"
@@ -15,7 +15,7 @@ const QString PreferredDevice = QStringLiteral("BOSCH");
 } // namespace
 
 CallSession::CallSession(cacheapi::ServerLink& link, line::Line& line, ListBarModel& listBar,
-                         TelephoneParameters& params, const cacheapi::Clock& clock, QObject* parent)
+                         TelephoneParameters& params, const context::Clock& clock, QObject* parent)
     : QObject(parent), link_(link), line_(line), listBar_(listBar), params_(params), clock_(clock) {
     using L = line::Line;
     connect(&line, &L::lineIdle, this, &CallSession::onLineIdle);

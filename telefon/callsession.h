@@ -8,8 +8,10 @@
 
 namespace cacheapi {
 class ServerLink;
+}
+namespace context {
 class Clock;
-} // namespace cacheapi
+}
 namespace line {
 class Line;
 }
@@ -51,7 +53,7 @@ public:
     };
 
     CallSession(cacheapi::ServerLink& link, line::Line& line, ListBarModel& listBar,
-                TelephoneParameters& params, const cacheapi::Clock& clock,
+                TelephoneParameters& params, const context::Clock& clock,
                 QObject* parent = nullptr);
 
     // Reads the telephone parameters, fills the list bar, shows "Bereit" and opens the line on
@@ -154,7 +156,7 @@ private:
     line::Line& line_;
     ListBarModel& listBar_;
     TelephoneParameters& params_;
-    const cacheapi::Clock& clock_;
+    const context::Clock& clock_;
 
     QString status_;
     QString number_;

@@ -1,7 +1,7 @@
 #include "departmentboard.h"
 
 #include "catalogue.h"
-#include "environment.h"
+#include "context.h"
 #include "helpers.h"
 #include "serverlink.h"
 
@@ -77,7 +77,7 @@ int ActualBarTop(int row) {
     return 380 + 450 * row;
 }
 
-DepartmentBoard::DepartmentBoard(cacheapi::ServerLink& link, const cacheapi::Clock& clock)
+DepartmentBoard::DepartmentBoard(cacheapi::ServerLink& link, const context::Clock& clock)
     : link_(link), clock_(clock) {}
 
 QString DepartmentBoard::ReferenceTimeText() const {

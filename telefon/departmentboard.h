@@ -8,8 +8,10 @@
 
 namespace cacheapi {
 class ServerLink;
+}
+namespace context {
 class Clock;
-} // namespace cacheapi
+}
 
 namespace telefon {
 
@@ -66,7 +68,7 @@ int ActualBarTop(int row);
 // built.
 class DepartmentBoard {
 public:
-    DepartmentBoard(cacheapi::ServerLink& link, const cacheapi::Clock& clock);
+    DepartmentBoard(cacheapi::ServerLink& link, const context::Clock& clock);
 
     // Asks the server for the department's staff and each member's intervals of `day`. With
     // `rebuild` the rows are created anew and the reference moment is taken from the clock;
@@ -92,7 +94,7 @@ private:
     static void clearTimes(BoardRow& row);
 
     cacheapi::ServerLink& link_;
-    const cacheapi::Clock& clock_;
+    const context::Clock& clock_;
     QString currentDepartment_;
     QTime referenceTime_;
     int referenceX_ = 0;

@@ -1,6 +1,6 @@
 #include "fmabt.h"
 
-#include "environment.h"
+#include "context.h"
 #include "services.h"
 
 #include <QApplication>
@@ -64,7 +64,8 @@ int FMAbt::toPixels(double twips) {
 }
 
 FMAbt::FMAbt(Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), board_(services.link, services.clock) {
+    : QWidget(parent, Qt::Window), services_(services),
+      board_(services.link, services.context.clock) {
     setWindowTitle(QStringLiteral("Ventor Abteilung"));
     // The layout was made for the small dialog font of the workstations.
     QFont small = font();
@@ -75,7 +76,7 @@ FMAbt::FMAbt(Services& services, QWidget* parent)
 
     // The date set on loading is the initial one and must not refill the board.
     boardReady_ = false;
-    perdat_->setDate(services_.clock.now().date());
+    perdat_->setDate(services_.context.clock.now().date());
     boardReady_ = true;
     wtag_->setText(weekdayName(perdat_->date()));
 }
@@ -145,10 +146,10 @@ void FMAbt::FillDepartmentBoard(const QString& department, const QDate& day, boo
         createRows();
     showBars();
     showMarking();
-    services_.events.processEvents();
+    services_.context.events.processEvents();
     board_.UpdateReferenceX();
     placeReferenceMarks();
-    services_.events.processEvents();
+    services_.context.events.processEvents();
     if (rebuild) {
         fitHeightToRows();
         services_.modal.runModal(this);
@@ -311,7 +312,7 @@ void OpenDepartmentBoard(Services& services, const QString& department) {
     QWidget* parent = services.main ? services.main->widget() : nullptr;
     // Unloaded when closed: the next opening builds the board again with a new reference moment.
     auto board = std::make_unique<FMAbt>(services, parent);
-    board->FillDepartmentBoard(department, services.clock.now().date(), true);
+    board->FillDepartmentBoard(department, services.context.clock.now().date(), true);
 }
 
 } // namespace windows

@@ -89,13 +89,13 @@ void FMPass::anmelden() {
         cacheapi::LoginUser(link_, commandLine_);
         main_->rebuildTitle();
     }
-    link_.environment().events.processEvents();
+    link_.context().events.processEvents();
     hide();
 }
 
 void FMPass::abbruch() {
     link_.state().LoginIdentity.clear();
-    link_.environment().programEnd.closeAllWindowsAndEnd();
+    link_.context().programEnd.closeAllWindowsAndEnd();
 }
 
 void FMPass::openServerWindow() {

@@ -95,17 +95,16 @@ void FMServer::setFieldsEnabled(bool enabled) {
 }
 
 void FMServer::editToggled(bool unlocked) {
-    cacheapi::Dialogs& dialogs = link_.environment().dialogs;
+    context::Dialogs& dialogs = link_.context().dialogs;
     if (!unlocked) {
         setFieldsEnabled(false);
         if (dialogs.message(QStringLiteral("Änderungen sichern?"), QuestionTitle,
-                            cacheapi::Icon::None,
-                            cacheapi::Buttons::YesNo) == cacheapi::Answer::Yes)
+                            context::Icon::None, context::Buttons::YesNo) == context::Answer::Yes)
             saveChanges();
         return;
     }
-    if (dialogs.message(QStringLiteral("Änderungen erlauben?"), QuestionTitle, cacheapi::Icon::None,
-                        cacheapi::Buttons::YesNo) == cacheapi::Answer::Yes)
+    if (dialogs.message(QStringLiteral("Änderungen erlauben?"), QuestionTitle, context::Icon::None,
+                        context::Buttons::YesNo) == context::Answer::Yes)
         setFieldsEnabled(true);
     else
         BUEdit->setChecked(false);

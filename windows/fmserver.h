@@ -12,7 +12,7 @@ namespace windows {
 // "VENTOR Server": the connection settings, locked until the user asks to change them.
 //
 // The window's idle timer `Lock` is the server link's idle timer: the program hands one timer
-// (a cacheapi::QtTimer) to the link, which runs DisconnectServer when it fires. The window
+// (a context::QtTimer) to the link, which runs DisconnectServer when it fires. The window
 // therefore owns no timer of its own, and the timer runs whether the window is shown or not.
 class FMServer : public QWidget {
     Q_OBJECT

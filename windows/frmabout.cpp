@@ -2,7 +2,7 @@
 
 #include "apptitle.h"
 #include "configstore.h"
-#include "environment.h"
+#include "context.h"
 #include "services.h"
 
 #include <QApplication>
@@ -60,7 +60,7 @@ QString QtProgramLauncher::findProgram(const QString& name) const {
     return QStandardPaths::findExecutable(name);
 }
 
-void StartSysInfo(const ConfigStore& store, ProgramLauncher& launcher, cacheapi::Dialogs& dialogs) {
+void StartSysInfo(const ConfigStore& store, ProgramLauncher& launcher, context::Dialogs& dialogs) {
     bool named = false;
     QString program = configuredSysInfo(store, launcher, named);
     if (!named) {
@@ -73,10 +73,10 @@ void StartSysInfo(const ConfigStore& store, ProgramLauncher& launcher, cacheapi:
     if (!program.isEmpty() && launcher.start(program))
         return;
     dialogs.message(QStringLiteral("Systeminformationen sind momentan nicht verfügbar"),
-                    ApplicationTitle(), cacheapi::Icon::None, cacheapi::Buttons::Ok);
+                    ApplicationTitle(), context::Icon::None, context::Buttons::Ok);
 }
 
-frmAbout::frmAbout(cacheapi::Dialogs& dialogs, const ConfigStore& store, ProgramLauncher& launcher,
+frmAbout::frmAbout(context::Dialogs& dialogs, const ConfigStore& store, ProgramLauncher& launcher,
                    QWidget* parent)
     : QWidget(parent, Qt::Dialog), dialogs_(dialogs), store_(store), launcher_(launcher) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -125,7 +125,7 @@ frmAbout::frmAbout(cacheapi::Dialogs& dialogs, const ConfigStore& store, Program
             [this] { StartSysInfo(store_, launcher_, dialogs_); });
 }
 
-frmAbout* ShowAboutBox(cacheapi::Dialogs& dialogs, QWidget* parent) {
+frmAbout* ShowAboutBox(context::Dialogs& dialogs, QWidget* parent) {
     static QPointer<frmAbout> open;
     static FileConfigStore* store = nullptr;
     static QtProgramLauncher launcher;

@@ -6,7 +6,7 @@
 class QLabel;
 class QPushButton;
 
-namespace cacheapi {
+namespace context {
 class Dialogs;
 }
 
@@ -44,14 +44,14 @@ inline const QStringList KnownSysInfoPrograms = {QStringLiteral("hardinfo2"),
                                                  QStringLiteral("hardinfo")};
 
 // Starts the system-information program, or tells the user that none is available.
-void StartSysInfo(const ConfigStore& store, ProgramLauncher& launcher, cacheapi::Dialogs& dialogs);
+void StartSysInfo(const ConfigStore& store, ProgramLauncher& launcher, context::Dialogs& dialogs);
 
 // The about box: title, version, copyright and description, and the system-information button.
 // It is shown without waiting; "OK" closes and unloads it.
 class frmAbout : public QWidget {
     Q_OBJECT
 public:
-    frmAbout(cacheapi::Dialogs& dialogs, const ConfigStore& store, ProgramLauncher& launcher,
+    frmAbout(context::Dialogs& dialogs, const ConfigStore& store, ProgramLauncher& launcher,
              QWidget* parent = nullptr);
 
     QLabel* lblTitle;
@@ -63,7 +63,7 @@ public:
     QPushButton* cmdSysInfo;
 
 private:
-    cacheapi::Dialogs& dialogs_;
+    context::Dialogs& dialogs_;
     const ConfigStore& store_;
     ProgramLauncher& launcher_;
 };
@@ -71,6 +71,6 @@ private:
 // Opens the about box without waiting (the menu entry "Hilfe über ..." and the "Info" button);
 // an about box that is open already is brought to the front. The machine's configuration store
 // and the real program launcher are used.
-frmAbout* ShowAboutBox(cacheapi::Dialogs& dialogs, QWidget* parent = nullptr);
+frmAbout* ShowAboutBox(context::Dialogs& dialogs, QWidget* parent = nullptr);
 
 } // namespace windows

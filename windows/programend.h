@@ -1,6 +1,6 @@
 #pragma once
 
-#include "environment.h"
+#include "context.h"
 
 #include <QList>
 #include <QObject>
@@ -33,7 +33,7 @@ private:
 
 // CloseAllWindowsAndEnd of a running program: closes the windows, most recently opened first,
 // lets their closing run, then ends the process with exit code 0.
-class QtProgramEnd : public cacheapi::ProgramEnd {
+class QtProgramEnd : public context::ProgramEnd {
 public:
     // `endProcess` ends the process; it must not return (std::exit when none is given).
     explicit QtProgramEnd(std::function<void(int)> endProcess = {});

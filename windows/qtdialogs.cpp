@@ -9,17 +9,17 @@
 namespace windows {
 
 namespace {
-QMessageBox::Icon boxIcon(cacheapi::Icon icon) {
+QMessageBox::Icon boxIcon(context::Icon icon) {
     switch (icon) {
-    case cacheapi::Icon::Information:
+    case context::Icon::Information:
         return QMessageBox::Information;
-    case cacheapi::Icon::Exclamation:
+    case context::Icon::Exclamation:
         return QMessageBox::Warning;
-    case cacheapi::Icon::Critical:
+    case context::Icon::Critical:
         return QMessageBox::Critical;
-    case cacheapi::Icon::Question:
+    case context::Icon::Question:
         return QMessageBox::Question;
-    case cacheapi::Icon::None:
+    case context::Icon::None:
         break;
     }
     return QMessageBox::NoIcon;
@@ -27,7 +27,7 @@ QMessageBox::Icon boxIcon(cacheapi::Icon icon) {
 } // namespace
 
 void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& title,
-                     cacheapi::Icon icon, cacheapi::Buttons buttons) {
+                     context::Icon icon, context::Buttons buttons) {
     // The texts separate their lines with CR LF; a label shows a bare line feed.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -36,7 +36,7 @@ void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& title
     box.setWindowTitle(title.isEmpty() ? ApplicationTitle() : title);
     box.setIcon(boxIcon(icon));
     // Button captions are set here: no translation of the toolkit is loaded.
-    if (buttons == cacheapi::Buttons::YesNo) {
+    if (buttons == context::Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
         box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
@@ -49,14 +49,14 @@ void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& title
     }
 }
 
-cacheapi::Answer QtDialogs::message(const QString& text, const QString& title, cacheapi::Icon icon,
-                                    cacheapi::Buttons buttons) {
+context::Answer QtDialogs::message(const QString& text, const QString& title, context::Icon icon,
+                                   context::Buttons buttons) {
     QMessageBox box(QApplication::activeWindow());
     SetUpMessageBox(box, text, title, icon, buttons);
     const int result = box.exec();
-    if (buttons == cacheapi::Buttons::Ok)
-        return cacheapi::Answer::Ok;
-    return result == QMessageBox::Yes ? cacheapi::Answer::Yes : cacheapi::Answer::No;
+    if (buttons == context::Buttons::Ok)
+        return context::Answer::Ok;
+    return result == QMessageBox::Yes ? context::Answer::Yes : context::Answer::No;
 }
 
 void QtDialogs::normalCursor() {

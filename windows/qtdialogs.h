@@ -1,6 +1,6 @@
 #pragma once
 
-#include "environment.h"
+#include "context.h"
 
 class QMessageBox;
 
@@ -8,15 +8,15 @@ namespace windows {
 
 // The program's message boxes: the icon and buttons asked for, the application title when the
 // caller gives no title, lines as the program wrote them.
-class QtDialogs : public cacheapi::Dialogs {
+class QtDialogs : public context::Dialogs {
 public:
-    cacheapi::Answer message(const QString& text, const QString& title, cacheapi::Icon icon,
-                             cacheapi::Buttons buttons) override;
+    context::Answer message(const QString& text, const QString& title, context::Icon icon,
+                            context::Buttons buttons) override;
     void normalCursor() override;
 };
 
 // The box QtDialogs shows, for callers that need the window itself.
 void SetUpMessageBox(QMessageBox& box, const QString& text, const QString& title,
-                     cacheapi::Icon icon, cacheapi::Buttons buttons);
+                     context::Icon icon, context::Buttons buttons);
 
 } // namespace windows

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "context.h"
+
 #include <QRect>
 #include <QString>
 
@@ -7,10 +9,7 @@ class QWidget;
 
 namespace cacheapi {
 class ServerLink;
-class Dialogs;
-class Clock;
-class EventPump;
-} // namespace cacheapi
+}
 namespace line {
 class Line;
 }
@@ -59,11 +58,9 @@ public:
 
 // The program-wide objects the windows work with.
 struct Services {
+    context::Context context;
     cacheapi::ServerLink& link;
-    cacheapi::Dialogs& dialogs;
     ModalRunner& modal;
-    const cacheapi::Clock& clock;
-    cacheapi::EventPump& events;
     telefon::ListBarModel& listBar;
     telefon::TelephoneParameters& params;
     MainWindowAccess* main = nullptr;

@@ -60,9 +60,9 @@ int main(int argc, char** argv) {
 
     boardtest::SettableClock clock;
     clock.time = QDateTime::currentDateTime();
-    cacheapi::QtEventPump programPump;
-    cacheapi::EventPump& events = plain ? static_cast<cacheapi::EventPump&>(plainPump)
-                                        : static_cast<cacheapi::EventPump&>(programPump);
+    context::QtEventPump programPump;
+    context::EventPump& events = plain ? static_cast<context::EventPump&>(plainPump)
+                                       : static_cast<context::EventPump&>(programPump);
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params{QStringLiteral("0"), QStringLiteral("30"), {}};
 
@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
         board.PERDAT()->setDate(today.addDays(-1));
         refill.push_back(timer.nsecsElapsed() / 1e6);
     };
-    windows::Services services{server.link(), server.dialogs(), modal,  clock,
-                               events,        listBar,          params, nullptr};
+    windows::Services services{
+        server.contextWith(clock, events), server.link(), modal, listBar, params, nullptr};
 
     windows::OpenDepartmentBoard(services, QStringLiteral("B50")); // connects; not counted
     open.clear();

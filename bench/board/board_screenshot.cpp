@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     while (day.dayOfWeek() > 5)
         day = day.addDays(-1);
     clock.time = QDateTime(day, QTime(10, 15, 0));
-    cacheapi::QtEventPump events;
+    context::QtEventPump events;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params{QStringLiteral("0"), QStringLiteral("30"), {}};
     boardtest::ScriptedModalRunner modal;
@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
         QTest::qWait(300); // let the window manager place and paint it
         saved = board.grab().save(file);
     };
-    windows::Services services{server.link(), server.dialogs(), modal,  clock,
-                               events,        listBar,          params, nullptr};
+    windows::Services services{
+        server.contextWith(clock, events), server.link(), modal, listBar, params, nullptr};
     windows::OpenDepartmentBoard(services, department);
     std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
     return saved ? 0 : 1;

@@ -17,6 +17,7 @@
 #include <vector>
 
 using namespace cacheapi;
+using namespace context;
 using namespace testsupport;
 
 namespace {

@@ -25,7 +25,7 @@ inline const QString KnownCustomer =
 struct FakeFixture : cacheapi::fake::FakeSurroundings {
     std::shared_ptr<cacheapi::fake::FakeServer> server =
         std::make_shared<cacheapi::fake::FakeServer>();
-    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{state, context(), cacheapi::fake::makeFakeFactory(server)};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
@@ -60,8 +60,7 @@ struct FakeFixture : cacheapi::fake::FakeSurroundings {
 
     app::FMStart& make() {
         fm = std::make_unique<app::FMStart>(
-            app::FMStartParts{link, store, dialogs, end, listBar, session, {}});
-        fm->setSideWindows(&side);
+            app::FMStartParts{context(), link, listBar, session, side, {}});
         return *fm;
     }
     app::FMStart& start() {

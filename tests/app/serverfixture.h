@@ -1,7 +1,7 @@
 #pragma once
 // The main window logged in on a real VENTOR server, with a simulated line.
 #include "callsession.h"
-#include "environment.h"
+#include "context.h"
 #include "fakeconnection.h"
 #include "fmstart.h"
 #include "listbar.h"
@@ -18,7 +18,7 @@
 // The real server link on a server of the caller's, with the real clock and event loop;
 // message boxes are scripted and the end of the program shows as an exception.
 struct ServerFixture : cacheapi::fake::LiveSurroundings {
-    cacheapi::ServerLink link{state, environment(), cacheapi::tcpFactoryMaker(state)};
+    cacheapi::ServerLink link{state, context(), cacheapi::tcpFactoryMaker(state)};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
@@ -35,8 +35,7 @@ struct ServerFixture : cacheapi::fake::LiveSurroundings {
                 .arg(testsupport::DemoFirma, testsupport::DemoFiliale, user.code, user.password)
                 .arg(server.port());
         fm = std::make_unique<app::FMStart>(
-            app::FMStartParts{link, store, dialogs, end, listBar, session, commandLine});
-        fm->setSideWindows(&side);
+            app::FMStartParts{context(), link, listBar, session, side, commandLine});
     }
     ~ServerFixture() {
         fm.reset();

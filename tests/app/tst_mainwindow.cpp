@@ -117,11 +117,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
         fm.setGeometry(QRect(QPoint(100, 50), QSize(600, 400)));
         control<QCheckBox>(fm, "chk_Popup")->setChecked(false);
-        f.dialogs.answers = {cacheapi::Answer::No, cacheapi::Answer::Yes};
+        f.dialogs.answers = {context::Answer::No, context::Answer::Yes};
         QVERIFY(!fm.close());
         QCOMPARE(f.dialogs.shown[0].text, QString("Anwendung beenden"));
         QCOMPARE(f.dialogs.shown[0].title, QString("Beenden"));
-        QCOMPARE(f.dialogs.shown[0].buttons, cacheapi::Buttons::YesNo);
+        QCOMPARE(f.dialogs.shown[0].buttons, context::Buttons::YesNo);
         QVERIFY(fm.isVisible() && f.line.isOpen());
         QVERIFY(!f.store.contains("Telefon", "Pos", "Left"));
 
@@ -152,7 +152,7 @@ private slots:
         fm.show();
         fm.move(200, 200);
         fm.setWindowState(Qt::WindowMinimized);
-        f.dialogs.answers = {cacheapi::Answer::Yes};
+        f.dialogs.answers = {context::Answer::Yes};
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, fm.close());
         QCOMPARE(f.store.read("Telefon", "Pos", "Left", {}), QString("300"));
         QCOMPARE(f.store.read("Telefon", "Pos", "Width", {}), QString("9000"));

@@ -7,7 +7,7 @@
 struct LinkFixture : cacheapi::fake::FakeSurroundings {
     std::shared_ptr<cacheapi::fake::FakeServer> server =
         std::make_shared<cacheapi::fake::FakeServer>();
-    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{state, context(), cacheapi::fake::makeFakeFactory(server)};
 
     // With a command line, its connection settings are loaded at once.
     explicit LinkFixture(const QString& commandLine = {}) {

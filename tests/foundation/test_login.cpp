@@ -5,6 +5,7 @@
 #include <QTest>
 
 using namespace cacheapi;
+using namespace context;
 
 class LoginTest : public QObject {
     Q_OBJECT

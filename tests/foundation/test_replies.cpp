@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace cacheapi;
+using namespace context;
 
 class RepliesTest : public QObject {
     Q_OBJECT

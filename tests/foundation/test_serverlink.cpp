@@ -6,6 +6,7 @@
 #include <utility>
 
 using namespace cacheapi;
+using namespace context;
 using fake::ProgramEnded;
 
 namespace {
@@ -126,12 +127,12 @@ private slots:
         QCOMPARE(f.state.LoginIdentity, QString());
         QCOMPARE(f.dialogs.shown.size(), 2);
         const fake::ShownMessage first = f.dialogs.shown.at(0);
-        QCOMPARE(first.icon, Icon::Exclamation);
+        QCOMPARE(first.icon, context::Icon::Exclamation);
         QCOMPARE(first.text, QString("Server nach 3 Versuchen nicht erreichbar!\r\n"
                                      "Wahrscheinlich sind keine freien Lizenzen verfügbar!\r\n"
                                      "Bitte Kontrollieren Sie die Verbindungsdaten"));
         const fake::ShownMessage last = f.dialogs.shown.at(1);
-        QCOMPARE(last.icon, Icon::Critical);
+        QCOMPARE(last.icon, context::Icon::Critical);
         QCOMPARE(last.title, QString("Anmeldung an Caché"));
         QCOMPARE(last.text,
                  QString("Der Server ist nicht erreichbar!\r\n"
@@ -162,7 +163,7 @@ private slots:
         QVERIFY(error);
         QCOMPARE(f.dialogs.shown.size(), 1);
         QCOMPARE(f.dialogs.shown[0].title, QString("Caché Zugriffsfehler"));
-        QCOMPARE(f.dialogs.shown[0].icon, Icon::Exclamation);
+        QCOMPARE(f.dialogs.shown[0].icon, context::Icon::Exclamation);
         QCOMPARE(f.dialogs.shown[0].text,
                  QString("Vorgang: Ungültige Anfrage! Kein Ergebnis gefunden\r\n\r\n"
                          "DBCall Aufruf von VX.Windwos Xecute D PARAM^RUFAP.\r\n\r\n"
@@ -191,7 +192,7 @@ private slots:
         bool innerError = false;
         ServerLink* linkOfTest = nullptr;
         int made = 0;
-        ServerLink link(f.state, f.environment(), [&]() -> std::unique_ptr<Factory> {
+        ServerLink link(f.state, f.context(), [&]() -> std::unique_ptr<Factory> {
             // Only the first attempt waits long enough for a call to come in.
             std::function<void()> event;
             if (made++ == 0)

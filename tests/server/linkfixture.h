@@ -9,7 +9,7 @@
 #include "testserver.h"
 
 struct ServerLinkFixture : cacheapi::fake::FakeSurroundings {
-    cacheapi::ServerLink link{state, environment(), cacheapi::tcpFactoryMaker(state, 10000)};
+    cacheapi::ServerLink link{state, context(), cacheapi::tcpFactoryMaker(state, 10000)};
 
     ServerLinkFixture() { link.setWindows(&windows); }
 

@@ -8,6 +8,7 @@
 using namespace Qt::StringLiterals;
 
 using namespace cacheapi;
+using namespace context;
 using namespace testsupport;
 
 namespace {

@@ -3,7 +3,7 @@
 // made from the per-user line settings as the program makes it, and a second SIP telephone
 // (the peer) on loopback that rings it.
 #include "callsession.h"
-#include "environment.h"
+#include "context.h"
 #include "fakeconnection.h"
 #include "fmstart.h"
 #include "lineconfig.h"
@@ -44,7 +44,7 @@ template <typename Condition> bool runUntil(Condition done, int timeoutMs = 8000
 }
 
 struct SipProgram : cacheapi::fake::LiveSurroundings {
-    cacheapi::ServerLink link{state, environment(), cacheapi::tcpFactoryMaker(state)};
+    cacheapi::ServerLink link{state, context(), cacheapi::tcpFactoryMaker(state)};
     std::unique_ptr<line::Line> line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
@@ -75,8 +75,7 @@ struct SipProgram : cacheapi::fake::LiveSurroundings {
                 .arg(server.port());
         session = std::make_unique<telefon::CallSession>(link, *line, listBar, params, clock);
         fm = std::make_unique<app::FMStart>(
-            app::FMStartParts{link, store, dialogs, end, listBar, *session, commandLine});
-        fm->setSideWindows(&side);
+            app::FMStartParts{context(), link, listBar, *session, side, commandLine});
 
         line::SipPeer::Options options;
         options.dataDir = dir + u"/peer"_s;

@@ -4,7 +4,7 @@
 // services of the side windows, a main window that records what it was asked, and a modal
 // runner that plays the user while the board is open.
 
-#include "environment.h"
+#include "context.h"
 #include "fmabt.h"
 #include "listbar.h"
 #include "numberops.h"
@@ -65,7 +65,7 @@ private:
 };
 
 // A clock that stands still unless moved.
-class SettableClock : public cacheapi::Clock {
+class SettableClock : public context::Clock {
 public:
     QDateTime now() const override { return time; }
     QDateTime time;

@@ -27,7 +27,7 @@ inline QString list(const QStringList& records) {
 struct FakeLink : cacheapi::fake::FakeSurroundings {
     std::shared_ptr<cacheapi::fake::FakeServer> server =
         std::make_shared<cacheapi::fake::FakeServer>();
-    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{state, context(), cacheapi::fake::makeFakeFactory(server)};
 
     // Every command containing `part` fails on the server; the others answer empty.
     void failCommandsWith(const QString& part) {

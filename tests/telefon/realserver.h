@@ -57,14 +57,14 @@ private:
 
 // Lets window events run without the program pump's short sleep, to measure what the server
 // and the board take on their own.
-class PlainEventPump : public cacheapi::EventPump {
+class PlainEventPump : public context::EventPump {
 public:
     void processEvents() override { QCoreApplication::processEvents(); }
 };
 
 class RealServer {
 public:
-    explicit RealServer(int customers = 300, cacheapi::EventPump* events = nullptr)
+    explicit RealServer(int customers = 300, context::EventPump* events = nullptr)
         : events_(events ? *events : programEvents_) {
         started_ = server_.start(customers);
         state_.Firma = testsupport::DemoFirma;
@@ -78,6 +78,10 @@ public:
     testsupport::TestServer& server() { return server_; }
     cacheapi::ServerLink& link() { return link_; }
     cacheapi::fake::ScriptedDialogs& dialogs() { return dialogs_; }
+    // The link's context with another clock and event loop.
+    context::Context contextWith(context::Clock& clock, context::EventPump& events) {
+        return {store_, dialogs_, clock, events, timer_, programEnd_};
+    }
     // Routine calls sent so far (the connection's own announcement not counted).
     int requests() const { return int(commands_.filter(QStringLiteral("^RUFAP")).size()); }
     // The routine calls sent since `from` that contain `part`.
@@ -116,15 +120,14 @@ private:
     QStringList commands_;
     settings::MemorySettingsStore store_;
     cacheapi::fake::ScriptedDialogs dialogs_;
-    cacheapi::SystemClock clock_;
-    cacheapi::QtEventPump programEvents_;
-    cacheapi::EventPump& events_;
+    context::SystemClock clock_;
+    context::QtEventPump programEvents_;
+    context::EventPump& events_;
     cacheapi::fake::ManualTimer timer_;
     cacheapi::fake::ThrowingProgramEnd programEnd_;
     cacheapi::LoginState state_;
     cacheapi::ServerLink link_{
-        state_, cacheapi::Environment{store_, dialogs_, clock_, events_, timer_, programEnd_},
-        [this] {
+        state_, context::Context{store_, dialogs_, clock_, events_, timer_, programEnd_}, [this] {
             return std::make_unique<RecordingFactory>(server_.factoryFor(testsupport::DemoMeier),
                                                       commands_);
         }};

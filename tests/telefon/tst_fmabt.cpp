@@ -18,7 +18,7 @@ class BoardWindowTest : public QObject {
     const QDate today{2026, 12, 4}; // a Friday
     std::unique_ptr<RealServer> server;
     SettableClock clock;
-    cacheapi::QtEventPump events;
+    context::QtEventPump events;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params{u"0"_s, u"30"_s, {}};
     std::unique_ptr<line::SimulatedLine> line;
@@ -62,8 +62,8 @@ private slots:
         line->open();
         main = std::make_unique<RecordingMainWindow>(*line, params);
         modal = ScriptedModalRunner();
-        services.reset(new windows::Services{server->link(), server->dialogs(), modal, clock,
-                                             events, listBar, params, main.get()});
+        services.reset(new windows::Services{server->contextWith(clock, events), server->link(),
+                                             modal, listBar, params, main.get()});
     }
 
     void cleanup() { QVERIFY(server->dialogs().shown.isEmpty()); }

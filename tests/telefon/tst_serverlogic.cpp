@@ -1,6 +1,6 @@
 // The number operations, the list bar and the journal against a real server with demo data.
 #include "callsession.h"
-#include "environment.h"
+#include "context.h"
 #include "journal.h"
 #include "listbar.h"
 #include "numberops.h"
@@ -148,7 +148,7 @@ private slots:
         line.setIncomingPrefix(testsupport::DemoDialPrefix);
         ListBarModel bar;
         TelephoneParameters sessionParams;
-        cacheapi::SystemClock clock;
+        context::SystemClock clock;
         CallSession session(server->link(), line, bar, sessionParams, clock);
         QList<CallSession::LineState> states;
         QStringList calls;

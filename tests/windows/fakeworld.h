@@ -65,7 +65,7 @@ public:
 struct FakeWorld : cacheapi::fake::FakeSurroundings {
     std::shared_ptr<cacheapi::fake::FakeServer> server =
         std::make_shared<cacheapi::fake::FakeServer>();
-    cacheapi::ServerLink link{state, environment(), cacheapi::fake::makeFakeFactory(server)};
+    cacheapi::ServerLink link{state, context(), cacheapi::fake::makeFakeFactory(server)};
 
     FakeWorld() { addStaff("MEIER", "telefon", "J", "Meier, Hans"); }
     // A staff record of company 1 with its department and base records.

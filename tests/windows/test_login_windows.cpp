@@ -13,6 +13,7 @@
 #include <QtTest>
 
 using namespace cacheapi;
+using namespace context;
 using namespace testkit;
 using windows::FMPass;
 using windows::FMServer;
@@ -106,10 +107,11 @@ private slots:
         QVERIFY(world.idle.active);
 
         FMServer& server = windows.serverWindow();
-        world.dialogs.answers = {Answer::No, Answer::Yes, Answer::No, Answer::Yes, Answer::Yes};
+        world.dialogs.answers = {context::Answer::No, context::Answer::Yes, context::Answer::No,
+                                 context::Answer::Yes, context::Answer::Yes};
         server.BUEdit->click();
         QCOMPARE(world.dialogs.shown.last().text, QStringLiteral("Änderungen erlauben?"));
-        QCOMPARE(world.dialogs.shown.last().buttons, Buttons::YesNo);
+        QCOMPARE(world.dialogs.shown.last().buttons, context::Buttons::YesNo);
         QVERIFY(server.isLocked());
         QVERIFY(!server.BSERVERIP->isEnabled());
         server.BUEdit->click(); // asks again

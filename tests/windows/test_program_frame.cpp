@@ -15,6 +15,7 @@
 #include <QtTest>
 
 using namespace cacheapi;
+using namespace context;
 
 namespace {
 struct Seen {
@@ -53,17 +54,17 @@ private slots:
         QTest::addColumn<QMessageBox::StandardButton>("press");
         QTest::addColumn<QMessageBox::Icon>("expectedIcon");
         QTest::addColumn<Answer>("expectedAnswer");
-        const auto ok = Buttons::Ok, yesNo = Buttons::YesNo;
-        QTest::newRow("information")
-            << Icon::Information << ok << QMessageBox::Ok << QMessageBox::Information << Answer::Ok;
-        QTest::newRow("exclamation")
-            << Icon::Exclamation << ok << QMessageBox::Ok << QMessageBox::Warning << Answer::Ok;
-        QTest::newRow("critical") << Icon::Critical << ok << QMessageBox::Ok
-                                  << QMessageBox::Critical << Answer::Ok;
-        QTest::newRow("none yes") << Icon::None << yesNo << QMessageBox::Yes << QMessageBox::NoIcon
-                                  << Answer::Yes;
-        QTest::newRow("question no")
-            << Icon::Question << yesNo << QMessageBox::No << QMessageBox::Question << Answer::No;
+        const auto ok = context::Buttons::Ok, yesNo = context::Buttons::YesNo;
+        QTest::newRow("information") << context::Icon::Information << ok << QMessageBox::Ok
+                                     << QMessageBox::Information << context::Answer::Ok;
+        QTest::newRow("exclamation") << context::Icon::Exclamation << ok << QMessageBox::Ok
+                                     << QMessageBox::Warning << context::Answer::Ok;
+        QTest::newRow("critical") << context::Icon::Critical << ok << QMessageBox::Ok
+                                  << QMessageBox::Critical << context::Answer::Ok;
+        QTest::newRow("none yes") << context::Icon::None << yesNo << QMessageBox::Yes
+                                  << QMessageBox::NoIcon << context::Answer::Yes;
+        QTest::newRow("question no") << context::Icon::Question << yesNo << QMessageBox::No
+                                     << QMessageBox::Question << context::Answer::No;
     }
 
     void messageBoxesShowIconButtonsAndTitle() {
@@ -81,7 +82,7 @@ private slots:
         QCOMPARE(seen.text, QStringLiteral("Zeile 1\nZeile 2"));
         QCOMPARE(seen.title, QStringLiteral("Anmeldung an Caché"));
         QCOMPARE(seen.icon, expectedIcon);
-        const bool ok = buttons == Buttons::Ok;
+        const bool ok = buttons == context::Buttons::Ok;
         QCOMPARE(seen.buttons, ok ? QMessageBox::StandardButtons(QMessageBox::Ok)
                                   : QMessageBox::Yes | QMessageBox::No);
         // The buttons speak German like every other text of the program.
@@ -89,7 +90,7 @@ private slots:
 
         // Without a title of its own a box carries the application title.
         answerNextBox(seen, QMessageBox::Ok);
-        dialogs.message(QStringLiteral("x"), {}, Icon::None, Buttons::Ok);
+        dialogs.message(QStringLiteral("x"), {}, context::Icon::None, context::Buttons::Ok);
         QCOMPARE(seen.title, windows::ApplicationTitle());
     }
 

@@ -24,6 +24,7 @@
 #include <QtTest>
 
 using namespace cacheapi;
+using namespace context;
 using namespace testkit;
 using namespace testsupport;
 using windows::FMPass;
@@ -50,7 +51,7 @@ struct Session : fake::FakeSurroundings {
     FMServer& settingsWindow() { return adapter.serverWindow(); }
 
     QStringList sent;
-    ServerLink link{state, environment(), [this, tcp = tcpFactoryMaker(state, 20000)] {
+    ServerLink link{state, context(), [this, tcp = tcpFactoryMaker(state, 20000)] {
                         return std::make_unique<boardtest::RecordingFactory>(tcp(), sent);
                     }};
     ScriptedModal modal;
@@ -99,7 +100,7 @@ private slots:
 
     void firstRunSetsUpTheServerAndLogsIn() {
         Session s(server_, false);
-        s.dialogs.answers = {Answer::Yes, Answer::Yes};
+        s.dialogs.answers = {context::Answer::Yes, context::Answer::Yes};
         QString portShown;
         s.modal.onModal = [&](QWidget* window) {
             if (window == &s.pass()) {
@@ -189,7 +190,7 @@ private slots:
         QVERIFY(s.link.connection()->IsConnected());
         const QString connectionString = s.state.ConnectionString;
         FMServer& settings = s.settingsWindow();
-        s.dialogs.answers = {Answer::Yes, Answer::Yes};
+        s.dialogs.answers = {context::Answer::Yes, context::Answer::Yes};
         settings.BUEdit->click();
         settings.BNAMESPACE->setText(QStringLiteral("TEST"));
         settings.BFIL->setText(QStringLiteral("0"));

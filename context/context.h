@@ -4,9 +4,13 @@
 #include <QString>
 #include <functional>
 
-// The program's ties to the outside world that tests replace: time, the event loop,
+namespace settings {
+class SettingsStore;
+}
+
+// The program's ties to the outside world that tests replace: time, waits and the event loop,
 // the idle timer, message boxes and the end of the program.
-namespace cacheapi {
+namespace context {
 
 class Clock {
 public:
@@ -84,4 +88,17 @@ private:
     Impl* impl_;
 };
 
-} // namespace cacheapi
+// Waits n hundredths of a second while letting events run; returns the elapsed whole seconds.
+int WaitHundredths(int hundredths, const Clock& clock, EventPump& events);
+
+// The context every part of the program is given: built once in main() and by each test.
+struct Context {
+    settings::SettingsStore& store;
+    Dialogs& dialogs;
+    Clock& clock;
+    EventPump& events;
+    Timer& idleTimer;
+    ProgramEnd& programEnd;
+};
+
+} // namespace context

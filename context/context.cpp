@@ -1,10 +1,12 @@
-#include "environment.h"
+#include "context.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
-namespace cacheapi {
+#include <cmath>
+
+namespace context {
 
 void QtEventPump::processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -44,4 +46,14 @@ bool QtTimer::isActive() const {
     return impl_->timer.isActive();
 }
 
-} // namespace cacheapi
+int WaitHundredths(int hundredths, const Clock& clock, EventPump& events) {
+    auto seconds = [&clock] { return clock.now().time().msecsSinceStartOfDay() / 1000.0; };
+    const double start = seconds();
+    const double wait = hundredths / 100.0;
+    // The second test ends the wait early when the clock passes midnight.
+    while (seconds() < start + wait && seconds() + 0.01 > start)
+        events.waitForEvents(10);
+    return int(std::lround(seconds() - start));
+}
+
+} // namespace context
