@@ -18,6 +18,7 @@
 // One program runs per user session: a later start hands its number or link to it (or asks it
 // to come to the front) and ends.
 
+#include "callsession.h"
 #include "environment.h"
 #include "fmpass.h"
 #include "fmstart.h"
@@ -139,8 +140,9 @@ int main(int argc, char** argv) {
 
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
-    app::FMStart window({link, store, *telephoneLine, dialogs, clock, events, programEnd, listBar,
-                         params, arguments.commandLine});
+    telefon::CallSession session(link, *telephoneLine, listBar, params, clock);
+    app::FMStart window(
+        {link, store, dialogs, programEnd, listBar, session, arguments.commandLine});
     loginWindows.setMainWindow(&window);
     windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
     app::QtSideWindows side(services, loginWindows);
