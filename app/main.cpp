@@ -19,6 +19,7 @@
 // to come to the front) and ends.
 
 #include "accessibility.h"
+#include "callsession.h"
 #include "environment.h"
 #include "fmpass.h"
 #include "fmstart.h"
@@ -143,15 +144,16 @@ int main(int argc, char** argv) {
 
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
-    app::FMStart window({link, store, *telephoneLine, dialogs, clock, events, programEnd, listBar,
-                         params, arguments.commandLine});
+    telefon::CallSession session(link, *telephoneLine, listBar, params, clock);
+    app::FMStart window(
+        {link, store, dialogs, programEnd, listBar, session, arguments.commandLine});
     loginWindows.setMainWindow(&window);
     windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
     app::QtSideWindows side(services, loginWindows);
     window.setSideWindows(&side);
     app::installMainWindowKeys(&window);
 
-    app::LinkRequests links(window, dialogs);
+    app::LinkRequests links(session, window, dialogs);
     QObject::connect(&instance, &app::SingleInstance::requestsReceived, &window,
                      [&links](const QStringList& received) { links.handle(received); });
     links.handle(requests);

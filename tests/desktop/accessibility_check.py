@@ -132,6 +132,13 @@ def keys(window_title, *sequence):
         time.sleep(0.3)
 
 
+def type_into(window_title, field, text):
+    """Text typed by the user into a field, replacing what it held."""
+    field.queryComponent().grabFocus()
+    keys(window_title, "ctrl+a", "BackSpace")
+    subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+
+
 def line_status(env):
     """The simulated line's state as its control tool reports it."""
     return subprocess.run([LINE_TOOL, "status"], capture_output=True, text=True,
@@ -238,8 +245,7 @@ def run_checks(env):
             closed("VENTOR Server")
 
     # A word in the number field opens the search with it.
-    field = named(main_window, "Rufnummer/Teilnehmer").queryEditableText()
-    field.setTextContents("Müller")
+    type_into(banner, named(main_window, "Rufnummer/Teilnehmer"), "Mueller")
     press(main_window, "Wählen")
     window = check_window("Suche Rufnummer", ["Suchbegriff", "Gefundene Rufnummern"],
                           "Suche Rufnummer")
@@ -284,7 +290,7 @@ def check_call_keys(env, banner, main_window):
         if before == "answer":
             subprocess.run([LINE_TOOL, "answer"], env=env, capture_output=True)
         elif before:
-            named(main_window, "Rufnummer/Teilnehmer").queryEditableText().setTextContents(before)
+            type_into(banner, named(main_window, "Rufnummer/Teilnehmer"), before)
         keys(banner, key)
         status = wait_for(lambda: line_status(env).startswith(expected) and line_status(env), 10)
         if not status:

@@ -1,3 +1,4 @@
+#include "catalogue.h"
 #include "fakelink.h"
 #include "numberops.h"
 #include "phonelink.h"
@@ -90,7 +91,7 @@ private slots:
                                  "A",         "123",     "Wien",        "0301234",   "info@m.de",
                                  "0301235",   "2",       "01.02.26",    "03.04.26",  "1.234,50",
                                  "10.000,00", "9.000,00"};
-        const auto p = CustomerPanel::fromReply(record(fields));
+        const auto p = CustomerPanel::from(cacheapi::catalogue::parseCustomer(record(fields)));
         const QStringList head{p.Nr,  p.Anrede, p.Branche,   p.Strasse,   p.Plz,
                                p.Ort, p.Telnr,  p.emailText, p.emailLink, p.Faxnr};
         QCOMPARE(head, QStringList({"K100", "Firma", "Baustoffe", "Hauptstr. 1", "A-123", "Wien",
@@ -104,11 +105,13 @@ private slots:
         // hidden.
         QStringList other = fields;
         other[0] = "L100";
-        const auto supplier = CustomerPanel::fromReply(record(other));
+        const auto supplier =
+            CustomerPanel::from(cacheapi::catalogue::parseCustomer(record(other)));
         QVERIFY(!supplier.customerOnlyVisible);
         QCOMPARE(supplier.Mahnstufe, u"2"_s);
         other[0] = "k100";
-        QVERIFY(!CustomerPanel::fromReply(record(other)).customerOnlyVisible);
+        QVERIFY(!CustomerPanel::from(cacheapi::catalogue::parseCustomer(record(other)))
+                     .customerOnlyVisible);
     }
 
     // Links and --dial numbers handed to the program: the number, or why nothing is dialled.
