@@ -18,6 +18,7 @@
 // One program runs per user session: a later start hands its number or link to it (or asks it
 // to come to the front) and ends.
 
+#include "accessibility.h"
 #include "callsession.h"
 #include "context.h"
 #include "fmpass.h"
@@ -117,6 +118,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    app::AccessibleNames accessibleNames;
+    app.installEventFilter(&accessibleNames);
+
     // Made first, so that it sees every window open.
     windows::QtProgramEnd programEnd;
     settings::QSettingsStore store;
@@ -148,8 +152,9 @@ int main(int argc, char** argv) {
     app::FMStart window({context, link, listBar, session, side, arguments.commandLine});
     services.main = &window;
     loginWindows.setMainWindow(&window);
+    app::installMainWindowKeys(&window);
 
-    app::LinkRequests links(window, dialogs);
+    app::LinkRequests links(session, window, dialogs);
     QObject::connect(&instance, &app::SingleInstance::requestsReceived, &window,
                      [&links](const QStringList& received) { links.handle(received); });
     links.handle(requests);
