@@ -35,7 +35,7 @@ public:
     }
 
     QString runtimeDir() const { return home_.filePath(QStringLiteral("runtime")); }
-    QProcessEnvironment& context() { return env_; }
+    QProcessEnvironment& environment() { return env_; }
 
     // The seven words of an unattended login of the demo user MEIER on the test server.
     QStringList loginWords() const {
