@@ -92,7 +92,8 @@ bool TestServer::restart() {
         return false;
     // Another process may take the port between probing and binding; try a few others then.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (runScript({QStringLiteral("start"), dataDir(), QString::number(port_)},
+        if (runScript(QStringList{QStringLiteral("start"), dataDir(), QString::number(port_)} +
+                          startOptions_,
                       ScriptTimeoutMs)) {
             started_ = true;
             return true;

@@ -4,6 +4,7 @@
 #include "tcpconnection.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QTemporaryDir;
@@ -51,6 +52,8 @@ public:
     void stop();
     // Starts the gateway again on the same port (recovering first when it was killed).
     bool restart();
+    // Options of the next start or restart, as "--idle 2" (limits of the gateway).
+    void setStartOptions(const QStringList& options) { startOptions_ = options; }
     // SIGKILL for every server process, as in a crash.
     void killAll();
 
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString lastingDir_;
     quint16 port_ = 0;
+    QStringList startOptions_;
     bool started_ = false;
     mutable QString error_;
 };
