@@ -20,6 +20,7 @@ SERVE ; the connection process
  S VXS("AUTH")=0
  U $P:(NODELIMITER:ZNODELAY:IOERROR="TRAP")
  S VXS("PEER")=$ZSOCKET($P,"REMOTEADDRESS",0)
+ S VXS("IDLE")=$$IDLE,VXS("FRAME")=$$CONF^VXSEC("FRAME",10)
  I '$$ADMIT^VXSEC D REFUSE HALT
  S ZL=$ZL
 NEXT ; every request starts here, also after an error in a routine
@@ -47,12 +48,16 @@ RDFRAME() ; the next request, or -1 when the connection ends, stays silent or se
  ; complete within VENTOR_FRAME seconds, however slowly its bytes trickle in.
  N H,L,X,DL
  S VXS("IO")=1
- S H=$$RDN(1,$$NOW^VXSEC+$$IDLE) I H="" D:'$ZEOF LOG^VXSEC("idle connection closed") Q -1
- S DL=$$NOW^VXSEC+$$CONF^VXSEC("FRAME",10)
- S H=H_$$RDN(3,DL) I $L(H)<4 D:'$ZEOF LOG^VXSEC("slow frame, connection closed") Q -1
+ S H=$$RDN(1,$$NOW^VXSEC+VXS("IDLE")) I H="" D:'$ZEOF LOG^VXSEC("idle connection closed") Q -1
+ S DL=$$NOW^VXSEC+VXS("FRAME")
+ R X#3:0 S H=H_X I $L(H)<4,'$ZEOF S H=H_$$RDN(4-$L(H),DL)
+ I $L(H)<4 D:'$ZEOF LOG^VXSEC("slow frame, connection closed") Q -1
  S L=$A(H,1)*16777216+($A(H,2)*65536)+($A(H,3)*256)+$A(H,4)
  I L<1!(L>$$MAXREQ) Q -1
- S X=$$RDN(L,DL) I $L(X)'=L D:'$ZEOF LOG^VXSEC("slow frame, connection closed") Q -1
+ ; A client writes header and payload together: take what is there without arming a timer,
+ ; wait only for a payload that is still on its way.
+ R X#L:0 I $L(X)<L,'$ZEOF S X=X_$$RDN(L-$L(X),DL)
+ I $L(X)'=L D:'$ZEOF LOG^VXSEC("slow frame, connection closed") Q -1
  K VXS("IO")
  Q X
  ;
@@ -61,10 +66,11 @@ RDN(L,DL) ; exactly L bytes, fewer when the deadline DL passes or the peer disco
  F  Q:$L(X)=L  S T=DL-$$NOW^VXSEC Q:T'>0  R H#(L-$L(X)):T Q:H=""  S X=X_H Q:$ZEOF
  Q X
  ;
-SEND(P) ; one frame, one write
+SEND(P) ; one frame, one write (a concatenation written directly goes out as two segments)
  N L S L=$L(P)
  S VXS("IO")=1
- U $P W $C(L\16777216#256,L\65536#256,L\256#256,L#256)_P
+ S P=$C(L\16777216#256,L\65536#256,L\256#256,L#256)_P
+ U $P W P
  K VXS("IO")
  Q
  ;
@@ -200,9 +206,8 @@ NUM(C,P) ; a plain number at P, or ""
  Q $E(C,S,P-1)
  ;
 ARITY(E) ; highest number of arguments of a catalogue entry, -1 when it is none
- N L,I
- F I=1:1 S L=$T(CAT+I) Q:L=""  I $P(L,";",3)=E Q
- Q $S(L="":-1,1:+$P(L,";",4))
+ I '$D(VXS("CAT")) N L,I F I=1:1 S L=$T(CAT+I) Q:L=""  S VXS("CAT",$P(L,";",3))=+$P(L,";",4)
+ Q $G(VXS("CAT",E),-1)
 CAT ;
  ;;PARAM;0
  ;;TELSU;1
