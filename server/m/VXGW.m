@@ -31,6 +31,7 @@ NEXT ; every request starts here, also after an error in a routine
 TRAP ; an error inside a request: answer with its number and text, keep the connection
  I $D(VXS("IO")) HALT
  TROLLBACK:$TLEVEL
+ D UNLOCK^VXSEC
  N ST S ST=$ZSTATUS,$EC=""
  I $D(VXERR) D SEND($$ERR(VXERR,$G(VXERR("X")))) K VXERR Q
  D SEND("E"_+ST_$C(0)_$P(ST,",",3,9))
@@ -45,8 +46,10 @@ REFUSE ; a connection over the caps gets one refusal, as the answer to its first
  ;
 RDFRAME() ; the next request, or -1 when the connection ends, stays silent or sends garbage
  ; A silent connection is closed after VENTOR_IDLE seconds; a frame once begun has to be
- ; complete within VENTOR_FRAME seconds, however slowly its bytes trickle in.
+ ; complete within VENTOR_FRAME seconds, however slowly its bytes trickle in. A peer that stops
+ ; reading leaves a reply write hanging: the process timer ends that connection.
  N H,L,X,DL
+ S $ZTIMEOUT=VXS("IDLE")+(2*VXS("FRAME"))_":D STUCK^VXGW"
  S VXS("IO")=1
  S H=$$RDN(1,$$NOW^VXSEC+VXS("IDLE")) I H="" D:'$ZEOF LOG^VXSEC("idle connection closed") Q -1
  S DL=$$NOW^VXSEC+VXS("FRAME")
@@ -60,6 +63,10 @@ RDFRAME() ; the next request, or -1 when the connection ends, stays silent or se
  I $L(X)'=L D:'$ZEOF LOG^VXSEC("slow frame, connection closed") Q -1
  K VXS("IO")
  Q X
+ ;
+STUCK ; a request cycle that outlived every limit: the peer does not take its reply
+ D LOG^VXSEC("peer does not read, connection closed")
+ HALT
  ;
 RDN(L,DL) ; exactly L bytes, fewer when the deadline DL passes or the peer disconnects
  N X,H,T S X=""
@@ -127,8 +134,8 @@ ERRS ;
  ;;<PROTECT> Anmeldung gilt nicht fuer diese Firma oder diesen Benutzer
  ;;<PROTOCOL> Anfrage unbekannt
  ;;<ILLEGAL VALUE> Ungueltiger Wert
- ;;<LICENSE LIMIT> Zu viele Verbindungen, bitte spaeter noch einmal versuchen
- ;;<JOURNAL> Schreiben nicht moeglich: das Journal ist ausgeschaltet (Plattenplatz?)
+ ;;<LICENSE LIMIT> Zu viele Verbindungen, bitte später noch einmal versuchen
+ ;;<JOURNAL> Schreiben nicht möglich: das Journal ist ausgeschaltet (Plattenplatz?)
  ;
 XECUTE(CL,C) ; a command text on an object of class CL
  N E,A,N,RES

@@ -26,7 +26,7 @@ ACCESS(CL,ID,M) ; "" when the connection may read member M ("" for none) of obje
  Q ""
  ;
 LOCKED() ; why a login is refused unchecked
- Q $S($G(VXS("LOCKED")):"zu viele Fehlversuche, Anmeldung fuer "_VXS("LOCKED")_" s gesperrt",1:"")
+ Q $S($G(VXS("LOCKED")):"zu viele Fehlversuche, Anmeldung für "_VXS("LOCKED")_" s gesperrt",1:"")
  ;
 OPEN(CL,ID) ; opening checks that the object exists
  N G S G=$$ACCESS(CL,ID,"") I G'="" Q G

@@ -18,10 +18,10 @@ NOW() ; seconds since 1970 with microseconds
 ADMIT() ; 1 when the connection may stay: a slot of its client address and one of the server
  ; A slot is a lock; the lock of a process that ended (even by SIGKILL) is free again.
  N I,N,OK
- S N=$$CONF("MAXADDR",20),OK=0
+ S N=$$CONF("MAXADDR",50),OK=0
  F I=1:1:N L +^VXSEC("C",VXS("PEER"),I):0 I  S OK=1 Q
  I 'OK Q 0
- S N=$$CONF("MAXCONN",200),OK=0
+ S N=$$CONF("MAXCONN",300),OK=0
  F I=1:1:N L +^VXSEC("C",I):0 I  S OK=1 Q
  Q OK
  ;
@@ -35,19 +35,24 @@ LOGIN(FI,US,PW) ; 1 when user US of company FI logs in with PW
  N U,A,W,R,OK
  S U=$$KEY(FI,US),A=VXS("PEER")
  L +^VXSEC("F","U",U):30 E  Q 0
+ S VXS("ULOCK")=$NA(^VXSEC("F","U",U))
  S W=$$WAIT("U",U,3),R=$$WAIT("A",A,10) S:R>W W=R
  I W>5 D  Q 0
  . S VXS("LOCKED")=W\1+1
  . D LOG("login locked for "_VXS("LOCKED")_" s: "_U)
- . L -^VXSEC("F","U",U)
+ . D UNLOCK
  H:W>0 W
  S R=$S($$VALID(FI,US):$G(^VXPERS(FI,US)),1:"")
  S OK=$$MATCH^VXOBJ(PW,$S(R="":$$NOBODY,1:$P(R,"`",5)))
  S OK=OK&($P(R,"`",3)="J")
  I OK K ^VXSEC("F","U",U),^VXSEC("F","A",A)
  E  D FAIL("U",U),FAIL("A",A),LOG("login failed: "_U)
- L -^VXSEC("F","U",U)
+ D UNLOCK
  Q OK
+ ;
+UNLOCK ; lets the next guess for the user in; also after an error during the check
+ I $D(VXS("ULOCK")) L -@VXS("ULOCK") K VXS("ULOCK")
+ Q
  ;
 VALID(FI,US) ; company and user code fit the staff records' keys
  Q FI?1.9N&(US'="")&($L(US)'>40)&($TR(US,$$CTRL)=US)

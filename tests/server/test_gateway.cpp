@@ -64,7 +64,10 @@ public:
     QByteArray request(const QByteArray& payload) {
         socket_.write(frame(payload));
         socket_.flush();
-        QDeadlineTimer deadline(20000);
+        return next(20000);
+    }
+    QByteArray next(int timeoutMs) {
+        QDeadlineTimer deadline(timeoutMs);
         while (!deadline.hasExpired()) {
             buffer_ += socket_.readAll();
             if (buffer_.size() >= 4) {
@@ -78,6 +81,7 @@ public:
             }
             if (socket_.state() == QAbstractSocket::UnconnectedState)
                 break;
+            socket_.flush(); // requests still queued go out while replies come in
             socket_.waitForReadyRead(100);
         }
         return {};
@@ -649,6 +653,24 @@ private slots:
                     break;
             }
             QVERIFY(closed);
+        }
+        {
+            // A peer that sends requests but never takes a reply: the server's writes block.
+            RawLink deaf(server_.port());
+            QVERIFY(isToken(deaf.request(MeierHello)));
+            const QByteArray search = frame(
+                request('X', {"VX.Windows", "S P0=$$TXTSU^RUFAP(\"B\") W:$F($ZV,\"MSM\") P0"}));
+            const int sent = 4000; // about 24 MB of replies, more than the socket buffers hold
+            for (int i = 0; i < sent; ++i)
+                deaf.socket().write(search);
+            while (deaf.socket().bytesToWrite() > 0 && deaf.socket().waitForBytesWritten(1000)) {
+            }
+            QThread::sleep(8);
+            // A server still waiting would now answer every request.
+            int replies = 0;
+            while (!deaf.next(3000).isEmpty())
+                ++replies;
+            QVERIFY2(replies < sent, qPrintable(QString::number(replies)));
         }
         std::vector<std::unique_ptr<RawLink>> held;
         for (int i = 0; i < 3; ++i) {

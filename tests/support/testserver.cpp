@@ -117,6 +117,11 @@ void TestServer::killAll() {
         runScript({QStringLiteral("kill"), dataDir()}, ScriptTimeoutMs);
 }
 
+bool TestServer::check(QString* report) const {
+    return !dataDir().isEmpty() &&
+           runScript({QStringLiteral("check"), dataDir()}, ScriptTimeoutMs, report);
+}
+
 QString TestServer::mumpsRun(const QString& commands) const {
     QString output;
     if (!dataDir().isEmpty())

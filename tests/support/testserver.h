@@ -56,6 +56,8 @@ public:
     void setStartOptions(const QStringList& options) { startOptions_ = options; }
     // SIGKILL for every server process, as in a crash.
     void killAll();
+    // The integrity check of the database ("ventor-server check"); its report in `report`.
+    bool check(QString* report) const;
 
     // What the server stored, read by a separate mumps process, not through the gateway.
     // A global reference ("^VXZW(1,\"MEIER\",\"0309\")") gives its $GET value; any other text
