@@ -95,7 +95,7 @@ private slots:
         // A small file system of the test's own (the test runs in a mount namespace of its own).
         QTemporaryDir mountPoint;
         QCOMPARE(QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=100m"_s,
-                                               u"tmpfs"_s, mountPoint.path()}),
+                                                u"tmpfs"_s, mountPoint.path()}),
                  0);
         const auto unmount = qScopeGuard([&] {
             QProcess::execute(u"umount"_s, {u"-l"_s, mountPoint.path()});
@@ -155,7 +155,8 @@ private slots:
     }
 
     void serverFilesArePrivate() {
-        QDirIterator files(server_.dataDir(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+        QDirIterator files(server_.dataDir(),
+                           QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                            QDirIterator::Subdirectories);
         int seen = 0;
         while (files.hasNext()) {
