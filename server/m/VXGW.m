@@ -21,7 +21,7 @@ SERVE ; the connection process
  S VXS("AUTH")=0
  U $P:(NODELIMITER:ZNODELAY:IOERROR="TRAP")
  S VXS("PEER")=$ZSOCKET($P,"REMOTEADDRESS",0)
- S VXS("IDLE")=$$IDLE,VXS("FRAME")=$$CONF^VXSEC("FRAME",10)
+ S VXS("IDLE")=$$IDLE,VXS("FRAME")=$$CONF^VXSEC("FRAME",10),VXS("REARM")=0
  I '$$ADMIT^VXSEC D REFUSE HALT
  S ZL=$ZL
 NEXT ; every request starts here, also after an error in a routine
@@ -50,17 +50,19 @@ RDFRAME() ; the next request, or -1 when the connection ends, stays silent or se
  ; complete within VENTOR_FRAME seconds, however slowly its bytes trickle in. A peer that stops
  ; reading leaves a reply write hanging: the process timer ends that connection.
  N H,L,X,DL
- S $ZTIMEOUT=VXS("IDLE")+(2*VXS("FRAME"))_":D STUCK^VXGW"
+ ; The timer is set again at most once in VENTOR_FRAME seconds: at the start of a cycle it
+ ; always leaves the idle wait, a whole frame and another VENTOR_FRAME for the reply.
+ I $ZUT>VXS("REARM") S $ZTIMEOUT=VXS("IDLE")+(3*VXS("FRAME"))_":D STUCK^VXGW",VXS("REARM")=$ZUT+(VXS("FRAME")*1000000)
  S VXS("IO")=1
- S H=$$RDN(1,$$NOW^VXSEC+VXS("IDLE")) I H="" D:'$ZEOF LOG^VXSEC("idle connection closed") Q -1
- S DL=$$NOW^VXSEC+VXS("FRAME")
- R X#3:0 S H=H_X I $L(H)<4,'$ZEOF S H=H_$$RDN(4-$L(H),DL)
+ ; Under load the next request is often there already: only an empty socket arms the idle timer.
+ R H#4:0 I H="",'$ZEOF S H=$$RDN(1,$$NOW^VXSEC+VXS("IDLE")) I H="" D:'$ZEOF LOG^VXSEC("idle connection closed") Q -1
+ I $L(H)<4,'$ZEOF S DL=$$NOW^VXSEC+VXS("FRAME"),H=H_$$RDN(4-$L(H),DL)
  I $L(H)<4 D:'$ZEOF LOG^VXSEC("slow frame, connection closed") Q -1
  S L=$A(H,1)*16777216+($A(H,2)*65536)+($A(H,3)*256)+$A(H,4)
  I L<1!(L>$$MAXREQ) Q -1
  ; A client writes header and payload together: take what is there without arming a timer,
  ; wait only for a payload that is still on its way.
- R X#L:0 I $L(X)<L,'$ZEOF S X=X_$$RDN(L-$L(X),DL)
+ R X#L:0 I $L(X)<L,'$ZEOF S:'$D(DL) DL=$$NOW^VXSEC+VXS("FRAME") S X=X_$$RDN(L-$L(X),DL)
  I $L(X)'=L D:'$ZEOF LOG^VXSEC("slow frame, connection closed") Q -1
  K VXS("IO")
  Q X

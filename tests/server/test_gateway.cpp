@@ -700,7 +700,7 @@ private slots:
                 deaf.socket().write(search);
             while (deaf.socket().bytesToWrite() > 0 && deaf.socket().waitForBytesWritten(1000)) {
             }
-            QThread::sleep(8);
+            QThread::sleep(10);
             // A server still waiting would now answer every request.
             int replies = 0;
             while (!deaf.next(3000).isEmpty())
