@@ -128,7 +128,7 @@ public:
                 return false;
             buffer_.append(chunk, n);
         }
-        return reply == "R";
+        return reply.startsWith('R'); // with the login's session token
     }
 
     // Starts the next action: its first request goes out.
@@ -376,6 +376,9 @@ int main(int argc, char** argv) {
 
     TestServer server;
     QElapsedTimer preparing;
+    // Room for every client of the run on the one loopback address.
+    server.setStartOptions({QStringLiteral("--max-per-address"), QString::number(clients + 10),
+                            QStringLiteral("--max-connections"), QString::number(clients + 50)});
     preparing.start();
     const bool up = options.isSet(QStringLiteral("dir"))
                         ? server.startIn(options.value(QStringLiteral("dir")), customers)
