@@ -668,7 +668,7 @@ private slots:
         meier_.reset();
         server_.stop();
         server_.setStartOptions({u"--idle"_s, u"2"_s, u"--frame"_s, u"2"_s, u"--max-per-address"_s,
-                                 u"3"_s, u"--max-connections"_s, u"4"_s});
+                                 u"3"_s, u"--max-connections"_s, u"4"_s, u"--log-size"_s, u"1"_s});
         QVERIFY2(server_.restart(), qPrintable(server_.errorText()));
         {
             RawLink idle(server_.port());
@@ -724,6 +724,9 @@ private slots:
         while (!slotFree.hasExpired() && !isToken(again))
             again = RawLink(server_.port()).request(MeierHello);
         QVERIFY(isToken(again));
+        // The log of connections and refusals was rotated at its size of 1 KB.
+        QVERIFY(QFile::exists(server_.dataDir() + u"/server.log.1"_s));
+        QVERIFY(QFile(server_.dataDir() + u"/server.log"_s).size() < 2048);
         server_.setStartOptions({});
     }
 
