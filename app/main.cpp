@@ -19,6 +19,7 @@
 // to come to the front) and ends.
 
 #include "accessibility.h"
+#include "callnotifications.h"
 #include "callsession.h"
 #include "context.h"
 #include "fmpass.h"
@@ -37,6 +38,7 @@
 #include "singleinstance.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
+#include "trayicon.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -159,8 +161,19 @@ int main(int argc, char** argv) {
                      [&links](const QStringList& received) { links.handle(received); });
     links.handle(requests);
 
+    // Views of the call session beside the main window.
+    app::TrayIcon tray(session,
+                       {[&window] { window.showMainWindow(); }, [&window] { window.shutdown(); }});
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray,
+                     [&tray](Qt::ApplicationState s) {
+                         if (s == Qt::ApplicationActive)
+                             tray.missedCallsSeen();
+                     });
+    app::CallNotifications notifications(session, [&window] { window.showMainWindow(); });
+
     window.startUp();
     window.show();
+    tray.show();
     links.setReady();
     return app.exec();
 }
