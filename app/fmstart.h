@@ -104,6 +104,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -113,6 +114,7 @@ private:
     void connectLine();
     void readStoredPlace();
     void applyOuterSize();
+    void applyOuterSizeOnceFramed();
     void savePlace();
     void setUpLine();
     void applyResizeRules();
@@ -169,8 +171,8 @@ private:
 
     // The stored outer size, applied again once the window frame is known.
     double outerWidthTwips_ = 0, outerHeightTwips_ = 0;
-    bool placeRestored_ = false;
-    bool shownOnce_ = false;
+    bool outerSizePending_ = false;
+    bool placeRead_ = false;
 
     QString pendingCallerName_, pendingCallerNumber_;
     int savedWindowState_ = StateNormal;

@@ -13,6 +13,7 @@
 // Without --line the per-user setting "Type" of that section chooses, the simulated line when
 // there is none. F5 answers and F6 turns away an offered call on a SIP line.
 
+#include "apptitle.h"
 #include "environment.h"
 #include "fmpass.h"
 #include "fmstart.h"
@@ -65,9 +66,7 @@ const char* Usage = "Usage: ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERV
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ventor-telefon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VENTOR Telefon"));
-    QApplication::setApplicationVersion(QStringLiteral(VENTOR_VERSION));
+    windows::NameTheProgram();
     // The program ends through its own shutdown, not when a side window closes last.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -113,6 +112,8 @@ int main(int argc, char** argv) {
     app::QtSideWindows side(services, loginWindows);
     window.setSideWindows(&side);
 
+    // Ended from outside (session end, kill, hang-up): the shutdown runs, without the question.
+    windows::EndOnSignals endOnSignals([&window] { window.shutdown(); });
     window.startUp();
     window.show();
     return app.exec();

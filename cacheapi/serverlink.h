@@ -28,6 +28,13 @@ struct LoginState {
     QString PersonName;
     bool LoginFailed = false;
     bool KeepPasswordOut = false;
+    // Who logged in successfully last: the session goes on for them when a later login fails or
+    // the stored connection data change.
+    struct Identity {
+        QString Firma, Filiale, UserCode, Password;
+        bool operator==(const Identity&) const = default;
+    };
+    Identity LastLogin;
 };
 
 // The five fields of the server settings window.

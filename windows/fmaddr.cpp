@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 
 namespace windows {
 
@@ -39,6 +40,9 @@ FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainW
     NAMEN = field(this, "NAMEN", QStringLiteral("Name:"), 540);
     SORT = field(this, "SORT", QStringLiteral("Sortierung;"), 960);
     SORT->setAlignment(Qt::AlignRight);
+    // A number field: only digits can be typed. What the window fills in is taken as it is.
+    SORT->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), SORT));
     placeTwips(SORT, 1380, 960, 900, 315);
 
     BUSpeich = button(this, "BUSpeich", QStringLiteral("Speichern"), 120);
@@ -54,6 +58,12 @@ FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainW
     connect(BUSpeich, &QPushButton::clicked, this, &FMAddr::save);
     connect(BULOE, &QPushButton::clicked, this, &FMAddr::remove);
     connect(BUAus, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+// Every opening starts on "Speichern", the first of the tab order.
+void FMAddr::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    BUSpeich->setFocus();
 }
 
 void FMAddr::fillFields(const QString& itemNumber, const QString& itemCaption) {

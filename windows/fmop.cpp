@@ -4,6 +4,7 @@
 #include "services.h"
 #include "win1252.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QStyle>
@@ -65,15 +66,35 @@ void FMOP::showEvent(QShowEvent* event) {
     fill();
 }
 
-void FMOP::fill() {
+// Activated again after the user was elsewhere, the window reads the list anew; not after the
+// error message of a failed reading, which would only fail again.
+bool FMOP::event(QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate) {
+        leftSinceFill_ = true;
+    } else if (event->type() == QEvent::WindowActivate) {
+        if (leftSinceFill_ && !fillFailed_)
+            fill();
+        else
+            place();
+    }
+    return QWidget::event(event);
+}
+
+void FMOP::place() {
     const QRect frame = main_.frameTwips();
     move(twipsToPixels(frame.left() + 300), twipsToPixels(frame.top() + 500));
+}
+
+void FMOP::fill() {
+    place();
+    leftSinceFill_ = false;
     LIOP->clear();
     const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
     cacheapi::RecordList records;
     bool error = false;
     const int count = link_.ExecuteCommandSplit(openItemsCommand(account),
                                                 cacheapi::RecordSeparator, records, error);
+    fillFailed_ = error;
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (int i = 1; i <= count; ++i) {
         const QString rowText = cacheapi::Piece(records[i], cacheapi::FieldSeparator, 1);
