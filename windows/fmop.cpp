@@ -1,8 +1,8 @@
 #include "fmop.h"
 
+#include "catalogue.h"
 #include "serverlink.h"
 #include "services.h"
-#include "win1252.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -17,11 +17,6 @@ constexpr int MarkerColumn = 7; // "MS"
 // The server joins the eight column values of a row with line feeds, as the search window joins
 // its columns.
 constexpr QChar ColumnSeparator = QLatin1Char('\n');
-
-QString openItemsCommand(const QString& account) {
-    return QStringLiteral("S P0=$$OPSU^RUFAP(") + account +
-           QStringLiteral(") W:$F($ZV,\"MSM\") P0");
-}
 
 // A marker that is no number counts as 0.
 bool marks(const QString& marker) {
@@ -66,13 +61,13 @@ void FMOP::showEvent(QShowEvent* event) {
     fill();
 }
 
-// Activated again after the user was elsewhere, the window reads the list anew; not after the
-// error message of a failed reading, which would only fail again.
+// Activated again after the user was elsewhere, the window reads the list anew; not after a
+// message shown while it read the list (a failed reading), which would only fail again.
 bool FMOP::event(QEvent* event) {
     if (event->type() == QEvent::WindowDeactivate) {
-        leftSinceFill_ = true;
+        leftSinceFill_ = !filling_;
     } else if (event->type() == QEvent::WindowActivate) {
-        if (leftSinceFill_ && !fillFailed_)
+        if (leftSinceFill_)
             fill();
         else
             place();
@@ -88,18 +83,15 @@ void FMOP::place() {
 void FMOP::fill() {
     place();
     leftSinceFill_ = false;
+    filling_ = true;
     LIOP->clear();
     const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
-    cacheapi::RecordList records;
-    bool error = false;
-    const int count = link_.ExecuteCommandSplit(openItemsCommand(account),
-                                                cacheapi::RecordSeparator, records, error);
-    fillFailed_ = error;
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (int i = 1; i <= count; ++i) {
-        const QString rowText = cacheapi::Piece(records[i], cacheapi::FieldSeparator, 1);
-        auto* row = new QTreeWidgetItem(LIOP, rowText.split(ColumnSeparator));
-        if (marks(cacheapi::Piece(records[i], cacheapi::FieldSeparator, 2)))
+    const QList<cacheapi::catalogue::OpenItem> items = cacheapi::catalogue::openItems(link_, account);
+    filling_ = false;
+    for (const auto& item : items) {
+        auto* row = new QTreeWidgetItem(LIOP, item.rowText.split(ColumnSeparator));
+        if (marks(item.marker))
             row->setIcon(MarkerColumn, marker);
     }
 }

@@ -42,7 +42,7 @@ private:
     cacheapi::ServerLink& link_;
     MainWindowAccess& main_;
     bool leftSinceFill_ = false; // deactivated since the list was read
-    bool fillFailed_ = false;
+    bool filling_ = false;
 };
 
 } // namespace windows
