@@ -151,8 +151,7 @@ private slots:
     void programCausedEndRunsTheShutdownWithoutQuestion() {
         FakeFixture f;
         windows::QtProgramEnd end([](int) { throw ProgramEnded{}; });
-        FMStart fm(
-            {f.link, f.store, f.line, f.dialogs, f.clock, f.clock, end, f.listBar, f.params, {}});
+        FMStart fm({f.link, f.store, f.dialogs, end, f.listBar, f.session, {}});
         fm.setSideWindows(&f.side);
         fm.startUp();
         fm.show();
