@@ -18,6 +18,7 @@
 // One program runs per user session: a later start hands its number or link to it (or asks it
 // to come to the front) and ends.
 
+#include "accessibility.h"
 #include "apptitle.h"
 #include "callsession.h"
 #include "environment.h"
@@ -116,6 +117,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    app::AccessibleNames accessibleNames;
+    app.installEventFilter(&accessibleNames);
+
     // Made first, so that it sees every window open.
     windows::QtProgramEnd programEnd;
     settings::QSettingsStore store;
@@ -146,8 +150,9 @@ int main(int argc, char** argv) {
     windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
     app::QtSideWindows side(services, loginWindows);
     window.setSideWindows(&side);
+    app::installMainWindowKeys(&window);
 
-    app::LinkRequests links(window, dialogs);
+    app::LinkRequests links(session, window, dialogs);
     QObject::connect(&instance, &app::SingleInstance::requestsReceived, &window,
                      [&links](const QStringList& received) { links.handle(received); });
     links.handle(requests);

@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace cacheapi {
@@ -101,6 +102,9 @@ public:
         return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
     }
     Reply request(const QByteArray& payload);
+    // Queues a request without waiting: it leaves with the next request (or when the event loop
+    // runs), and its reply is dropped when it comes.
+    void post(const QByteArray& payload);
 
 private:
     Reply exchange(const QByteArray& payload, int timeoutMs);
@@ -119,6 +123,7 @@ private:
     QTcpSocket* socket_ = nullptr;
     QByteArray buffer_;
     std::deque<quint64> waiting_;
+    std::set<quint64> unanswered_; // waiting requests whose replies are dropped
     std::map<quint64, Reply> arrived_;
     quint64 nextId_ = 1;
     std::vector<QEventLoop*> loops_;
@@ -207,6 +212,19 @@ Reply TcpLink::request(const QByteArray& payload) {
     return exchange(payload, replyTimeoutMs_);
 }
 
+void TcpLink::post(const QByteArray& payload) {
+    if (!connected() || payload.size() > MaxRequestBytes)
+        return;
+    if (!(currentCredentials() == announced_)) {
+        request(payload); // the new credentials are announced and awaited first
+        return;
+    }
+    const quint64 id = nextId_++;
+    waiting_.push_back(id);
+    unanswered_.insert(id);
+    socket_->write(lengthHeader(payload.size()) + payload);
+}
+
 Reply TcpLink::exchange(const QByteArray& payload, int timeoutMs) {
     if (!connected())
         return Reply::failure(TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server"));
@@ -267,7 +285,8 @@ void TcpLink::notifyWaiters() {
 
 void TcpLink::failWaiting(int number, const QString& description) {
     for (quint64 id : waiting_)
-        arrived_[id] = Reply::failure(number, description);
+        if (!unanswered_.erase(id))
+            arrived_[id] = Reply::failure(number, description);
     waiting_.clear();
     notifyWaiters();
 }
@@ -286,8 +305,10 @@ void TcpLink::readFrames() {
             break;
         const QByteArray frame = buffer_.mid(4, length);
         buffer_.remove(0, 4 + length);
-        arrived_[waiting_.front()] = decodeReply(frame);
+        const quint64 id = waiting_.front();
         waiting_.pop_front();
+        if (!unanswered_.erase(id))
+            arrived_[id] = decodeReply(frame);
     }
     notifyWaiters();
 }
@@ -299,6 +320,9 @@ public:
 
     CallResult Xecute(const QString& command) override {
         return toCallResult(link_->request(requestOf('X', {className_, command})));
+    }
+    void XecuteUnanswered(const QString& command) override {
+        link_->post(requestOf('X', {className_, command}));
     }
     CallResult property(const QString& name) override {
         return toCallResult(link_->request(requestOf('P', {className_, id_, name})));

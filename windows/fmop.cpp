@@ -87,7 +87,8 @@ void FMOP::fill() {
     LIOP->clear();
     const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    const QList<cacheapi::catalogue::OpenItem> items = cacheapi::catalogue::openItems(link_, account);
+    const QList<cacheapi::catalogue::OpenItem> items =
+        cacheapi::catalogue::openItems(link_, account);
     filling_ = false;
     for (const auto& item : items) {
         auto* row = new QTreeWidgetItem(LIOP, item.rowText.split(ColumnSeparator));

@@ -4,6 +4,9 @@
 // order), journal writes and reads, speed-dial reads and writes, searches, open items and the
 // department board. Prints throughput, p50/p99/max per entry and the server's memory (PSS).
 //   bench_load [--clients N] [--seconds S] [--customers C] [--dir PATH] [--shared-user]
+//              [--mix program|lookups|writes]
+// The mixes "lookups" (caller lookups only) and "writes" (journal and speed-dial writes only)
+// show what lookups cost without writers beside them and how writers share the disk's syncs.
 #include "../common/figures.h"
 #include "testserver.h"
 #include "win1252.h"
@@ -23,6 +26,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <deque>
@@ -76,7 +80,12 @@ enum Action {
     DayPlan,
     ActionCount
 };
-constexpr int Weights[ActionCount] = {25, 10, 15, 6, 5, 4, 10, 8, 4, 13};
+using Mix = std::array<int, ActionCount>; // percentages
+const std::map<QString, Mix> Mixes{
+    {QStringLiteral("program"), {25, 10, 15, 6, 5, 4, 10, 8, 4, 13}},
+    {QStringLiteral("lookups"), {70, 30, 0, 0, 0, 0, 0, 0, 0, 0}},
+    {QStringLiteral("writes"), {0, 0, 80, 0, 0, 20, 0, 0, 0, 0}},
+};
 
 // One figure line per request entry, plus the two kinds of whole lookups.
 struct Samples {
@@ -86,8 +95,9 @@ struct Samples {
 
 class Client {
 public:
-    Client(int index, const QString& user, const Material& material)
-        : index_(index), user_(user), material_(material), random_(quint32(index * 7919 + 1)) {}
+    Client(int index, const QString& user, const Material& material, const Mix& mix)
+        : index_(index), user_(user), material_(material), mix_(mix),
+          random_(quint32(index * 7919 + 1)) {}
     ~Client() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -125,8 +135,8 @@ public:
     void next() {
         int pick = int(random_.bounded(100));
         int action = 0;
-        while (pick >= Weights[action])
-            pick -= Weights[action++];
+        while (pick >= mix_[size_t(action)])
+            pick -= mix_[size_t(action++)];
         pending_.clear();
         action_ = Action(action);
         actionClock_.start();
@@ -269,6 +279,7 @@ private:
     int index_;
     QString user_;
     const Material& material_;
+    const Mix& mix_;
     QRandomGenerator random_;
     int fd_ = -1;
     bool broken_ = false;
@@ -352,6 +363,8 @@ int main(int argc, char** argv) {
     options.addOption({QStringLiteral("dir"),
                        QStringLiteral("lasting database directory (made when missing)"),
                        QStringLiteral("path")});
+    options.addOption({QStringLiteral("mix"), QStringLiteral("program, lookups or writes"),
+                       QStringLiteral("name"), QStringLiteral("program")});
     options.addOption({QStringLiteral("shared-user"),
                        QStringLiteral("every client logs in as MEIER (one journal for all)")});
     options.process(app);
@@ -370,6 +383,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool shared = options.isSet(QStringLiteral("shared-user"));
+    const auto mix = Mixes.find(options.value(QStringLiteral("mix")));
+    if (mix == Mixes.end()) {
+        std::fprintf(stderr, "unknown mix\n");
+        return 2;
+    }
     // Users of their own with MEIER's record and password.
     if (!shared)
         server.mumpsRun(
@@ -380,16 +398,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sampling the data failed\n");
         return 1;
     }
-    std::printf("server with %s customers ready in %.1f s; %d clients%s for %d s\n",
+    std::printf("server with %s customers ready in %.1f s; %d clients%s, %s mix, for %d s\n",
                 qPrintable(server.mumpsQuery(QStringLiteral("^VXPAR(\"KUNDEN\")"))),
-                preparing.elapsed() / 1000.0, clients, shared ? " (all as MEIER)" : "", seconds);
+                preparing.elapsed() / 1000.0, clients, shared ? " (all as MEIER)" : "",
+                qPrintable(mix->first), seconds);
 
     std::vector<std::unique_ptr<Client>> all;
     QElapsedTimer connecting;
     connecting.start();
     for (int i = 0; i < clients; ++i) {
         auto c = std::make_unique<Client>(
-            i, shared ? DemoMeier.code : QStringLiteral("LAST%1").arg(i + 1), material);
+            i, shared ? DemoMeier.code : QStringLiteral("LAST%1").arg(i + 1), material,
+            mix->second);
         if (!c->connectTo(server.port())) {
             std::fprintf(stderr, "client %d could not log in\n", i + 1);
             return 1;

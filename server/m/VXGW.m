@@ -36,7 +36,9 @@ TRAP ; an error inside a request: answer with its number and text, keep the conn
 RDFRAME() ; the next request, or -1 when the connection ends or sends garbage
  N H,L,X
  S VXS("IO")=1
- S H=$$RDN(4,$$IDLE) I $L(H)<4 Q -1
+ ; Under load the next request is often there already: only an empty socket arms the idle timer.
+ R H#4:0 I $L(H)<4,'$ZEOF S H=H_$$RDN(4-$L(H),$$IDLE)
+ I $L(H)<4 Q -1
  S L=$A(H,1)*16777216+($A(H,2)*65536)+($A(H,3)*256)+$A(H,4)
  I L<1!(L>$$MAXREQ) Q -1
  ; A client writes header and payload together: take what is there without arming a timer,

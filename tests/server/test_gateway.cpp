@@ -155,6 +155,20 @@ private slots:
             QVERIFY(supplierFound.at(i).isEmpty());
     }
 
+    // Commands whose replies nobody reads go out with the next request; their replies, errors
+    // too, are dropped and the next request gets its own.
+    void unansweredCommandsTravelWithTheNextRequest() {
+        ServerError error;
+        auto object = meier_->New(Windows, error);
+        QVERIFY(object);
+        object->XecuteUnanswered(u"D PARAM^RUFAP"_s);
+        object->XecuteUnanswered(u"D NOSUCH^RUFAP"_s);
+        const CallResult found = object->Xecute(u"D TELSU^RUFAP(\"030123456\")"_s);
+        QVERIFY(found.ok);
+        QCOMPARE(found.value.section(FieldSeparator, 0, 0), ShowcaseAccount);
+        QCOMPARE(reply(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
+    }
+
     void departmentsAndStaffAreLists() {
         const QStringList departments = records(reply(u"D INT^RUFAP"_s));
         QVERIFY(departments.size() >= 5);
