@@ -20,6 +20,7 @@
 
 #include "accessibility.h"
 #include "apptitle.h"
+#include "callnotifications.h"
 #include "callsession.h"
 #include "environment.h"
 #include "fmpass.h"
@@ -38,6 +39,7 @@
 #include "singleinstance.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
+#include "trayicon.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -157,10 +159,21 @@ int main(int argc, char** argv) {
                      [&links](const QStringList& received) { links.handle(received); });
     links.handle(requests);
 
+    // Views of the call session beside the main window.
+    app::TrayIcon tray(session,
+                       {[&window] { window.showMainWindow(); }, [&window] { window.shutdown(); }});
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray,
+                     [&tray](Qt::ApplicationState s) {
+                         if (s == Qt::ApplicationActive)
+                             tray.missedCallsSeen();
+                     });
+    app::CallNotifications notifications(session, [&window] { window.showMainWindow(); });
+
     // Ended from outside (session end, kill, hang-up): the shutdown runs, without the question.
     windows::EndOnSignals endOnSignals([&window] { window.shutdown(); });
     window.startUp();
     window.show();
+    tray.show();
     links.setReady();
     return app.exec();
 }

@@ -74,6 +74,8 @@ QString AnnouncementCommand(const QString& firma, const QString& filiale, const 
 bool LoginUser(ServerLink& link, const QString& programCommandLine) {
     LoginState& state = link.state();
     state.LoginIdentity.clear();
+    // The login compares the password, so its connection has to carry it.
+    state.SessionToken.clear();
     if (state.CommandLine.isEmpty())
         state.CommandLine = programCommandLine;
     link.LoadConnectionSettings();
@@ -120,6 +122,7 @@ bool LoginUser(ServerLink& link, const QString& programCommandLine) {
             return failStep(link, announced.error, StepAnnounce);
         link.CloseObject(command);
         state.LastLogin = presentIdentity(state);
+        state.LastLoginToken = state.SessionToken;
         state.LoginFailed = false;
         loggedIn = true;
     }
@@ -140,6 +143,7 @@ void ResumeLastLogin(ServerLink& link) {
     state.Filiale = state.LastLogin.Filiale;
     state.UserCode = state.LastLogin.UserCode;
     state.Password = state.LastLogin.Password;
+    state.SessionToken = state.LastLoginToken;
     // The next command connects anew and announces the session's own company and user.
     link.DisconnectServer();
 }
