@@ -90,8 +90,8 @@ private slots:
 
         // Without a title of its own a box carries the application title.
         answerNextBox(seen, QMessageBox::Ok);
-        dialogs.message(QStringLiteral("x"), {}, context::Icon::None, context::Buttons::Ok);
-        QCOMPARE(seen.title, windows::ApplicationTitle());
+        dialogs.message(QStringLiteral("x"), {}, Icon::None, Buttons::Ok);
+        QCOMPARE(seen.title, QStringLiteral("VENTOR Telefon"));
     }
 
     void registryClosesMostRecentlyOpenedFirst() {
