@@ -127,8 +127,7 @@ private slots:
 
         ShowingModal modal;
         windows::LoginWindowsAdapter login(f.link, modal);
-        windows::Services services{f.link,  f.dialogs, modal,    f.clock,
-                                   f.clock, f.listBar, f.params, &fm};
+        windows::Services services{f.context(), f.link, modal, f.listBar, f.params, &fm};
         QtSideWindows side(services, login);
         side.showLoginAgain();
         checkTitle(&login.loginWindow(), QStringLiteral("VENTOR Benutzeranmeldung"));
