@@ -23,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 
 #include <cmath>
 
@@ -238,6 +239,8 @@ void FMStart::buildMenus() {
         if (side_)
             side_->showLoginAgain();
     });
+    QAction* lineSettings = datei->addAction(QStringLiteral("&Telefonie-Einstellungen ..."));
+    connect(lineSettings, &QAction::triggered, this, &FMStart::lineSettingsRequested);
     datei->addSeparator();
     // Ends the program as the "Beenden" button does.
     QAction* beenden = datei->addAction(QStringLiteral("B&eenden"));
@@ -263,6 +266,38 @@ void FMStart::connectLine() {
     connect(&l, &line::Line::dialTone, this,
             [this] { status_->setText(QStringLiteral("Wählton")); });
     connect(&l, &line::Line::disconnected, this, &FMStart::onDisconnected);
+    connect(&l, &line::Line::readinessChanged, this, &FMStart::showLineReadiness);
+    connect(&l, &line::Line::callRefused, this, [this](const QString& why) {
+        parts_.dialogs.message(why, QStringLiteral("VENTOR Telefon"), cacheapi::Icon::Exclamation,
+                               cacheapi::Buttons::Ok);
+    });
+
+    // Beside the menus, where the specified layout has room.
+    lineIndicator_ = new QLabel(QStringLiteral("\u25CF"), menuBar());
+    lineIndicator_->setObjectName(QStringLiteral("LineState"));
+    lineIndicator_->setContentsMargins(0, 0, 6, 0);
+    menuBar()->setCornerWidget(lineIndicator_, Qt::TopRightCorner);
+    showLineReadiness();
+}
+
+QWidget* FMStart::lineIndicator() const {
+    return lineIndicator_;
+}
+
+// Green when calls can be made, amber while the line connects, red when it cannot call; the
+// words are in the tooltips of the mark and of the status box.
+void FMStart::showLineReadiness() {
+    using R = line::Line::Readiness;
+    const R readiness = parts_.line.readiness();
+    const char* colour = readiness == R::Ready        ? "#2e9d3a"
+                         : readiness == R::Connecting ? "#d99a00"
+                         : readiness == R::Failed     ? "#c62828"
+                                                      : "#8a8a8a";
+    lineIndicator_->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
+    const QString text = parts_.line.readinessText();
+    lineIndicator_->setToolTip(text);
+    lineIndicator_->setAccessibleName(text);
+    status_->setToolTip(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -285,7 +320,12 @@ void FMStart::startUp() {
     status_->setText(StatusReady);
     setPhonePicture(LinePicture::Ph1);
     savedWindowState_ = currentWindowState();
-    setUpLine();
+    if (openLineWhenShown_) {
+        lineWaitsForWindow_ = true;
+        status_->installEventFilter(this);
+    } else {
+        setUpLine();
+    }
 }
 
 QString FMStart::titleBanner() const {
@@ -415,6 +455,11 @@ void FMStart::applyResizeRules() {
 }
 
 bool FMStart::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == status_ && event->type() == QEvent::Paint && lineWaitsForWindow_) {
+        // Opened after this paint has reached the screen.
+        lineWaitsForWindow_ = false;
+        QTimer::singleShot(0, this, &FMStart::setUpLine);
+    }
     if (watched == client_ && event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (!client_->childAt(move->position().toPoint()))

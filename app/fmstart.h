@@ -63,6 +63,11 @@ public:
     ~FMStart() override;
 
     void setSideWindows(SideWindows* side) { side_ = side; }
+    // The program's own start: the line opens once the window has shown "Bereit", so that
+    // the line's start-up does not hold the window back.
+    void setOpenLineWhenShown(bool later) { openLineWhenShown_ = later; }
+    // The small mark beside the menus that shows whether the line can call.
+    QWidget* lineIndicator() const;
 
     // Login loop, title banner, stored place, telephone parameters, list bar, ready state and the
     // line opened. Runs once, before the window is shown.
@@ -101,6 +106,9 @@ public:
     void showPanel(const telefon::CustomerPanel& panel);
     ListBarWidget* listBarWidget() const { return zielwahl_; }
 
+signals:
+    void lineSettingsRequested();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -115,6 +123,7 @@ private:
     void applyOuterSize();
     void savePlace();
     void setUpLine();
+    void showLineReadiness();
     void applyResizeRules();
 
     // Line events
@@ -177,6 +186,9 @@ private:
     bool holdActive_ = false;
     QString heldNumber_;
     bool shutDown_ = false;
+    bool openLineWhenShown_ = false;
+    bool lineWaitsForWindow_ = false;
+    QLabel* lineIndicator_ = nullptr;
     bool sessionEnding_ = false;
 };
 

@@ -11,12 +11,15 @@
 //   --line=sip   the SIP line, configured in the settings store, application "Telefon",
 //                section "Line"
 // Without --line the per-user setting "Type" of that section chooses, the simulated line when
-// there is none. F5 answers and F6 turns away an offered call on a SIP line.
+// there is none. F5 answers and F6 turns away an offered call on a SIP line. The menu "Datei",
+// "Telefonie-Einstellungen ..." changes the line while the program runs.
 
 #include "environment.h"
 #include "fmpass.h"
 #include "fmstart.h"
 #include "lineconfig.h"
+#include "linesecret.h"
+#include "linesettings.h"
 #include "listbar.h"
 #include "loginwindows.h"
 #include "programend.h"
@@ -25,10 +28,12 @@
 #include "serverlink.h"
 #include "services.h"
 #include "settingsstore.h"
+#include "switchableline.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QStringList>
 #include <cstdio>
 
@@ -102,17 +107,46 @@ int main(int argc, char** argv) {
         lineConfig.type = line::LineConfig::Type::Simulated;
     else if (arguments.line == QLatin1String("sip"))
         lineConfig.type = line::LineConfig::Type::Sip;
-    std::unique_ptr<line::Line> telephoneLine = line::makeLine(lineConfig);
+    // The SIP password lives in the desktop's secret store, or in a file only the user reads.
+    line::SystemPasswordSafe passwords(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/ventor-telefon"));
+    if (lineConfig.type == line::LineConfig::Type::Sip &&
+        lineConfig.sipMode == line::LineConfig::SipMode::Account) {
+        const QString kept =
+            passwords.read(line::passwordAccount(lineConfig.sipUser, lineConfig.sipServer));
+        if (!kept.isEmpty())
+            lineConfig.sipPassword = kept;
+    }
+    line::SwitchableLine telephoneLine(lineConfig);
 
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
-    app::FMStart window({link, store, *telephoneLine, dialogs, clock, events, programEnd, listBar,
+    app::FMStart window({link, store, telephoneLine, dialogs, clock, events, programEnd, listBar,
                          params, arguments.commandLine});
     loginWindows.setMainWindow(&window);
     windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
     app::QtSideWindows side(services, loginWindows);
     window.setSideWindows(&side);
 
+    std::unique_ptr<windows::LineSettingsWindow> lineSettings;
+    QObject::connect(&window, &app::FMStart::lineSettingsRequested, &window, [&] {
+        if (!lineSettings) {
+            const QString devicesDir = lineConfig.dataDir + QStringLiteral("/devices");
+            lineSettings = std::make_unique<windows::LineSettingsWindow>(
+                windows::LineSettingsParts{
+                    store, passwords, telephoneLine,
+                    [devicesDir] { return windows::sipSoundDevices(devicesDir); }},
+                &window);
+        } else {
+            lineSettings->load();
+        }
+        lineSettings->show();
+        lineSettings->raise();
+        lineSettings->activateWindow();
+    });
+
+    window.setOpenLineWhenShown(true);
     window.startUp();
     window.show();
     return app.exec();
