@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace cacheapi {
@@ -21,6 +22,9 @@ namespace {
 
 constexpr int ConnectTimeoutMs = 3000;
 constexpr int HelloTimeoutMs = 10000;
+// Replies on a near server take tens of microseconds: for this long a reply is awaited on the
+// socket itself, without a round of the event loop; a slower one with window events running.
+constexpr int QuickReplyMs = 3;
 // The server drops a connection whose request frame exceeds its bound; refuse such commands here.
 constexpr qsizetype MaxRequestBytes = 16384;
 constexpr qsizetype MaxReplyBytes = 4 * 1024 * 1024;
@@ -93,10 +97,18 @@ public:
     bool open(const QString& host, quint16 port);
     void close();
     bool isOpen();
+    // The socket's own state, without looking for a close that nothing has read yet.
+    bool connected() const {
+        return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+    }
     Reply request(const QByteArray& payload);
+    // Queues a request without waiting: it leaves with the next request (or when the event loop
+    // runs), and its reply is dropped when it comes.
+    void post(const QByteArray& payload);
 
 private:
     Reply exchange(const QByteArray& payload, int timeoutMs);
+    bool awaitReply(quint64 id, int timeoutMs);
     bool waitUntil(const std::function<bool()>& done, int timeoutMs);
     bool eventLoopAvailable() const;
     void readFrames();
@@ -111,6 +123,7 @@ private:
     QTcpSocket* socket_ = nullptr;
     QByteArray buffer_;
     std::deque<quint64> waiting_;
+    std::set<quint64> unanswered_; // waiting requests whose replies are dropped
     std::map<quint64, Reply> arrived_;
     quint64 nextId_ = 1;
     std::vector<QEventLoop*> loops_;
@@ -184,7 +197,7 @@ bool TcpLink::isOpen() {
 }
 
 Reply TcpLink::request(const QByteArray& payload) {
-    if (!isOpen())
+    if (!connected())
         return Reply::failure(TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server"));
     if (payload.size() > MaxRequestBytes)
         return Reply::failure(TcpErrorProtocol, QStringLiteral("Befehl zu lang"));
@@ -199,15 +212,27 @@ Reply TcpLink::request(const QByteArray& payload) {
     return exchange(payload, replyTimeoutMs_);
 }
 
+void TcpLink::post(const QByteArray& payload) {
+    if (!connected() || payload.size() > MaxRequestBytes)
+        return;
+    if (!(currentCredentials() == announced_)) {
+        request(payload); // the new credentials are announced and awaited first
+        return;
+    }
+    const quint64 id = nextId_++;
+    waiting_.push_back(id);
+    unanswered_.insert(id);
+    socket_->write(lengthHeader(payload.size()) + payload);
+}
+
 Reply TcpLink::exchange(const QByteArray& payload, int timeoutMs) {
-    if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState)
+    if (!connected())
         return Reply::failure(TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server"));
     const quint64 id = nextId_++;
     waiting_.push_back(id);
     socket_->write(lengthHeader(payload.size()) + payload);
     socket_->flush();
-    const bool answered = waitUntil([this, id] { return arrived_.count(id) > 0; }, timeoutMs);
-    if (!answered) {
+    if (!awaitReply(id, timeoutMs)) {
         close();
         arrived_.erase(id);
         return Reply::failure(TcpErrorTimeout,
@@ -216,6 +241,14 @@ Reply TcpLink::exchange(const QByteArray& payload, int timeoutMs) {
     Reply reply = std::move(arrived_.at(id));
     arrived_.erase(id);
     return reply;
+}
+
+bool TcpLink::awaitReply(quint64 id, int timeoutMs) {
+    const auto arrived = [this, id] { return arrived_.count(id) > 0; };
+    const QDeadlineTimer quick(std::min(QuickReplyMs, timeoutMs));
+    while (!arrived() && connected() && !quick.hasExpired())
+        socket_->waitForReadyRead(int(quick.remainingTime()));
+    return arrived() || waitUntil(arrived, timeoutMs);
 }
 
 bool TcpLink::waitUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -252,7 +285,8 @@ void TcpLink::notifyWaiters() {
 
 void TcpLink::failWaiting(int number, const QString& description) {
     for (quint64 id : waiting_)
-        arrived_[id] = Reply::failure(number, description);
+        if (!unanswered_.erase(id))
+            arrived_[id] = Reply::failure(number, description);
     waiting_.clear();
     notifyWaiters();
 }
@@ -271,8 +305,10 @@ void TcpLink::readFrames() {
             break;
         const QByteArray frame = buffer_.mid(4, length);
         buffer_.remove(0, 4 + length);
-        arrived_[waiting_.front()] = decodeReply(frame);
+        const quint64 id = waiting_.front();
         waiting_.pop_front();
+        if (!unanswered_.erase(id))
+            arrived_[id] = decodeReply(frame);
     }
     notifyWaiters();
 }
@@ -284,6 +320,9 @@ public:
 
     CallResult Xecute(const QString& command) override {
         return toCallResult(link_->request(requestOf('X', {className_, command})));
+    }
+    void XecuteUnanswered(const QString& command) override {
+        link_->post(requestOf('X', {className_, command}));
     }
     CallResult property(const QString& name) override {
         return toCallResult(link_->request(requestOf('P', {className_, id_, name})));
@@ -318,7 +357,7 @@ public:
 
     // Objects for commands need no round trip: the class is checked with the first command.
     std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) override {
-        if (!link_->isOpen()) {
+        if (!link_->connected()) {
             error = {TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server")};
             return nullptr;
         }

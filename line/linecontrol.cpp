@@ -4,6 +4,7 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
 
 namespace line {
@@ -39,12 +40,19 @@ QString LineControlServer::socketPath() const {
     return server_->fullServerName();
 }
 
+// A command runs the program's reaction to the line event, which may wait for the server or
+// hold a message box open; the tool may hang up meanwhile and its socket is then deleted. The
+// reply goes out only when the socket is still there.
 void LineControlServer::serve(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-        while (socket->canReadLine()) {
-            const QString command = QString::fromUtf8(socket->readLine()).trimmed();
-            socket->write(execute(command).toUtf8() + '\n');
+    const QPointer<QLocalSocket> guarded(socket);
+    connect(socket, &QLocalSocket::readyRead, this, [this, guarded] {
+        while (guarded && guarded->canReadLine()) {
+            const QString command = QString::fromUtf8(guarded->readLine()).trimmed();
+            const QByteArray reply = execute(command).toUtf8() + '\n';
+            if (!guarded || guarded->state() != QLocalSocket::ConnectedState)
+                return;
+            guarded->write(reply);
         }
     });
 }

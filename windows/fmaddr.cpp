@@ -1,5 +1,6 @@
 #include "fmaddr.h"
 
+#include "catalogue.h"
 #include "listbar.h"
 #include "serverlink.h"
 #include "services.h"
@@ -56,29 +57,16 @@ FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainW
     connect(BUAus, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void FMAddr::fillFields(const QString& itemNumber, const QString& itemCaption) {
-    if (itemNumber.isEmpty()) {
-        RUFNR->setText(main_.numberText());
-        NAMEN->setText(main_.nameText());
-    } else {
-        RUFNR->setText(itemNumber);
-        NAMEN->setText(itemCaption);
-    }
-    // The sort key follows the first "_" of the caption (Meier_5).
-    SORT->setText(cacheapi::Piece(NAMEN->text(), QChar('_'), 2, QStringLiteral("0")));
-}
-
-void FMAddr::openForItem(int index, ModalRunner& modal) {
-    fillFields(listBar_.value(telefon::SpeedDialGroup, index),
-               listBar_.caption(telefon::SpeedDialGroup, index));
+void FMAddr::open(const QString& name, const QString& number, const QString& sort,
+                  ModalRunner& modal) {
+    NAMEN->setText(name);
+    RUFNR->setText(number);
+    SORT->setText(sort);
     modal.runModal(this);
 }
 
 void FMAddr::save() {
-    // One quoted argument carries all three values; the server splits it at the backquotes.
-    const QString entry = QStringList{RUFNR->text(), NAMEN->text(), SORT->text()}.join('`');
-    bool error = false;
-    link_.ExecuteCommand(QStringLiteral("D ZWSET^RUFAP(\"") + entry + QStringLiteral("\")"), error);
+    cacheapi::catalogue::saveSpeedDialEntry(link_, RUFNR->text(), NAMEN->text(), SORT->text());
     afterChange();
 }
 
@@ -86,11 +74,7 @@ void FMAddr::remove() {
     if (RUFNR->text().isEmpty())
         return;
     const cacheapi::LoginState& state = link_.state();
-    bool error = false;
-    link_.ExecuteCommand(QStringLiteral("D ZWLOE^RUFAP(") + state.Firma + QLatin1Char(',') +
-                             state.Filiale + QStringLiteral(",\"") + RUFNR->text() +
-                             QStringLiteral("\")"),
-                         error);
+    cacheapi::catalogue::deleteSpeedDialEntry(link_, state.Firma, state.Filiale, RUFNR->text());
     afterChange();
 }
 

@@ -213,6 +213,18 @@ int main(int argc, char** argv) {
                                      "S Y=$$TELSU^RUFAP(S(J#C+1))")
                           .arg(requests))
             .toDouble();
+    // The gateway's own work without the wire: the same lookups as whole request frames through
+    // its request handling (parsing, checks, dispatch, reply), in one process.
+    const double gatewayMicros =
+        server
+            .mumpsRun(
+                QStringLiteral("M S=^VXBENCH S C=$O(S(\"\"),-1),FIRMA=1,PERSONAL=\"MEIER\",FIL=0,"
+                               "VXS(\"AUTH\")=1,VXS(\"FIRMA\")=1,VXS(\"USER\")=\"MEIER\","
+                               "P=\"XVX.Windows\"_$C(0)_\"D TELSU^RUFAP(\"\"\",Q=\"\"\")\" "
+                               "S R=%1,T=$ZUT F J=1:1:R+1 W:J>R $ZUT-T/R Q:J>R  "
+                               "S Y=$$HANDLE^VXGW(P_S(J#C+1)_Q)")
+                    .arg(requests))
+            .toDouble();
     const QStringList numbers =
         server.mumpsRun(QStringLiteral("S J=\"\" F  S J=$O(^VXBENCH(J)) Q:J=\"\"  W ^VXBENCH(J),!"))
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -234,6 +246,9 @@ int main(int argc, char** argv) {
                 bench::percentile(latency, 0.99), mean);
     std::printf("TELSU inside GT.M ($$TELSU^RUFAP in one process): %.1f us per call\n",
                 insideMicros);
+    std::printf("TELSU request frames through the gateway's handling in one process: %.1f us per "
+                "request (%.2f x the routine alone)\n",
+                gatewayMicros, insideMicros > 0 ? gatewayMicros / insideMicros : 0.0);
     if (insideMicros > 0)
         std::printf("gateway cost ratio (client round trip / call inside GT.M): %.1f (p50), "
                     "%.1f (mean)\n",

@@ -4,9 +4,6 @@ RUFAP ; VENTOR telephone routine: the entries the telephone client calls
  ; separated by the backquote. FIRMA, FIL and PERSONAL are the connection's announcement.
  Q
  ;
-OUT(R) ;
- Q:$Q R W R Q
- ;
 PARAM() ; outside-line prefix, own area code without its 0, text for the line component
  N R S R=$G(^VXPAR("AMT"))_"`"_$G(^VXPAR("VORWAHL"))_"`"_$G(^VXPAR("LINIE"))
  Q:$Q R W R Q

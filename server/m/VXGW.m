@@ -7,11 +7,12 @@ VXGW ; VENTOR server gateway: one process per client connection, socket = $PRINC
  ;   P class id member           read a member of a stored object
  ;   C class id method args...   class method
  ; Replies: "R" value, or "E" number $C(0) description.
- ; Client text is never executed: commands are parsed against the catalogue and the entry is
- ; called by name from this routine's own code.
+ ; Client text is never executed: commands are parsed against the catalogue (CAT) and the entry
+ ; is called from this routine with the parsed arguments as values.
  Q
  ;
 START ; once per server start, before the listener opens
+ D UPGRADE^VXTXT
  Q
  ;
 SERVE ; the connection process
@@ -35,10 +36,15 @@ TRAP ; an error inside a request: answer with its number and text, keep the conn
 RDFRAME() ; the next request, or -1 when the connection ends or sends garbage
  N H,L,X
  S VXS("IO")=1
- S H=$$RDN(4,$$IDLE) I $L(H)<4 Q -1
+ ; Under load the next request is often there already: only an empty socket arms the idle timer.
+ R H#4:0 I $L(H)<4,'$ZEOF S H=H_$$RDN(4-$L(H),$$IDLE)
+ I $L(H)<4 Q -1
  S L=$A(H,1)*16777216+($A(H,2)*65536)+($A(H,3)*256)+$A(H,4)
  I L<1!(L>$$MAXREQ) Q -1
- S X=$$RDN(L,30) I $L(X)'=L Q -1
+ ; A client writes header and payload together: take what is there without arming a timer,
+ ; wait only for a payload that is still on its way.
+ R X#L:0 I $L(X)<L,'$ZEOF S X=X_$$RDN(L-$L(X),30)
+ I $L(X)'=L Q -1
  K VXS("IO")
  Q X
  ;
@@ -47,10 +53,11 @@ RDN(L,T) ; exactly L bytes, fewer when the peer goes silent for T seconds or dis
  F  Q:$L(X)=L  R H#(L-$L(X)):T Q:H=""  S X=X_H Q:$ZEOF
  Q X
  ;
-SEND(P) ; one frame, one write
+SEND(P) ; one frame, one write (a concatenation written directly goes out as two segments)
  N L S L=$L(P)
  S VXS("IO")=1
- U $P W $C(L\16777216#256,L\65536#256,L\256#256,L#256)_P
+ S P=$C(L\16777216#256,L\65536#256,L\256#256,L#256)_P
+ U $P W P
  K VXS("IO")
  Q
  ;
@@ -169,11 +176,10 @@ NUM(C,P) ; a plain number at P, or ""
  I $E(C,P)=".",$E(C,P+1)?1N S P=P+1 F  Q:$E(C,P)'?1N  S P=P+1
  Q $E(C,S,P-1)
  ;
-ARITY(E) ; highest number of arguments of a catalogue entry, -1 when it is none
- N L,I
- F I=1:1 S L=$T(CAT+I) Q:L=""  I $P(L,";",3)=E Q
- Q $S(L="":-1,1:+$P(L,";",4))
-CAT ;
+ARITY(ENTRY) ; highest number of arguments of a catalogue entry, -1 when it is none
+ I '$D(VXS("CAT")) N LINE,I F I=1:1 S LINE=$T(CAT+I) Q:LINE=""  S VXS("CAT",$P(LINE,";",3))=+$P(LINE,";",4)
+ Q $G(VXS("CAT",ENTRY),-1)
+CAT ; the catalogue: every entry of RUFAP a client may call, with its highest number of arguments
  ;;PARAM;0
  ;;TELSU;1
  ;;MIT;1
@@ -187,17 +193,11 @@ CAT ;
  ;;TXTSU;1
  ;;OPSU;1
  ;
-CALL(E,A) ; runs one catalogue entry by name; only names from the catalogue reach here
- I E="PARAM" Q $$PARAM^RUFAP()
- I E="TELSU" Q $$TELSU^RUFAP($G(A(1)))
- I E="MIT" Q $$MIT^RUFAP($G(A(1)))
- I E="DPL" Q $$DPL^RUFAP($G(A(1)),$G(A(2)))
- I E="JOURADD" Q $$JOURADD^RUFAP($G(A(1)),$G(A(2)),$G(A(3)))
- I E="JOURGET" Q $$JOURGET^RUFAP($G(A(1)))
- I E="ZWAHL" Q $$ZWAHL^RUFAP()
- I E="ZWSET" Q $$ZWSET^RUFAP($G(A(1)))
- I E="ZWLOE" Q $$ZWLOE^RUFAP($G(A(1)),$G(A(2)),$G(A(3)))
- I E="INT" Q $$INT^RUFAP()
- I E="TXTSU" Q $$TXTSU^RUFAP($G(A(1)))
- I E="OPSU" Q $$OPSU^RUFAP($G(A(1)))
- Q ""
+CALL(ENTRY,ARG) ; runs one catalogue entry with the parsed arguments
+ ; The call text is made of the entry's name, which the parser took from the catalogue, and
+ ; references to ARG: nothing of the client's text is executed.
+ N CALL,I,RESULT
+ S CALL="RESULT=$$"_ENTRY_"^RUFAP("
+ F I=1:1:$$ARITY(ENTRY) S CALL=CALL_$S(I>1:",",1:"")_"$G(ARG("_I_"))"
+ S @(CALL_")")
+ Q RESULT

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using cacheapi::fake::ProgramEnded;
@@ -253,11 +254,35 @@ private slots:
         QCOMPARE(fm.numberText(), QString());
     }
 
+    // The program's own start opens the line once the window has painted "Bereit"; the mark
+    // beside the menus and the status box's tooltip say whether the line can call.
+    void lineOpensAfterTheWindowShowsBereit() {
+        FakeFixture f;
+        FMStart& fm = f.make();
+        QCOMPARE(fm.lineIndicator()->toolTip(), QString("Leitung nicht geöffnet"));
+        fm.setOpenLineWhenShown(true);
+        fm.startUp();
+        QCOMPARE(fm.statusText(), QString("Bereit"));
+        QVERIFY(!f.line.isOpen());
+        fm.show();
+        QTRY_VERIFY(f.line.isOpen());
+        emit f.line.readinessChanged();
+        QCOMPARE(fm.lineIndicator()->toolTip(), QString("Leitung bereit"));
+        QVERIFY(fm.findChild<QLineEdit*>("Status")->toolTip().startsWith("Leitung bereit\nF5"));
+        emit f.line.callRefused("Der Anruf kann nicht gewählt werden: Leitung gestört.");
+        QCOMPARE(f.dialogs.shown.last().text,
+                 QString("Der Anruf kann nicht gewählt werden: Leitung gestört."));
+    }
+
     void menuEntriesAndButtonsOpenTheirWindows() {
         FakeFixture f;
         FMStart& fm = f.start();
         const QList<QAction*> menus = fm.menuBar()->actions();
         QCOMPARE(menus[0]->menu()->actions().last()->text(), QString("B&eenden"));
+        QSignalSpy lineSettings(&fm, &FMStart::lineSettingsRequested);
+        menus[0]->menu()->actions()[1]->trigger();
+        QCOMPARE(menus[0]->menu()->actions()[1]->text(), QString("&Telefonie-Einstellungen ..."));
+        QCOMPARE(lineSettings.size(), 1);
         menus[0]->menu()->actions().first()->trigger();
         menus[1]->menu()->actions().first()->trigger();
         click(fm, "BUSuch");
@@ -284,6 +309,30 @@ private slots:
         QCOMPARE(bar->shownCaption(1), QString("Neu"));
     }
 
+    // F5 and F6 reach the offered call from any window of the program, also from a modal side
+    // window that blocks the main window.
+    void answerAndTurnAwayKeysWorkInAModalSideWindow() {
+        FakeFixture f;
+        FMStart& fm = f.start();
+        fm.show();
+        QWidget side(&fm, Qt::Dialog);
+        auto* field = new QLineEdit(&side);
+        side.setWindowModality(Qt::ApplicationModal);
+        side.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&side));
+        QVERIFY(f.line.ring("0301234"));
+        QTest::keyClick(field, Qt::Key_F5);
+        QCOMPARE(f.line.state(), line::SimulatedLine::State::Connected);
+        QVERIFY(f.line.remoteHangUp());
+        QVERIFY(f.line.ring("0301234"));
+        QTest::keyClick(field, Qt::Key_F6);
+        QCOMPARE(f.line.state(), line::SimulatedLine::State::Idle);
+        QCOMPARE(fm.statusText(), QString("Bereit"));
+        QVERIFY(f.listBar.caption(5, 1).startsWith("Bau Meier GmbH"));
+        QTest::keyClick(field, Qt::Key_A); // other keys reach the field
+        QCOMPARE(field->text(), QString("a"));
+    }
+
     void activatingASpeedDialItemOpensTheEditor() {
         FakeFixture f;
         FMStart& fm = f.start();
@@ -304,6 +353,10 @@ private slots:
         fm.lookupCaller("0301234");
         emit bar->itemActivated(1, 1);
         QCOMPARE(f.side.calls.last(), QString("editor:Bau Meier GmbH|0301234|0"));
+        // The sort key is the second "_" piece of the caption.
+        f.listBar.setCaption(1, 2, "A_B_3");
+        emit bar->itemActivated(1, 2);
+        QCOMPARE(f.side.calls.last(), QString("editor:A_B_3|0305678|B"));
     }
 };
 

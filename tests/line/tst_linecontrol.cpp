@@ -4,7 +4,9 @@
 #include "settingsstore.h"
 #include "simulatedline.h"
 
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -105,6 +107,41 @@ private slots:
 
         runTool(dir.filePath("nobody.sock"), {"status"}, &code);
         QCOMPARE(code, 3);
+    }
+
+    // The program's reaction to a ring may hold a message box open (a server error) longer than
+    // the tool waits; the tool's hang-up deletes its socket meanwhile, and the program goes on.
+    void toolHangingUpDuringTheReactionLeavesTheChannelServing() {
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath("hangup.sock");
+        SimulatedLine line;
+        line.open();
+        LineControlServer control(&line);
+        QVERIFY(control.listen(path));
+        auto* impatient = new QLocalSocket;
+        int reactions = 0;
+        connect(&line, &line::Line::callOffered, this, [&] {
+            ++reactions;
+            QPointer<QLocalServer> server = control.findChild<QLocalServer*>();
+            QVERIFY(server);
+            QLocalSocket* served = server->findChild<QLocalSocket*>();
+            QVERIFY(served);
+            QPointer<QLocalSocket> gone(served);
+            delete impatient;
+            QTRY_VERIFY(gone.isNull()); // the box stays open until the socket is deleted
+        });
+        impatient->connectToServer(path);
+        QVERIFY(impatient->waitForConnected(2000));
+        impatient->write("ring 0301\n");
+        impatient->flush();
+        QTRY_COMPARE(reactions, 1);
+
+        QLocalSocket next;
+        next.connectToServer(path);
+        QVERIFY(next.waitForConnected(2000));
+        next.write("status\n");
+        QTRY_VERIFY(next.canReadLine());
+        QCOMPARE(next.readLine().trimmed(), QByteArray("ok offered origin=2 number=0301"));
     }
 
     void configIsReadFromTheSettingsStore() {

@@ -155,6 +155,20 @@ private slots:
             QVERIFY(supplierFound.at(i).isEmpty());
     }
 
+    // Commands whose replies nobody reads go out with the next request; their replies, errors
+    // too, are dropped and the next request gets its own.
+    void unansweredCommandsTravelWithTheNextRequest() {
+        ServerError error;
+        auto object = meier_->New(Windows, error);
+        QVERIFY(object);
+        object->XecuteUnanswered(u"D PARAM^RUFAP"_s);
+        object->XecuteUnanswered(u"D NOSUCH^RUFAP"_s);
+        const CallResult found = object->Xecute(u"D TELSU^RUFAP(\"030123456\")"_s);
+        QVERIFY(found.ok);
+        QCOMPARE(found.value.section(FieldSeparator, 0, 0), ShowcaseAccount);
+        QCOMPARE(reply(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
+    }
+
     void departmentsAndStaffAreLists() {
         const QStringList departments = records(reply(u"D INT^RUFAP"_s));
         QVERIFY(departments.size() >= 5);
@@ -241,6 +255,27 @@ private slots:
         const QString broad = function(u"TXTSU^RUFAP(\"B\")"_s);
         QVERIFY(broad.size() <= 32767);
         QCOMPARE(records(broad).size(), 100);
+    }
+
+    // A database indexed before the words were counted and kept per account answers the same
+    // searches, before and after its one-time upgrade.
+    void searchOfAnOlderIndexAndAfterItsUpgrade() {
+        const auto hits = [this] {
+            QStringList sorted = records(function(u"TXTSU^RUFAP(\"mue bau berlin\")"_s));
+            sorted.sort();
+            return sorted;
+        };
+        const QStringList expected = hits();
+        QVERIFY(expected.contains(u"K100000`Müller Bau GmbH`030 / 123 45-6`10435`Berlin"_s));
+        server_.mumpsRun(
+            u"K ^VXPAR(\"WORTE\") S A=\"\" F  S A=$O(^VXADR(A)) Q:A=\"\"  K ^VXADR(A,\"W\")"_s);
+        server_.mumpsRun(u"S X=\"\" F  S X=$O(^VXWORT(X)) Q:X=\"\"  ZK ^VXWORT(X)"_s);
+        for (const char* step : {"older index", "upgraded"}) {
+            QVERIFY2(hits() == expected, step);
+            server_.mumpsRun(u"D UPGRADE^VXTXT"_s);
+        }
+        QCOMPARE(server_.mumpsQuery(u"^VXWORT(\"MUELLER\")"_s),
+                 server_.mumpsQuery(u"$$ENTRIES^VXTXT(\"MUELLER\")"_s));
     }
 
     void openItemsHaveEightColumnsAndMarkers() {
