@@ -20,6 +20,7 @@
 // to come to the front) and ends.
 
 #include "accessibility.h"
+#include "callnotifications.h"
 #include "callsession.h"
 #include "environment.h"
 #include "fmpass.h"
@@ -41,6 +42,7 @@
 #include "switchableline.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
+#include "trayicon.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -174,6 +176,16 @@ int main(int argc, char** argv) {
                      [&links](const QStringList& received) { links.handle(received); });
     links.handle(requests);
 
+    // Views of the call session beside the main window.
+    app::TrayIcon tray(session,
+                       {[&window] { window.showMainWindow(); }, [&window] { window.shutdown(); }});
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray,
+                     [&tray](Qt::ApplicationState s) {
+                         if (s == Qt::ApplicationActive)
+                             tray.missedCallsSeen();
+                     });
+    app::CallNotifications notifications(session, [&window] { window.showMainWindow(); });
+
     std::unique_ptr<windows::LineSettingsWindow> lineSettings;
     QObject::connect(&window, &app::FMStart::lineSettingsRequested, &window, [&] {
         if (!lineSettings) {
@@ -194,6 +206,7 @@ int main(int argc, char** argv) {
     window.setOpenLineWhenShown(true);
     window.startUp();
     window.show();
+    tray.show();
     links.setReady();
     return app.exec();
 }

@@ -88,8 +88,9 @@ CallResult toCallResult(const Reply& reply) {
 // that runs while an earlier request waits may send its own request, whose reply then follows.
 class TcpLink {
 public:
-    TcpLink(std::function<TcpCredentials()> credentials, int replyTimeoutMs)
-        : credentials_(std::move(credentials)), replyTimeoutMs_(replyTimeoutMs) {}
+    TcpLink(std::function<TcpCredentials()> credentials, int replyTimeoutMs, QString* sessionToken)
+        : credentials_(std::move(credentials)), replyTimeoutMs_(replyTimeoutMs),
+          sessionToken_(sessionToken) {}
     ~TcpLink() { close(); }
     TcpLink(const TcpLink&) = delete;
     TcpLink& operator=(const TcpLink&) = delete;
@@ -108,6 +109,8 @@ public:
 
 private:
     Reply exchange(const QByteArray& payload, int timeoutMs);
+    bool resumeSession(const TcpCredentials& who);
+    Reply logIn(const TcpCredentials& who);
     bool awaitReply(quint64 id, int timeoutMs);
     bool waitUntil(const std::function<bool()>& done, int timeoutMs);
     bool eventLoopAvailable() const;
@@ -120,6 +123,7 @@ private:
 
     std::function<TcpCredentials()> credentials_;
     int replyTimeoutMs_;
+    QString* sessionToken_;
     QTcpSocket* socket_ = nullptr;
     QByteArray buffer_;
     std::deque<quint64> waiting_;
@@ -164,14 +168,32 @@ bool TcpLink::open(const QString& host, quint16 port) {
     }
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const TcpCredentials hello = currentCredentials();
-    const Reply reply =
-        exchange(requestOf('H', {hello.firma, hello.user, hello.password}), HelloTimeoutMs);
-    if (!reply.ok) {
+    if (!resumeSession(hello) && !logIn(hello).ok) {
         close();
         return false;
     }
     announced_ = hello;
     return true;
+}
+
+// A connection after the first one of a login presents the login's session token instead of
+// the password; a token the server no longer knows leads back to the password.
+bool TcpLink::resumeSession(const TcpCredentials& who) {
+    if (!sessionToken_ || sessionToken_->isEmpty())
+        return false;
+    const Reply reply =
+        exchange(requestOf('T', {who.firma, who.user, *sessionToken_}), HelloTimeoutMs);
+    if (!reply.ok)
+        sessionToken_->clear();
+    return reply.ok;
+}
+
+Reply TcpLink::logIn(const TcpCredentials& who) {
+    const Reply reply =
+        exchange(requestOf('H', {who.firma, who.user, who.password}), HelloTimeoutMs);
+    if (reply.ok && sessionToken_)
+        *sessionToken_ = QString::fromLatin1(reply.value);
+    return reply;
 }
 
 void TcpLink::close() {
@@ -203,8 +225,7 @@ Reply TcpLink::request(const QByteArray& payload) {
         return Reply::failure(TcpErrorProtocol, QStringLiteral("Befehl zu lang"));
     const TcpCredentials now = currentCredentials();
     if (!(now == announced_)) {
-        const Reply hello =
-            exchange(requestOf('H', {now.firma, now.user, now.password}), HelloTimeoutMs);
+        const Reply hello = logIn(now);
         if (!hello.ok)
             return hello;
         announced_ = now;
@@ -342,8 +363,9 @@ private:
 
 class TcpFactory : public Factory {
 public:
-    TcpFactory(std::function<TcpCredentials()> credentials, int replyTimeoutMs)
-        : link_(std::make_shared<TcpLink>(std::move(credentials), replyTimeoutMs)) {}
+    TcpFactory(std::function<TcpCredentials()> credentials, int replyTimeoutMs,
+               QString* sessionToken)
+        : link_(std::make_shared<TcpLink>(std::move(credentials), replyTimeoutMs, sessionToken)) {}
 
     bool Connect(const QString& connectionString) override {
         QString host;
@@ -395,18 +417,18 @@ bool parseConnectionString(const QString& text, QString& host, quint16& port) {
 }
 
 std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credentials,
-                                        int replyTimeoutMs) {
-    return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs);
+                                        int replyTimeoutMs, QString* sessionToken) {
+    return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs, sessionToken);
 }
 
-FactoryMaker tcpFactoryMaker(const LoginState& state, int replyTimeoutMs) {
-    const LoginState* login = &state;
+FactoryMaker tcpFactoryMaker(LoginState& state, int replyTimeoutMs) {
+    LoginState* login = &state;
     return [login, replyTimeoutMs] {
         return makeTcpFactory(
             [login] {
                 return TcpCredentials{login->Firma, login->UserCode, login->Password};
             },
-            replyTimeoutMs);
+            replyTimeoutMs, &login->SessionToken);
     };
 }
 

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs what the VENTOR server needs on Debian: GT.M, the socket activator that binds the
-# gateway to one address, openssl for the password hashes, iconv (libc-bin) for the routines.
+# gateway to one address, a C compiler and libcrypt for the gateway's password-hash helper,
+# iconv (libc-bin) for the routines.
 set -euo pipefail
-PACKAGES=(fis-gtm systemd openssl libc-bin procps)
+PACKAGES=(fis-gtm systemd openssl gcc libcrypt-dev libc-bin procps)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

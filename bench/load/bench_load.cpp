@@ -128,7 +128,7 @@ public:
                 return false;
             buffer_.append(chunk, n);
         }
-        return reply == "R";
+        return reply.startsWith('R'); // with the login's session token
     }
 
     // Starts the next action: its first request goes out.
@@ -239,7 +239,9 @@ public:
             const QString kind = action_ == LookupKnown ? QStringLiteral("lookup, known number")
                                                         : QStringLiteral("lookup, unknown number");
             samples[kind].ms.push_back(double(actionClock_.nsecsElapsed()) / 1e6);
-            if (found != (action_ == LookupKnown))
+            // A random number may hit a central number by its extension; only a stored
+            // number that is not found is wrong.
+            if (action_ == LookupKnown && !found)
                 ++samples[kind].errors;
         }
         return true;
@@ -374,6 +376,12 @@ int main(int argc, char** argv) {
 
     TestServer server;
     QElapsedTimer preparing;
+    // Room for every client of the run on the one loopback address (a server named by
+    // VENTOR_SERVER_SCRIPT may be an older version without caps).
+    if (!qEnvironmentVariableIsSet("VENTOR_SERVER_SCRIPT"))
+        server.setStartOptions({QStringLiteral("--max-per-address"), QString::number(clients + 10),
+                                QStringLiteral("--max-connections"),
+                                QString::number(clients + 50)});
     preparing.start();
     const bool up = options.isSet(QStringLiteral("dir"))
                         ? server.startIn(options.value(QStringLiteral("dir")), customers)
@@ -435,13 +443,15 @@ int main(int argc, char** argv) {
     clock.start();
     bool measuring = false;
     double memoryPeak = memoryBefore;
+    std::vector<double> memoryLooks;
     qint64 nextMemoryLook = 1000 + seconds * 100;
     std::vector<epoll_event> events(static_cast<size_t>(clients));
     while (clock.elapsed() < 1000 + qint64(seconds) * 1000) {
         if (!measuring && clock.elapsed() >= 1000)
             measuring = true;
         if (measuring && clock.elapsed() >= nextMemoryLook) {
-            memoryPeak = std::max(memoryPeak, serverMemoryMb(server.dataDir()));
+            memoryLooks.push_back(serverMemoryMb(server.dataDir()));
+            memoryPeak = std::max(memoryPeak, memoryLooks.back());
             nextMemoryLook += seconds * 100;
         }
         const int n = epoll_wait(poller, events.data(), clients, 100);
@@ -473,6 +483,10 @@ int main(int argc, char** argv) {
     }
     std::printf("server memory (PSS): %.0f MB logged in, %.0f MB peak, %.0f MB at the end\n",
                 memoryBefore, memoryPeak, memoryAfter);
+    std::printf("server memory at each tenth of the run (MB):");
+    for (double mb : memoryLooks)
+        std::printf(" %.0f", mb);
+    std::printf("\n");
     for (auto& c : all)
         if (!c->errorText().isEmpty()) {
             std::fprintf(stderr, "first error reply: %s\n", qPrintable(c->errorText()));

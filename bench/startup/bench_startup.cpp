@@ -3,7 +3,8 @@
 // window after the start-up has put "Bereit" into the status line, so the window's appearance is
 // the moment the user can work. For comparison the same is measured for a bare Qt window (this
 // program started with --bare-window).
-//   bench_startup [--rounds N] [--customers N]
+//   bench_startup [--rounds N] [--customers N] [--program PATH]
+// --program measures another build of the program (for instance one without the SIP line).
 // Prints p50, min and max in ms of both, the same for the program on the SIP line (in a private
 // network namespace), and the idle CPU time and resident memory on either line.
 #include "../common/figures.h"
@@ -244,7 +245,10 @@ int main(int argc, char** argv) {
                        QStringLiteral("n"), QStringLiteral("20")});
     options.addOption({QStringLiteral("customers"), QStringLiteral("customers of the server"),
                        QStringLiteral("n"), QStringLiteral("10000")});
+    options.addOption({QStringLiteral("program"), QStringLiteral("the program to start"),
+                       QStringLiteral("path"), QStringLiteral(PROGRAM)});
     options.process(app);
+    const QString programPath = options.value(QStringLiteral("program"));
     const int rounds = std::max(1, options.value(QStringLiteral("rounds")).toInt());
 
     testsupport::TestServer server;
@@ -269,14 +273,13 @@ int main(int argc, char** argv) {
 
     // One start first: the server's routines and the program's libraries are in memory then.
     const QStringList arguments = session.loginWords() << QStringLiteral("--line=sim");
-    measure(watcher, environment, QStringLiteral(PROGRAM), arguments, QStringLiteral("Firma: 1"),
-            1);
-    const Figures program = measure(watcher, environment, QStringLiteral(PROGRAM), arguments,
-                                    QStringLiteral("Firma: 1"), rounds);
+    measure(watcher, environment, programPath, arguments, QStringLiteral("Firma: 1"), 1);
+    const Figures program =
+        measure(watcher, environment, programPath, arguments, QStringLiteral("Firma: 1"), rounds);
     const Figures bare = measure(watcher, environment, QCoreApplication::applicationFilePath(),
                                  {QStringLiteral("--bare-window")}, BareTitle, rounds);
-    const Idle simIdle = measureIdle(watcher, environment, QStringLiteral(PROGRAM), arguments,
-                                     QStringLiteral("Firma: 1"));
+    const Idle simIdle =
+        measureIdle(watcher, environment, programPath, arguments, QStringLiteral("Firma: 1"));
 #ifdef WITH_SIP_LINE
     // The SIP line as a user has it in peer mode, files for sound (no sound card here).
     Figures sip;
@@ -292,11 +295,10 @@ int main(int argc, char** argv) {
                        QFileInfo(ini).absolutePath().toUtf8() + "/sip\n");
         file.close();
         QStringList sipArguments = session.loginWords() << QStringLiteral("--line=sip");
-        measure(watcher, environment, QStringLiteral(PROGRAM), sipArguments,
-                QStringLiteral("Firma: 1"), 1);
-        sip = measure(watcher, environment, QStringLiteral(PROGRAM), sipArguments,
-                      QStringLiteral("Firma: 1"), rounds);
-        sipIdle = measureIdle(watcher, environment, QStringLiteral(PROGRAM), sipArguments,
+        measure(watcher, environment, programPath, sipArguments, QStringLiteral("Firma: 1"), 1);
+        sip = measure(watcher, environment, programPath, sipArguments, QStringLiteral("Firma: 1"),
+                      rounds);
+        sipIdle = measureIdle(watcher, environment, programPath, sipArguments,
                               QStringLiteral("Firma: 1"));
     } else {
         std::fprintf(stderr, "SIP line not measured: %s\n", qPrintable(isolation));

@@ -95,7 +95,8 @@ bool TestServer::restart() {
         return false;
     // Another process may take the port between probing and binding; try a few others then.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (runScript({QStringLiteral("start"), dataDir(), QString::number(port_)},
+        if (runScript(QStringList{QStringLiteral("start"), dataDir(), QString::number(port_)} +
+                          startOptions_,
                       ScriptTimeoutMs)) {
             started_ = true;
             return true;
@@ -117,6 +118,11 @@ void TestServer::stop() {
 void TestServer::killAll() {
     if (!dataDir().isEmpty())
         runScript({QStringLiteral("kill"), dataDir()}, ScriptTimeoutMs);
+}
+
+bool TestServer::check(QString* report) const {
+    return !dataDir().isEmpty() &&
+           runScript({QStringLiteral("check"), dataDir()}, ScriptTimeoutMs, report);
 }
 
 QString TestServer::mumpsRun(const QString& commands) const {
