@@ -103,6 +103,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -112,6 +113,7 @@ private:
     void connectSession();
     void readStoredPlace();
     void applyOuterSize();
+    void applyOuterSizeOnceFramed();
     void savePlace();
     void applyResizeRules();
     void showLineReadiness();
@@ -155,8 +157,8 @@ private:
 
     // The stored outer size, applied again once the window frame is known.
     double outerWidthTwips_ = 0, outerHeightTwips_ = 0;
-    bool placeRestored_ = false;
-    bool shownOnce_ = false;
+    bool outerSizePending_ = false;
+    bool placeRead_ = false;
 
     int savedWindowState_ = StateNormal;
     bool shutDown_ = false;

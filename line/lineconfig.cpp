@@ -83,6 +83,7 @@ LineConfig readLineConfig(const settings::SettingsStore& store) {
     c.echoCancellation = in.flag(QStringLiteral("SipEchoCancellation"), c.echoCancellation);
     c.caFile = in.text(QStringLiteral("SipCaFile"), c.caFile).trimmed();
     c.dataDir = in.text(QStringLiteral("SipDataDir"), defaultDataDir());
+    c.ringSeconds = qMax(1, in.number(QStringLiteral("SipRingSeconds"), c.ringSeconds));
     return c;
 }
 
@@ -119,6 +120,7 @@ void writeLineConfig(settings::SettingsStore& store, const LineConfig& c) {
         c.echoCancellation ? QStringLiteral("1") : QStringLiteral("0"));
     put(QStringLiteral("SipCaFile"), c.caFile);
     put(QStringLiteral("SipDataDir"), c.dataDir);
+    put(QStringLiteral("SipRingSeconds"), QString::number(c.ringSeconds));
 }
 
 bool soundServerRuns() {

@@ -55,6 +55,9 @@ struct LineConfig {
     // ("SipCaFile", empty: the system's trust store only).
     QString caFile;
     QString dataDir; // "SipDataDir": the SIP stack's private directory
+    // "SipRingSeconds": an offered call nobody answers is turned away after this long, as a
+    // telephone system does; also a caller that vanished without saying so frees the line.
+    int ringSeconds = 60;
 
     // Whether the line plays and records files; "auto" decides by the running sound server.
     bool usesAudioFiles() const;

@@ -404,6 +404,7 @@ struct SipLine::Impl {
         o.extraCaFile = str(config.caFile);
         o.connectOnly = config.sipMode == LineConfig::SipMode::Account;
         core = sip::makeCore(o);
+        core->setIncTimeout(config.ringSeconds);
         watch->onCall = [this](const std::shared_ptr<linphone::Call>& c, CallState s) {
             onCallState(c, s);
         };

@@ -13,7 +13,7 @@ PACKAGES=(
   dbus-daemon gnome-keyring
   xvfb xauth x11-utils libxcb1-dev
   iproute2 util-linux procps openssl systemd libc-bin
-  desktop-file-utils appstream dbus dbus-x11 at-spi2-core python3-pyatspi openbox xdotool baresip
+  desktop-file-utils appstream dbus at-spi2-core python3-pyatspi openbox xdotool baresip-core
 )
 
 missing=()

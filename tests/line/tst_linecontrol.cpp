@@ -154,11 +154,13 @@ private slots:
         QCOMPARE(defaults.sipPort, 5060);
         QCOMPARE(defaults.audio, LineConfig::Audio::Auto);
         QVERIFY(defaults.dataDir.endsWith("/ventor-telefon/sip"));
+        QCOMPARE(defaults.ringSeconds, 60);
 
         const QStringList written{
-            "Type=SIP",     "SipMode=peer",        "SipServer= 127.0.0.1:5080 ",
-            "SipUser=4711", "SipPassword=geheim ", "SipTransport=TCP",
-            "SipPort=5070", "SipAudio=devices",    "SimDevices=Modem;BOSCH 1"};
+            "Type=SIP",         "SipMode=peer",        "SipServer= 127.0.0.1:5080 ",
+            "SipUser=4711",     "SipPassword=geheim ", "SipTransport=TCP",
+            "SipPort=5070",     "SipAudio=devices",    "SimDevices=Modem;BOSCH 1",
+            "SipRingSeconds=25"};
         for (const QString& pair : written)
             store.write("Telefon", "Line", pair.section('=', 0, 0), pair.section('=', 1));
         LineConfig c = line::readLineConfig(store);
@@ -170,6 +172,7 @@ private slots:
         QCOMPARE(c.sipTransport, u"tcp"_s);
         QCOMPARE(c.sipPort, 5070);
         QCOMPARE(c.audio, LineConfig::Audio::Devices);
+        QCOMPARE(c.ringSeconds, 25);
         QCOMPARE(c.simulatedDevices, (QStringList{"Modem", "BOSCH 1"}));
 
         store.write("Telefon", "Line", "SipPort", "fünf");
@@ -179,9 +182,10 @@ private slots:
         line::writeLineConfig(copy, c);
         const LineConfig back = line::readLineConfig(copy);
         QCOMPARE(std::tuple(back.sipServer, back.sipMode, back.sipPort, back.simulatedDevices,
-                            back.audio, back.sipPassword),
+                            back.audio, back.sipPassword, back.ringSeconds),
                  std::tuple(c.sipServer, c.sipMode, c.sipPort, c.simulatedDevices, c.audio,
-                            QString())); // the password belongs in the secret store
+                            QString(), // the password belongs in the secret store
+                            c.ringSeconds));
     }
 
     void factoryGivesTheSimulatedLineWithItsControlChannel() {

@@ -539,7 +539,7 @@ private slots:
             t.join();
         const int checked = server_.mumpsQuery(failures).toInt();
         qInfo("guesses sent in 8 s: %d, checked: %d", sent.load(), checked);
-        QVERIFY(checked >= 5); // 3 at once, then after 1 s and 3 s
+        QVERIFY(checked >= 4); // 3 at once, then after 1 s (and 3 s when connecting is quick)
         QVERIFY(checked <= 6); // the next one not before 7 s
         QVERIFY(sent > checked);
         server_.mumpsRun(u"K ^VXSEC(\"F\")"_s);
