@@ -62,7 +62,12 @@ QByteArray requestOf(char type, const QStringList& fields) {
     return payload;
 }
 
+// The server cuts every reply to this length; a longer one is no reply of it.
+constexpr qsizetype MaxReplyChars = 32767;
+
 Reply decodeReply(const QByteArray& frame) {
+    if (frame.startsWith('R') && frame.size() - 1 > MaxReplyChars)
+        return Reply::failure(TcpErrorProtocol, QStringLiteral("Antwort des Servers zu lang"));
     if (frame.startsWith('R'))
         return {true, frame.mid(1), {}};
     if (frame.startsWith('E')) {
@@ -102,6 +107,8 @@ private:
     void readFrames();
     void notifyWaiters();
     void failWaiting(int number, const QString& description);
+    // A link that expects quick replies does not wait longer for the login either.
+    int helloTimeoutMs() const { return std::min(HelloTimeoutMs, replyTimeoutMs_); }
     TcpCredentials currentCredentials() const {
         return credentials_ ? credentials_() : TcpCredentials{};
     }
@@ -152,7 +159,7 @@ bool TcpLink::open(const QString& host, quint16 port) {
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const TcpCredentials hello = currentCredentials();
     const Reply reply =
-        exchange(requestOf('H', {hello.firma, hello.user, hello.password}), HelloTimeoutMs);
+        exchange(requestOf('H', {hello.firma, hello.user, hello.password}), helloTimeoutMs());
     if (!reply.ok) {
         close();
         return false;
@@ -191,7 +198,7 @@ Reply TcpLink::request(const QByteArray& payload) {
     const TcpCredentials now = currentCredentials();
     if (!(now == announced_)) {
         const Reply hello =
-            exchange(requestOf('H', {now.firma, now.user, now.password}), HelloTimeoutMs);
+            exchange(requestOf('H', {now.firma, now.user, now.password}), helloTimeoutMs());
         if (!hello.ok)
             return hello;
         announced_ = now;
