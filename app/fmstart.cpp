@@ -1,28 +1,24 @@
 #include "fmstart.h"
 
+#include "callsession.h"
 #include "environment.h"
-#include "helpers.h"
-#include "journal.h"
-#include "line.h"
 #include "listbar.h"
 #include "listbarwidget.h"
 #include "login.h"
-#include "numberops.h"
 #include "serverlink.h"
 #include "settingsstore.h"
 #include "sidewindows.h"
-#include "telephoneparams.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <cmath>
 
@@ -33,9 +29,6 @@ namespace {
 const QString Banner = QStringLiteral("VENTOR Telefon              Firma: ");
 const QString BannerBranch = QStringLiteral("     Filiale: ");
 const QString BannerUser = QStringLiteral("     Benutzer: ");
-const QString StatusReady = QStringLiteral("Bereit");
-const QString ParameterCommand = QStringLiteral("D PARAM^RUFAP");
-const QString PreferredDevice = QStringLiteral("BOSCH");
 
 void place(QWidget* w, const TwipsRect& r) {
     w->setGeometry(r.toPixels());
@@ -87,6 +80,34 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
+// F5 answers and F6 turns away the offered call wherever the focus is in the program, also in a
+// modal side window that blocks the main window.
+class CallKeys : public QObject {
+public:
+    CallKeys(telefon::CallSession& session, QObject* parent) : QObject(parent), session_(session) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() != Qt::NoModifier || key->isAutoRepeat())
+            return false;
+        if (key->key() == Qt::Key_F5)
+            session_.answer();
+        else if (key->key() == Qt::Key_F6)
+            session_.reject();
+        else
+            return false;
+        return true;
+    }
+
+private:
+    telefon::CallSession& session_;
+};
+
 } // namespace
 
 FMStart::FMStart(FMStartParts parts, QWidget* parent) : QMainWindow(parent), parts_(parts) {
@@ -98,7 +119,7 @@ FMStart::FMStart(FMStartParts parts, QWidget* parent) : QMainWindow(parent), par
         parts_.listBar.addGroup(QStringLiteral("Ziehlwahl"));
     buildControls();
     buildMenus();
-    connectLine();
+    connectSession();
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, [this] { sessionEnding_ = true; });
 }
@@ -196,10 +217,12 @@ void FMStart::buildControls() {
     zielwahl_->setPictures(QIcon(itemPicture(false, 16)), QIcon(itemPicture(true, 16)));
     place(zielwahl_, d::Zielwahl);
 
-    connect(buWaehl_, &QPushButton::clicked, this, &FMStart::onDial);
-    connect(rufnr_, &QLineEdit::returnPressed, this, &FMStart::onDial);
-    connect(buAufl_, &QPushButton::clicked, this, [this] { parts_.line.drop(); });
-    connect(buR_, &QPushButton::clicked, this, &FMStart::onHold);
+    telefon::CallSession& session = parts_.session;
+    connect(rufnr_, &QLineEdit::textEdited, &session, &telefon::CallSession::setNumber);
+    connect(buWaehl_, &QPushButton::clicked, &session, &telefon::CallSession::dialOrSearch);
+    connect(rufnr_, &QLineEdit::returnPressed, &session, &telefon::CallSession::dialOrSearch);
+    connect(buAufl_, &QPushButton::clicked, &session, &telefon::CallSession::hangUp);
+    connect(buR_, &QPushButton::clicked, &session, &telefon::CallSession::toggleHold);
     connect(buSuch_, &QPushButton::clicked, this, [this] {
         if (side_)
             side_->showSearchModal();
@@ -217,16 +240,12 @@ void FMStart::buildControls() {
             side_->showLoginAgain();
     });
     connect(buEnd_, &QPushButton::clicked, this, &FMStart::shutdown);
-    connect(zielwahl_, &ListBarWidget::itemChosen, this, &FMStart::onListItemChosen);
+    connect(zielwahl_, &ListBarWidget::itemChosen, &session, &telefon::CallSession::chooseListItem);
     connect(zielwahl_, &ListBarWidget::pointerOver, this,
             [this](int group, int index) { info_->setText(parts_.listBar.caption(group, index)); });
-    connect(zielwahl_, &ListBarWidget::itemActivated, this, &FMStart::onListItemActivated);
-
-    // A softphone line is answered from the keyboard; a desk telephone ignores both keys.
-    auto* answer = new QShortcut(QKeySequence(Qt::Key_F5), this);
-    connect(answer, &QShortcut::activated, this, [this] { parts_.line.answer(); });
-    auto* reject = new QShortcut(QKeySequence(Qt::Key_F6), this);
-    connect(reject, &QShortcut::activated, this, [this] { parts_.line.reject(); });
+    connect(zielwahl_, &ListBarWidget::itemActivated, &session,
+            &telefon::CallSession::activateListItem);
+    new CallKeys(session, this);
 
     resize(designed::ClientWidth / TwipsPerPixel, designed::ClientHeight / TwipsPerPixel);
 }
@@ -250,19 +269,36 @@ void FMStart::buildMenus() {
     });
 }
 
-void FMStart::connectLine() {
-    line::Line& l = parts_.line;
-    connect(&l, &line::Line::lineIdle, this, &FMStart::onLineIdle);
-    connect(&l, &line::Line::lineIdleAgain, this, &FMStart::onLineIdleAgain);
-    connect(&l, &line::Line::numberIdentified, this, &FMStart::onNumberIdentified);
-    connect(&l, &line::Line::callEnded, this, &FMStart::onCallEnded);
-    connect(&l, &line::Line::callOffered, this, &FMStart::onCallOffered);
-    connect(&l, &line::Line::connected, this, &FMStart::onConnected);
-    connect(&l, &line::Line::dialling, this,
-            [this] { status_->setText(QStringLiteral("Wählen")); });
-    connect(&l, &line::Line::dialTone, this,
-            [this] { status_->setText(QStringLiteral("Wählton")); });
-    connect(&l, &line::Line::disconnected, this, &FMStart::onDisconnected);
+void FMStart::connectSession() {
+    using S = telefon::CallSession;
+    S& session = parts_.session;
+    connect(&session, &S::statusChanged, status_, &QLineEdit::setText);
+    connect(&session, &S::numberChanged, this, &FMStart::showNumber);
+    connect(&session, &S::panelChanged, this, &FMStart::showPanel);
+    connect(&session, &S::holdChanged, txtHold_, &QWidget::setVisible);
+    connect(&session, &S::lineStateChanged, this, [this](S::LineState state) {
+        if (state == S::LineState::Ready)
+            setPhonePicture(LinePicture::Ph1);
+        else if (state == S::LineState::Connected)
+            setPhonePicture(LinePicture::Ph2);
+    });
+    connect(&session, &S::readyForNumber, this, [this] { rufnr_->setFocus(); });
+    connect(&session, &S::popupRequested, this, &FMStart::onPopupRequested);
+    connect(&session, &S::restoreRequested, this,
+            [this] { restoreWindowState(savedWindowState_); });
+    connect(&session, &S::searchRequested, this, [this](const QString& word) {
+        if (side_)
+            side_->showSearchWithWord(word);
+    });
+    connect(&session, &S::departmentBoardRequested, this, [this](const QString& department) {
+        if (side_)
+            side_->showDepartmentBoard(department);
+    });
+    connect(&session, &S::speedDialEditorRequested, this,
+            [this](const QString& name, const QString& number, const QString& sort) {
+                if (side_)
+                    side_->showSpeedDialEditor(name, number, sort);
+            });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -276,16 +312,8 @@ void FMStart::startUp() {
 
     writeTitleBanner();
     readStoredPlace();
-
-    bool error = false;
-    parts_.params = telefon::TelephoneParameters::fromReply(
-        parts_.link.ExecuteCommand(ParameterCommand, error));
-
-    telefon::LoadListBar(parts_.link, parts_.listBar);
-    status_->setText(StatusReady);
-    setPhonePicture(LinePicture::Ph1);
+    parts_.session.start();
     savedWindowState_ = currentWindowState();
-    setUpLine();
 }
 
 QString FMStart::titleBanner() const {
@@ -298,6 +326,7 @@ void FMStart::writeTitleBanner() {
 }
 void FMStart::rebuildTitle() {
     writeTitleBanner();
+    parts_.session.loginChanged();
 }
 
 void FMStart::readStoredPlace() {
@@ -324,20 +353,6 @@ void FMStart::applyOuterSize() {
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(qMax(1, twipsToPixels(outerWidthTwips_) - frame.width()),
            qMax(1, twipsToPixels(outerHeightTwips_) - frame.height()));
-}
-
-void FMStart::setUpLine() {
-    line::Line& l = parts_.line;
-    l.setTextSetting(parts_.params.LineText);
-    l.setDevice(0);
-    const int count = l.deviceCount();
-    for (int i = 0; i < count; ++i) {
-        if (l.deviceName(i).contains(PreferredDevice, Qt::CaseSensitive)) {
-            l.setDevice(i);
-            break;
-        }
-    }
-    l.open();
 }
 
 void FMStart::savePlace() {
@@ -434,81 +449,13 @@ QRect FMStart::frameTwips() const {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Line events
+// Popup on a call
 
-void FMStart::onLineIdle() {
-    status_->setText(StatusReady);
-    if (!pendingCallerName_.isEmpty())
-        journal(pendingCallerNumber_, pendingCallerName_, telefon::IncomingUnanswered);
-    setPhonePicture(LinePicture::Ph1);
-    rufnr_->setFocus();
-}
-
-// The second idle notice does what the first does, but the user never sees an error of it.
-void FMStart::onLineIdleAgain() {
-    const cacheapi::SilentErrors quiet(parts_.link);
-    onLineIdle();
-}
-
-void FMStart::onNumberIdentified() {
-    const QString n =
-        telefon::CleanIncomingNumber(parts_.line.identifiedNumber(), parts_.params.DialPrefix);
-    if (n.isEmpty())
-        return;
-    rufnr_->setText(n);
-    lookupCaller(n);
-}
-
-void FMStart::onCallEnded() {
-    status_->setText(QStringLiteral("Rufende"));
-    restoreWindowState(savedWindowState_);
-    if (!pendingCallerName_.isEmpty())
-        journal(telefon::CleanIncomingNumber(parts_.line.callNumber(), parts_.params.DialPrefix),
-                pendingCallerName_, telefon::IncomingUnanswered);
-}
-
-void FMStart::onCallOffered() {
-    status_->setText(QStringLiteral("Income call"));
+// The state before the popup is remembered also when the user does not want the popup, so that
+// the end of the call restores what the window was.
+void FMStart::onPopupRequested() {
     savedWindowState_ = currentWindowState();
     popup();
-    if (!(parts_.line.callerIdFlags() & line::Line::CallerIdNumberPresent))
-        return;
-    const QString n =
-        telefon::CleanIncomingNumber(parts_.line.callerNumber(), parts_.params.DialPrefix);
-    if (n.isEmpty())
-        return;
-    rufnr_->setText(n);
-    lookupCaller(n);
-    pendingCallerName_ = namen_->text();
-    pendingCallerNumber_ = n;
-}
-
-void FMStart::onConnected() {
-    status_->setText(QStringLiteral("Verbunden"));
-    savedWindowState_ = currentWindowState();
-    popup();
-    setPhonePicture(LinePicture::Ph2);
-    const QString n =
-        telefon::CleanIncomingNumber(parts_.line.callNumber(), parts_.params.DialPrefix);
-    rufnr_->setText(n);
-    const int kind = parts_.line.callOrigin() == line::Line::OriginOutgoing
-                         ? telefon::Outgoing
-                         : telefon::IncomingAnswered;
-    journal(n, namen_->text(), kind);
-    pendingCallerName_.clear();
-}
-
-void FMStart::onDisconnected() {
-    status_->setText(QStringLiteral("Unterbrochen"));
-    restoreWindowState(savedWindowState_);
-}
-
-// A missed call is journalled once: the pending caller is forgotten after its entry, so the
-// call-ended and idle events of the same call do not write it twice.
-void FMStart::journal(const QString& number, const QString& name, int kind) {
-    telefon::AddJournalEntry(parts_.link, parts_.listBar, parts_.clock.now(), number, name, kind);
-    if (kind == telefon::IncomingUnanswered)
-        pendingCallerName_.clear();
 }
 
 void FMStart::popup() {
@@ -544,75 +491,24 @@ void FMStart::setPhonePicture(LinePicture which) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Call area and list bar
-
-void FMStart::onDial() {
-    const QString t = rufnr_->text();
-    if (!t.isEmpty() && !cacheapi::IsNumericText(t)) {
-        if (!side_)
-            return;
-        side_->showSearchWithWord(t);
-        rufnr_->clear();
-        return;
-    }
-    dialNumber(t);
-}
-
-void FMStart::onHold() {
-    if (!holdActive_) {
-        parts_.line.hold();
-        holdActive_ = true;
-        heldNumber_ = rufnr_->text();
-        rufnr_->clear();
-    } else {
-        parts_.line.unhold();
-        holdActive_ = false;
-        rufnr_->setText(heldNumber_);
-    }
-    txtHold_->setVisible(holdActive_);
-    lookupCaller(rufnr_->text());
-}
-
-void FMStart::onListItemChosen(int group, int index) {
-    if (group == telefon::DepartmentGroup) {
-        if (side_)
-            side_->showDepartmentBoard(parts_.listBar.value(group, index));
-        return;
-    }
-    const QString n = parts_.listBar.value(group, index);
-    if (n.isEmpty())
-        return;
-    rufnr_->setText(n);
-    lookupCaller(n);
-}
-
-void FMStart::onListItemActivated(int group, int index) {
-    if (group != telefon::SpeedDialGroup || !side_)
-        return;
-    QString number = parts_.listBar.value(group, index);
-    QString caption = parts_.listBar.caption(group, index);
-    if (number.isEmpty()) {
-        number = rufnr_->text();
-        caption = namen_->text();
-    }
-    const QString sort = cacheapi::Piece(caption, QChar(u'_'), 2, QStringLiteral("0"));
-    side_->showSpeedDialEditor(caption, number, sort);
-}
-
-// ---------------------------------------------------------------------------------------------
 // What the side windows see
 
 QString FMStart::numberText() const {
-    return rufnr_->text();
+    return parts_.session.number();
 }
 void FMStart::setNumberText(const QString& text) {
-    rufnr_->setText(text);
+    parts_.session.setNumber(text);
+}
+void FMStart::showNumber(const QString& number) {
+    // The user's own typing is not written back, so the cursor stays where it is.
+    if (rufnr_->text() != number)
+        rufnr_->setText(number);
 }
 QString FMStart::nameText() const {
-    return namen_->text();
+    return parts_.session.panel().NAMEN;
 }
 QString FMStart::accountText() const {
-    return nr_->text();
+    return parts_.session.panel().Nr;
 }
 QString FMStart::statusText() const {
     return status_->text();
@@ -625,10 +521,7 @@ bool FMStart::popupChecked() const {
 }
 
 bool FMStart::lookupCaller(const QString& number) {
-    telefon::CustomerPanel panel;
-    const bool found = telefon::LookupCaller(parts_.link, parts_.params, number, panel);
-    showPanel(panel);
-    return found;
+    return parts_.session.lookUp(number);
 }
 
 void FMStart::showPanel(const telefon::CustomerPanel& p) {
@@ -656,7 +549,7 @@ void FMStart::showPanel(const telefon::CustomerPanel& p) {
 }
 
 void FMStart::dialNumber(const QString& text) {
-    telefon::DialNumber(parts_.line, parts_.params, text);
+    parts_.session.dialExtension(text);
 }
 
 void FMStart::showMainWindow() {

@@ -23,12 +23,9 @@ class ProgramEnd;
 namespace settings {
 class SettingsStore;
 }
-namespace line {
-class Line;
-}
 namespace telefon {
+class CallSession;
 class ListBarModel;
-struct TelephoneParameters;
 struct CustomerPanel;
 } // namespace telefon
 
@@ -41,21 +38,18 @@ class SideWindows;
 struct FMStartParts {
     cacheapi::ServerLink& link;
     settings::SettingsStore& store;
-    line::Line& line;
     cacheapi::Dialogs& dialogs;
-    const cacheapi::Clock& clock;
-    cacheapi::EventPump& events;
     cacheapi::ProgramEnd& programEnd;
     telefon::ListBarModel& listBar;
-    telefon::TelephoneParameters& params;
+    telefon::CallSession& session;
     QString commandLine; // the program's own command line, for the unattended login
 };
 
 // Window states as they are kept between a popup and its restore.
 enum SavedState { StateNormal = 0, StateMinimised = 1, StateMaximised = 2 };
 
-// The main window: call area, customer panel, list bar and bottom line; it drives the line,
-// reacts to its events and keeps the call journal.
+// The main window: call area, customer panel, list bar and bottom line. A view of the call
+// session: it forwards the user's actions to it and shows what it says.
 class FMStart : public QMainWindow, public windows::MainWindowAccess {
     Q_OBJECT
 public:
@@ -64,8 +58,8 @@ public:
 
     void setSideWindows(SideWindows* side) { side_ = side; }
 
-    // Login loop, title banner, stored place, telephone parameters, list bar, ready state and the
-    // line opened. Runs once, before the window is shown.
+    // Login loop, title banner, stored place, then the call session's start (telephone
+    // parameters, list bar, ready state, the line opened). Runs once, before the window is shown.
     void startUp();
     // Position and popup choice saved, server link closed, every window closed, process ended.
     // Runs once per run; later calls return at once.
@@ -75,7 +69,7 @@ public:
     // "VENTOR Telefon" with company, branch and person of the login.
     void writeTitleBanner();
     QString titleBanner() const;
-    // After a repeated login.
+    // After a repeated login; the session reloads the user's lists when the user changed.
     void rebuildTitle() override;
 
     // MainWindowAccess
@@ -89,13 +83,10 @@ public:
     QRect frameTwips() const override;
     QWidget* widget() override { return this; }
 
-    // Call state, as the line events leave it.
+    // What the window shows of the call.
     QString statusText() const;
     LinePicture phonePicture() const { return phonePicture_; }
-    QString pendingCallerName() const { return pendingCallerName_; }
-    QString pendingCallerNumber() const { return pendingCallerNumber_; }
     int savedWindowState() const { return savedWindowState_; }
-    bool holdActive() const { return holdActive_; }
     QString infoText() const;
     bool popupChecked() const;
     void showPanel(const telefon::CustomerPanel& panel);
@@ -110,32 +101,18 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    void connectLine();
+    void connectSession();
     void readStoredPlace();
     void applyOuterSize();
     void savePlace();
-    void setUpLine();
     void applyResizeRules();
 
-    // Line events
-    void onLineIdle();
-    void onLineIdleAgain();
-    void onNumberIdentified();
-    void onCallEnded();
-    void onCallOffered();
-    void onConnected();
-    void onDisconnected();
+    void onPopupRequested();
     void popup();
     int currentWindowState() const;
     void restoreWindowState(int state);
     void setPhonePicture(LinePicture which);
-    void journal(const QString& number, const QString& name, int kind);
-
-    // Call area
-    void onDial();
-    void onHold();
-    void onListItemChosen(int group, int index);
-    void onListItemActivated(int group, int index);
+    void showNumber(const QString& number);
 
     FMStartParts parts_;
     SideWindows* side_ = nullptr;
@@ -172,10 +149,7 @@ private:
     bool placeRestored_ = false;
     bool shownOnce_ = false;
 
-    QString pendingCallerName_, pendingCallerNumber_;
     int savedWindowState_ = StateNormal;
-    bool holdActive_ = false;
-    QString heldNumber_;
     bool shutDown_ = false;
     bool sessionEnding_ = false;
 };

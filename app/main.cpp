@@ -1,6 +1,7 @@
 // ventor-telefon: the telephone client beside the VENTOR ERP system.
 //
 //   ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERVER PORT NAMESPACE] [--line=sim|sip]
+//                  [--dial NUMBER] [tel:NUMBER | sip:NUMBER@HOST | callto:NUMBER]
 //
 // The seven words start the program unattended: when the first is a number, company, branch,
 // user code, password, server, port and namespace are taken from them and the login window is
@@ -12,19 +13,27 @@
 //                section "Line"
 // Without --line the per-user setting "Type" of that section chooses, the simulated line when
 // there is none. F5 answers and F6 turns away an offered call on a SIP line.
+//   --dial NUMBER, or a tel:, sip: or callto: link (as the desktop passes it): the number is
+//                put into the number field, looked up and dialled.
+// One program runs per user session: a later start hands its number or link to it (or asks it
+// to come to the front) and ends.
 
+#include "callsession.h"
 #include "environment.h"
 #include "fmpass.h"
 #include "fmstart.h"
 #include "lineconfig.h"
+#include "linkrequests.h"
 #include "listbar.h"
 #include "loginwindows.h"
+#include "phonelink.h"
 #include "programend.h"
 #include "qtdialogs.h"
 #include "qtsidewindows.h"
 #include "serverlink.h"
 #include "services.h"
 #include "settingsstore.h"
+#include "singleinstance.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
 
@@ -37,6 +46,7 @@ namespace {
 struct ProgramArguments {
     QString commandLine; // the seven words, blank-separated
     QString line;        // "sim", "sip" or empty
+    QStringList dial;    // links and numbers to dial
     bool help = false;
     QString unknown;
 };
@@ -44,9 +54,17 @@ struct ProgramArguments {
 ProgramArguments parseArguments(const QStringList& arguments) {
     ProgramArguments a;
     QStringList words;
-    for (const QString& argument : arguments.mid(1)) {
+    const QStringList given = arguments.mid(1);
+    for (auto it = given.begin(); it != given.end(); ++it) {
+        const QString& argument = *it;
         if (argument.startsWith(QLatin1String("--line=")))
             a.line = argument.mid(7);
+        else if (argument.startsWith(QLatin1String("--dial=")))
+            a.dial << argument.mid(7);
+        else if (argument == QLatin1String("--dial") && it + 1 != given.end())
+            a.dial << *++it;
+        else if (telefon::looksLikePhoneLink(argument))
+            a.dial << argument;
         else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             a.help = true;
         else if (argument.startsWith(QLatin1String("--")))
@@ -59,7 +77,9 @@ ProgramArguments parseArguments(const QStringList& arguments) {
 }
 
 const char* Usage = "Usage: ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERVER PORT NAMESPACE] "
-                    "[--line=sim|sip]\n";
+                    "[--line=sim|sip]\n"
+                    "       ventor-telefon --dial NUMBER | tel:NUMBER | sip:NUMBER@HOST | "
+                    "callto:NUMBER\n";
 
 } // namespace
 
@@ -68,6 +88,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ventor-telefon"));
     QApplication::setApplicationDisplayName(QStringLiteral("VENTOR Telefon"));
     QApplication::setApplicationVersion(QStringLiteral(VENTOR_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("de.ventor.Telefon"));
     // The program ends through its own shutdown, not when a side window closes last.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -81,6 +102,19 @@ int main(int argc, char** argv) {
          arguments.line != QLatin1String("sip"))) {
         std::fputs(Usage, stderr);
         return 2;
+    }
+
+    QStringList requests;
+    for (const QString& text : arguments.dial)
+        requests << app::LinkRequests::dialRequest(text);
+    // A later start hands its requests over before it opens a line or a server connection.
+    app::SingleInstance instance;
+    if (!instance.claim()) {
+        if (instance.forward(requests.isEmpty() ? QStringList{app::LinkRequests::showRequest()}
+                                                : requests))
+            return 0;
+        std::fputs("ventor-telefon: VENTOR Telefon läuft bereits, antwortet aber nicht.\n", stderr);
+        return 1;
     }
 
     // Made first, so that it sees every window open.
@@ -106,14 +140,21 @@ int main(int argc, char** argv) {
 
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
-    app::FMStart window({link, store, *telephoneLine, dialogs, clock, events, programEnd, listBar,
-                         params, arguments.commandLine});
+    telefon::CallSession session(link, *telephoneLine, listBar, params, clock);
+    app::FMStart window(
+        {link, store, dialogs, programEnd, listBar, session, arguments.commandLine});
     loginWindows.setMainWindow(&window);
     windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
     app::QtSideWindows side(services, loginWindows);
     window.setSideWindows(&side);
 
+    app::LinkRequests links(window, dialogs);
+    QObject::connect(&instance, &app::SingleInstance::requestsReceived, &window,
+                     [&links](const QStringList& received) { links.handle(received); });
+    links.handle(requests);
+
     window.startUp();
     window.show();
+    links.setReady();
     return app.exec();
 }

@@ -21,6 +21,9 @@ namespace {
 
 constexpr int ConnectTimeoutMs = 3000;
 constexpr int HelloTimeoutMs = 10000;
+// Replies on a near server take tens of microseconds: for this long a reply is awaited on the
+// socket itself, without a round of the event loop; a slower one with window events running.
+constexpr int QuickReplyMs = 3;
 // The server drops a connection whose request frame exceeds its bound; refuse such commands here.
 constexpr qsizetype MaxRequestBytes = 16384;
 constexpr qsizetype MaxReplyBytes = 4 * 1024 * 1024;
@@ -98,10 +101,15 @@ public:
     bool open(const QString& host, quint16 port);
     void close();
     bool isOpen();
+    // The socket's own state, without looking for a close that nothing has read yet.
+    bool connected() const {
+        return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+    }
     Reply request(const QByteArray& payload);
 
 private:
     Reply exchange(const QByteArray& payload, int timeoutMs);
+    bool awaitReply(quint64 id, int timeoutMs);
     bool waitUntil(const std::function<bool()>& done, int timeoutMs);
     bool eventLoopAvailable() const;
     void readFrames();
@@ -191,7 +199,7 @@ bool TcpLink::isOpen() {
 }
 
 Reply TcpLink::request(const QByteArray& payload) {
-    if (!isOpen())
+    if (!connected())
         return Reply::failure(TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server"));
     if (payload.size() > MaxRequestBytes)
         return Reply::failure(TcpErrorProtocol, QStringLiteral("Befehl zu lang"));
@@ -207,14 +215,13 @@ Reply TcpLink::request(const QByteArray& payload) {
 }
 
 Reply TcpLink::exchange(const QByteArray& payload, int timeoutMs) {
-    if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState)
+    if (!connected())
         return Reply::failure(TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server"));
     const quint64 id = nextId_++;
     waiting_.push_back(id);
     socket_->write(lengthHeader(payload.size()) + payload);
     socket_->flush();
-    const bool answered = waitUntil([this, id] { return arrived_.count(id) > 0; }, timeoutMs);
-    if (!answered) {
+    if (!awaitReply(id, timeoutMs)) {
         close();
         arrived_.erase(id);
         return Reply::failure(TcpErrorTimeout,
@@ -223,6 +230,14 @@ Reply TcpLink::exchange(const QByteArray& payload, int timeoutMs) {
     Reply reply = std::move(arrived_.at(id));
     arrived_.erase(id);
     return reply;
+}
+
+bool TcpLink::awaitReply(quint64 id, int timeoutMs) {
+    const auto arrived = [this, id] { return arrived_.count(id) > 0; };
+    const QDeadlineTimer quick(std::min(QuickReplyMs, timeoutMs));
+    while (!arrived() && connected() && !quick.hasExpired())
+        socket_->waitForReadyRead(int(quick.remainingTime()));
+    return arrived() || waitUntil(arrived, timeoutMs);
 }
 
 bool TcpLink::waitUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -325,7 +340,7 @@ public:
 
     // Objects for commands need no round trip: the class is checked with the first command.
     std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) override {
-        if (!link_->isOpen()) {
+        if (!link_->connected()) {
             error = {TcpErrorNotConnected, QStringLiteral("Keine Verbindung zum Server")};
             return nullptr;
         }

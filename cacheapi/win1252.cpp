@@ -32,20 +32,20 @@ int windows1252Code(QChar c) {
 }
 
 QByteArray toWindows1252(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
     for (QChar c : text) {
         const int code = windows1252Code(c);
-        bytes.append(code < 0 ? '?' : char(code));
+        *out++ = code < 0 ? '?' : char(code);
     }
     return bytes;
 }
 
 QString fromWindows1252(const QByteArray& bytes) {
-    QString text;
-    text.reserve(bytes.size());
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
     for (char b : bytes)
-        text.append(windows1252Char(static_cast<unsigned char>(b)));
+        *out++ = windows1252Char(static_cast<unsigned char>(b));
     return text;
 }
 

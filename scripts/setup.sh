@@ -10,6 +10,7 @@ PACKAGES=(
   liblinphone-dev liblinphone10 liblinphone++10 linphone-common
   xvfb xauth x11-utils
   iproute2 util-linux procps openssl systemd libc-bin
+  desktop-file-utils appstream dbus dbus-x11 at-spi2-core python3-pyatspi openbox xdotool baresip
 )
 
 missing=()
@@ -25,6 +26,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE="$BUILD_TYPE" > build.log 2>&1 || { cat build.log; exit 1; }
-cmake --build build -j"$(nproc)" >> build.log 2>&1 || { tail -50 build.log; exit 1; }
+# The log stays inside the build folder, out of the repository.
+mkdir -p build
+LOG=build/build.log
+cmake -S . -B build -DCMAKE_BUILD_TYPE="$BUILD_TYPE" > "$LOG" 2>&1 || { cat "$LOG"; exit 1; }
+cmake --build build -j"$(nproc)" >> "$LOG" 2>&1 || { tail -50 "$LOG"; exit 1; }
 echo "Built into ./build"

@@ -1,9 +1,9 @@
 #include "departmentboard.h"
 
+#include "catalogue.h"
 #include "environment.h"
 #include "helpers.h"
 #include "serverlink.h"
-#include "win1252.h"
 
 #include <cmath>
 
@@ -57,9 +57,6 @@ int roundHalfEven(double value) {
     return std::fmod(floor, 2.0) == 0.0 ? int(floor) : int(floor) + 1;
 }
 
-QString field(const QString& record, int n) {
-    return cacheapi::Piece(record, cacheapi::FieldSeparator, n);
-}
 } // namespace
 
 int TimeToX(const QString& time) {
@@ -104,24 +101,21 @@ void DepartmentBoard::FillDepartmentBoard(const QString& department, const QDate
         referenceTime_ = clock_.now().time();
         rows_.clear();
     }
-    cacheapi::RecordList records;
-    bool error = false;
-    const int n = link_.ExecuteCommandSplit(QStringLiteral("D MIT^RUFAP(\"") + department +
-                                                QStringLiteral("\")"),
-                                            cacheapi::RecordSeparator, records, error);
+    const auto staff = cacheapi::catalogue::departmentStaff(link_, department);
+    const int n = int(staff.size());
     for (int i = 1; i <= n; ++i) {
-        const QString& record = records[i];
+        const auto& member = staff.at(i - 1);
         if (rebuild) {
             BoardRow row;
-            row.staffId = field(record, 1);
-            row.name = field(record, 2);
-            row.extension = field(record, 3);
+            row.staffId = member.id;
+            row.name = member.name;
+            row.extension = member.extension;
             row.top = RowTop(i);
             rows_.append(row);
         } else if (i > rows_.size()) {
             break; // the rows were made for a shorter staff list
         }
-        fillTimes(rows_[i - 1], i, field(record, 1), day);
+        fillTimes(rows_[i - 1], i, member.id, day);
     }
     // Rows the new day's list does not reach have nothing to show for that day.
     if (!rebuild) {
@@ -133,19 +127,14 @@ void DepartmentBoard::FillDepartmentBoard(const QString& department, const QDate
 
 void DepartmentBoard::fillTimes(BoardRow& row, int rowNumber, const QString& staffId,
                                 const QDate& day) {
-    bool error = false;
-    const QString reply =
-        link_.ExecuteCommand(QStringLiteral("D DPL^RUFAP(\"") + staffId + QStringLiteral("\",") +
-                                 cacheapi::ToServerDate(day) + QStringLiteral(")"),
-                             error);
+    const cacheapi::catalogue::DayPlan plan = cacheapi::catalogue::dayPlan(link_, staffId, day);
     for (int b = 0; b < PlannedBarCount; ++b)
-        fillBar(row.bars[b], field(reply, 2 * b + 1), field(reply, 2 * b + 2), RowTop(rowNumber),
+        fillBar(row.bars[b], plan.start[b], plan.end[b], RowTop(rowNumber),
                 BoardColour::ActiveTitle);
     row.present = false;
     for (int b = PlannedBarCount; b < BoardBarCount; ++b) {
         BoardBar& bar = row.bars[b];
-        fillBar(bar, field(reply, 2 * b + 1), field(reply, 2 * b + 2), ActualBarTop(rowNumber),
-                BoardColour::Desktop);
+        fillBar(bar, plan.start[b], plan.end[b], ActualBarTop(rowNumber), BoardColour::Desktop);
         if (bar.visible && CoversReferenceTime(bar))
             row.present = true;
     }

@@ -1,7 +1,7 @@
 #include "journal.h"
 
+#include "catalogue.h"
 #include "listbar.h"
-#include "serverlink.h"
 
 #include <QLocale>
 
@@ -10,11 +10,6 @@ namespace telefon {
 namespace {
 const QString Unknown = QStringLiteral("Unbekannt");
 const QString Gap = QString(16, QLatin1Char(' '));
-
-QString journalCommand(int kind, const QString& displayText, const QString& number) {
-    return QStringLiteral("D JOURADD^RUFAP(") + QString::number(kind) + QStringLiteral(",\"") +
-           displayText + QStringLiteral("\",\"") + number + QStringLiteral("\")");
-}
 
 // Moves every entry one slot down; the oldest falls out of the last slot.
 void shiftDown(ListBarModel& listBar, int group) {
@@ -48,8 +43,7 @@ void AddJournalEntry(cacheapi::ServerLink& link, ListBarModel& listBar, const QD
     if (listBar.value(group, 1) == number && kind != IncomingUnanswered)
         return;
     const QString text = JournalDisplayText(number, name, kind, now);
-    bool error = false;
-    link.ExecuteCommand(journalCommand(kind, text, number), error);
+    cacheapi::catalogue::addJournalEntry(link, kind, text, number);
     shiftDown(listBar, group);
     listBar.setCaption(group, 1, text);
     listBar.setValue(group, 1, number);

@@ -1,7 +1,7 @@
 #include "listbar.h"
 
-#include "serverlink.h"
-#include "win1252.h"
+#include "catalogue.h"
+#include "journal.h"
 
 namespace telefon {
 
@@ -9,35 +9,20 @@ namespace {
 const QString SpeedDialCaptionText = QStringLiteral("Ziehlwahl"); // spelled so since day one
 const QString DepartmentsCaption = QStringLiteral("Abteilungen Intern");
 
-QString field(const QString& record, int n) {
-    return cacheapi::Piece(record, cacheapi::FieldSeparator, n);
-}
-
-// The records of one list reply; an empty or failed reply gives none.
-QStringList fetchRecords(cacheapi::ServerLink& link, const QString& command) {
-    cacheapi::RecordList records;
-    bool error = false;
-    const int count = link.ExecuteCommandSplit(command, cacheapi::RecordSeparator, records, error);
-    QStringList result;
-    for (int i = 1; i <= count; ++i)
-        result.append(records[i]);
-    return result;
-}
-
-QString speedDialCaption(const QString& record) {
-    return SpeedDialCaption(field(record, 1), field(record, 3));
+QString speedDialCaption(const cacheapi::catalogue::SpeedDialEntry& entry) {
+    return SpeedDialCaption(entry.name, entry.sortKey);
 }
 
 void loadJournalGroup(cacheapi::ServerLink& link, ListBarModel& listBar, int kind) {
     for (int slot = 0; slot < JournalSlots; ++slot)
         listBar.addItem(kind, Picture::Pic0, QString());
-    const QStringList records = fetchRecords(link, QStringLiteral("D JOURGET^RUFAP(%1)").arg(kind));
+    const auto entries = cacheapi::catalogue::journal(link, kind);
     // The group has a fixed number of slots: older entries beyond them are not shown.
-    const int shown = std::min<int>(records.size(), JournalSlots);
+    const int shown = std::min<int>(entries.size(), JournalSlots);
     for (int j = 1; j <= shown; ++j) {
-        const QString& record = records.at(j - 1);
-        listBar.setCaption(kind, j, field(record, 1));
-        listBar.setValue(kind, j, field(record, 2));
+        const auto& entry = entries.at(j - 1);
+        listBar.setCaption(kind, j, entry.caption);
+        listBar.setValue(kind, j, entry.number);
         listBar.setPicture(kind, j, Picture::Pic1);
     }
 }
@@ -147,46 +132,53 @@ QString SpeedDialCaption(const QString& name, const QString& sortKey) {
 void LoadListBar(cacheapi::ServerLink& link, ListBarModel& listBar) {
     if (listBar.groupCount() < SpeedDialGroup)
         listBar.addGroup(SpeedDialCaptionText);
-    const QStringList speedDial = fetchRecords(link, QStringLiteral("D ZWAHL^RUFAP"));
-    for (const QString& record : speedDial) {
-        const int index = listBar.addItem(SpeedDialGroup, Picture::Pic1, speedDialCaption(record));
-        listBar.setValue(SpeedDialGroup, index, field(record, 2));
+    for (const auto& entry : cacheapi::catalogue::speedDialList(link)) {
+        const int index = listBar.addItem(SpeedDialGroup, Picture::Pic1, speedDialCaption(entry));
+        listBar.setValue(SpeedDialGroup, index, entry.number);
     }
 
     listBar.addGroup(DepartmentsCaption);
-    const QStringList departments = fetchRecords(link, QStringLiteral("D INT^RUFAP"));
-    for (const QString& record : departments) {
-        const int index = listBar.addItem(DepartmentGroup, Picture::Pic1, field(record, 1));
-        listBar.setValue(DepartmentGroup, index, field(record, 2));
+    for (const auto& department : cacheapi::catalogue::departments(link)) {
+        const int index = listBar.addItem(DepartmentGroup, Picture::Pic1, department.caption);
+        listBar.setValue(DepartmentGroup, index, department.code);
     }
 
     listBar.addGroup(QStringLiteral("Journal eingehend"));
     listBar.addGroup(QStringLiteral("Journal ausgehend"));
     listBar.addGroup(QStringLiteral("nicht angenommen"));
-    for (int kind = 3; kind <= 5; ++kind)
+    for (int kind = IncomingAnswered; kind <= IncomingUnanswered; ++kind)
         loadJournalGroup(link, listBar, kind);
     listBar.redraw();
 }
 
 void RefillSpeedDial(cacheapi::ServerLink& link, ListBarModel& listBar) {
-    const QStringList records = fetchRecords(link, QStringLiteral("D ZWAHL^RUFAP"));
-    const int n = int(records.size());
+    const auto entries = cacheapi::catalogue::speedDialList(link);
+    const int n = int(entries.size());
     // Existing items keep their place and take the record at their index; new ones go last.
     // Items are told apart by their index, not by a non-empty number, so an entry the server
     // holds without a number neither duplicates nor stops the refill.
     for (int i = 1; i <= n; ++i) {
-        const QString& record = records.at(i - 1);
-        const QString caption = speedDialCaption(record);
+        const auto& entry = entries.at(i - 1);
+        const QString caption = speedDialCaption(entry);
         if (i > listBar.itemCount(SpeedDialGroup))
             listBar.addItem(SpeedDialGroup, Picture::Pic1, caption);
         else
             listBar.setCaption(SpeedDialGroup, i, caption);
         listBar.setPicture(SpeedDialGroup, i, Picture::Pic1);
-        listBar.setValue(SpeedDialGroup, i, field(record, 2));
+        listBar.setValue(SpeedDialGroup, i, entry.number);
     }
     // Removing closes the gap, so the surplus always sits right after the last record.
     while (listBar.itemCount(SpeedDialGroup) > n)
         listBar.removeItem(SpeedDialGroup, n + 1);
+    listBar.redraw();
+}
+
+void ReloadPersonalGroups(cacheapi::ServerLink& link, ListBarModel& listBar) {
+    RefillSpeedDial(link, listBar);
+    for (int kind = IncomingAnswered; kind <= IncomingUnanswered; ++kind) {
+        listBar.clearGroup(kind);
+        loadJournalGroup(link, listBar, kind);
+    }
     listBar.redraw();
 }
 

@@ -76,4 +76,7 @@ void LoadListBar(cacheapi::ServerLink& link, ListBarModel& listBar);
 // Brings the speed-dial group in line with the server's list, in place (after a save or delete).
 void RefillSpeedDial(cacheapi::ServerLink& link, ListBarModel& listBar);
 
+// The speed-dial and journal groups loaded again from the server (after a change of user).
+void ReloadPersonalGroups(cacheapi::ServerLink& link, ListBarModel& listBar);
+
 } // namespace telefon

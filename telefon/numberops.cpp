@@ -1,5 +1,6 @@
 #include "numberops.h"
 
+#include "catalogue.h"
 #include "helpers.h"
 #include "line.h"
 #include "serverlink.h"
@@ -8,10 +9,6 @@
 namespace telefon {
 
 namespace {
-QString field(const QString& reply, int n) {
-    return cacheapi::Piece(reply, cacheapi::FieldSeparator, n);
-}
-
 QString digitsOnly(const QString& text) {
     QString digits;
     for (QChar c : text) {
@@ -20,34 +17,47 @@ QString digitsOnly(const QString& text) {
     }
     return digits;
 }
-
-QString lookupCommand(const QString& candidate) {
-    return QStringLiteral("D TELSU^RUFAP(\"") + candidate + QStringLiteral("\")");
-}
 } // namespace
 
-CustomerPanel CustomerPanel::fromReply(const QString& reply) {
+CustomerPanel CustomerPanel::from(const cacheapi::catalogue::Customer& c) {
     CustomerPanel p;
-    p.Nr = field(reply, 1);
-    p.Anrede = field(reply, 2);
-    p.NAMEN = field(reply, 3);
-    p.Branche = field(reply, 4);
-    p.Strasse = field(reply, 5);
-    p.Plz = field(reply, 6) + QLatin1Char('-') + field(reply, 7);
-    p.Ort = field(reply, 8);
-    p.Telnr = field(reply, 9);
-    p.emailText = field(reply, 10);
+    p.Nr = c.account;
+    p.Anrede = c.salutation;
+    p.NAMEN = c.name;
+    p.Branche = c.business;
+    p.Strasse = c.street;
+    p.Plz = c.postcodePrefix + QLatin1Char('-') + c.postcode;
+    p.Ort = c.town;
+    p.Telnr = c.phone;
+    p.emailText = c.email;
     p.emailLink = QStringLiteral("mailto:") + p.emailText;
-    p.Faxnr = field(reply, 11);
+    p.Faxnr = c.fax;
     // Dunning and revenue figures belong to customers ("K" accounts) only, but are always filled.
     p.customerOnlyVisible = p.Nr.startsWith(QLatin1Char('K'), Qt::CaseSensitive);
-    p.Mahnstufe = field(reply, 12);
-    p.MahnstDatum = field(reply, 13);
-    p.LeAuDatum = field(reply, 14);
-    p.AktSaldo = field(reply, 15);
-    p.UmsatzLJ = field(reply, 16);
-    p.UmsatzVJ = field(reply, 17);
+    p.Mahnstufe = c.dunningLevel;
+    p.MahnstDatum = c.dunningDate;
+    p.LeAuDatum = c.lastOrderDate;
+    p.AktSaldo = c.balance;
+    p.UmsatzLJ = c.revenueThisYear;
+    p.UmsatzVJ = c.revenueLastYear;
     return p;
+}
+
+QString NumberDigits(const QString& text) {
+    return digitsOnly(text);
+}
+
+bool IsWrittenNumber(const QString& text) {
+    const QString t = text.trimmed();
+    bool digits = false;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits = true;
+        else if (!(c == QLatin1Char('+') && i == 0) && !QStringLiteral(" /-.()").contains(c))
+            return false;
+    }
+    return digits;
 }
 
 QString DialDigits(const TelephoneParameters& params, const QString& text) {
@@ -85,14 +95,13 @@ QStringList LookupCandidates(const QString& number, const QString& lookupPrefix)
 
 bool LookupCaller(cacheapi::ServerLink& link, const TelephoneParameters& params,
                   const QString& number, CustomerPanel& panel) {
-    QString reply;
+    cacheapi::catalogue::Customer customer;
     for (const QString& candidate : LookupCandidates(number, params.LookupPrefix)) {
-        bool error = false;
-        reply = link.ExecuteCommand(lookupCommand(candidate), error);
-        if (!field(reply, 1).isEmpty())
+        customer = cacheapi::catalogue::findCustomer(link, candidate);
+        if (!customer.account.isEmpty())
             break;
     }
-    panel = CustomerPanel::fromReply(reply);
+    panel = CustomerPanel::from(customer);
     return !panel.Nr.isEmpty();
 }
 

@@ -7,7 +7,10 @@
 
 namespace cacheapi {
 class ServerLink;
+namespace catalogue {
+struct Customer;
 }
+} // namespace cacheapi
 namespace line {
 class Line;
 }
@@ -23,7 +26,7 @@ struct CustomerPanel {
     QString Mahnstufe, MahnstDatum, LeAuDatum, AktSaldo, UmsatzLJ, UmsatzVJ;
     bool customerOnlyVisible = false; // the account number begins with a capital "K"
 
-    static CustomerPanel fromReply(const QString& reply);
+    static CustomerPanel from(const cacheapi::catalogue::Customer& customer);
 };
 
 // Drops the current call, keeps the digits, puts DialPrefix before numbers of more than two
@@ -31,6 +34,11 @@ struct CustomerPanel {
 void DialNumber(line::Line& line, const TelephoneParameters& params, const QString& text);
 // The dialled digits DialNumber would hand to the line; empty when nothing is dialled.
 QString DialDigits(const TelephoneParameters& params, const QString& text);
+// The digits of a text, everything else dropped.
+QString NumberDigits(const QString& text);
+// A number as people write it: digits with blanks, "/", "-", ".", "(" and ")" between them and
+// an optional leading "+". Text with letters or other signs is not.
+bool IsWrittenNumber(const QString& text);
 
 // The external number without its outside-line digit, or empty for internal calls.
 QString CleanIncomingNumber(const QString& text, const QString& dialPrefix);

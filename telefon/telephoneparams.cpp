@@ -1,14 +1,12 @@
 #include "telephoneparams.h"
 
-#include "serverlink.h"
-#include "win1252.h"
+#include "catalogue.h"
 
 namespace telefon {
 
-TelephoneParameters TelephoneParameters::fromReply(const QString& reply) {
-    using cacheapi::FieldSeparator;
-    return {cacheapi::Piece(reply, FieldSeparator, 1), cacheapi::Piece(reply, FieldSeparator, 2),
-            cacheapi::Piece(reply, FieldSeparator, 3)};
+TelephoneParameters TelephoneParameters::read(cacheapi::ServerLink& link) {
+    const cacheapi::catalogue::Parameters p = cacheapi::catalogue::readParameters(link);
+    return {p.dialPrefix, p.lookupPrefix, p.lineText};
 }
 
 } // namespace telefon

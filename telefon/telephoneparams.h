@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace cacheapi {
+class ServerLink;
+}
+
 namespace telefon {
 
 // The server's telephone parameters, read once at start-up with "D PARAM^RUFAP".
@@ -10,8 +14,8 @@ struct TelephoneParameters {
     QString LookupPrefix; // own area code without its leading zero
     QString LineText;     // handed to the line once
 
-    // Field 1 DialPrefix, field 2 LookupPrefix, field 3 the line text; missing fields are empty.
-    static TelephoneParameters fromReply(const QString& reply);
+    // Missing fields are empty.
+    static TelephoneParameters read(cacheapi::ServerLink& link);
 };
 
 } // namespace telefon

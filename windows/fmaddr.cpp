@@ -1,5 +1,6 @@
 #include "fmaddr.h"
 
+#include "catalogue.h"
 #include "listbar.h"
 #include "serverlink.h"
 #include "services.h"
@@ -75,10 +76,7 @@ void FMAddr::openForItem(int index, ModalRunner& modal) {
 }
 
 void FMAddr::save() {
-    // One quoted argument carries all three values; the server splits it at the backquotes.
-    const QString entry = QStringList{RUFNR->text(), NAMEN->text(), SORT->text()}.join('`');
-    bool error = false;
-    link_.ExecuteCommand(QStringLiteral("D ZWSET^RUFAP(\"") + entry + QStringLiteral("\")"), error);
+    cacheapi::catalogue::saveSpeedDialEntry(link_, RUFNR->text(), NAMEN->text(), SORT->text());
     afterChange();
 }
 
@@ -86,11 +84,7 @@ void FMAddr::remove() {
     if (RUFNR->text().isEmpty())
         return;
     const cacheapi::LoginState& state = link_.state();
-    bool error = false;
-    link_.ExecuteCommand(QStringLiteral("D ZWLOE^RUFAP(") + state.Firma + QLatin1Char(',') +
-                             state.Filiale + QStringLiteral(",\"") + RUFNR->text() +
-                             QStringLiteral("\")"),
-                         error);
+    cacheapi::catalogue::deleteSpeedDialEntry(link_, state.Firma, state.Filiale, RUFNR->text());
     afterChange();
 }
 

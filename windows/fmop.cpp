@@ -1,8 +1,8 @@
 #include "fmop.h"
 
+#include "catalogue.h"
 #include "serverlink.h"
 #include "services.h"
-#include "win1252.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -16,11 +16,6 @@ constexpr int MarkerColumn = 7; // "MS"
 // The server joins the eight column values of a row with line feeds, as the search window joins
 // its columns.
 constexpr QChar ColumnSeparator = QLatin1Char('\n');
-
-QString openItemsCommand(const QString& account) {
-    return QStringLiteral("S P0=$$OPSU^RUFAP(") + account +
-           QStringLiteral(") W:$F($ZV,\"MSM\") P0");
-}
 
 // A marker that is no number counts as 0.
 bool marks(const QString& marker) {
@@ -70,15 +65,10 @@ void FMOP::fill() {
     move(twipsToPixels(frame.left() + 300), twipsToPixels(frame.top() + 500));
     LIOP->clear();
     const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
-    cacheapi::RecordList records;
-    bool error = false;
-    const int count = link_.ExecuteCommandSplit(openItemsCommand(account),
-                                                cacheapi::RecordSeparator, records, error);
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (int i = 1; i <= count; ++i) {
-        const QString rowText = cacheapi::Piece(records[i], cacheapi::FieldSeparator, 1);
-        auto* row = new QTreeWidgetItem(LIOP, rowText.split(ColumnSeparator));
-        if (marks(cacheapi::Piece(records[i], cacheapi::FieldSeparator, 2)))
+    for (const auto& item : cacheapi::catalogue::openItems(link_, account)) {
+        auto* row = new QTreeWidgetItem(LIOP, item.rowText.split(ColumnSeparator));
+        if (marks(item.marker))
             row->setIcon(MarkerColumn, marker);
     }
 }

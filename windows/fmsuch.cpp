@@ -1,8 +1,7 @@
 #include "fmsuch.h"
 
-#include "serverlink.h"
+#include "catalogue.h"
 #include "services.h"
-#include "win1252.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -17,10 +16,6 @@ constexpr int TagRole = Qt::UserRole;
 // Columns of one row as the window joins them.
 constexpr QChar ColumnSeparator = QLatin1Char('\n');
 
-QString searchCommand(const QString& text) {
-    return QStringLiteral("S P0=$$TXTSU^RUFAP(\"") + text +
-           QStringLiteral("\") W:$F($ZV,\"MSM\") P0");
-}
 } // namespace
 
 QString FoldUmlauts(const QString& text) {
@@ -106,19 +101,12 @@ void FMSuch::search() {
     SUText->setText(folded);
     QApplication::beep();
     LIRufnr->clear();
-    cacheapi::RecordList records;
-    bool error = false;
-    const int count =
-        link_.ExecuteCommandSplit(searchCommand(folded), cacheapi::RecordSeparator, records, error);
-    for (int i = 1; i <= count; ++i) {
-        const QString& record = records[i];
-        auto field = [&record](int n) {
-            return cacheapi::Piece(record, cacheapi::FieldSeparator, n);
-        };
+    for (const auto& hit : cacheapi::catalogue::searchNumbers(link_, folded)) {
         const QString rowText =
-            QStringList{field(1), field(2), field(4), field(5), field(3)}.join(ColumnSeparator);
+            QStringList{hit.account, hit.name, hit.postcode, hit.town, hit.phone}.join(
+                ColumnSeparator);
         auto* row = new QTreeWidgetItem(LIRufnr, rowText.split(ColumnSeparator));
-        row->setData(0, TagRole, field(3));
+        row->setData(0, TagRole, hit.phone);
     }
 }
 

@@ -2,7 +2,8 @@
 // main window, against a real VENTOR server with a given number of customers.
 //   screenpop [--customers N] [--rounds R]
 // Prints p50 and p99 for a caller found by the first lookup request and for an unknown caller
-// (all four requests).
+// (all four requests), then where the time goes: the lookup through the server link without the
+// window, and the bare round trip of an empty request on a plain socket (the wire).
 #include "../common/figures.h"
 #include "numberops.h"
 #include "serverfixture.h"
@@ -11,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QTcpSocket>
 #include <algorithm>
 #include <cstdio>
 
@@ -22,6 +24,50 @@ struct Figures {
 
 Figures percentiles(std::vector<double> ms) {
     return {bench::percentile(ms, 0.50), bench::percentile(ms, 0.99), bench::percentile(ms, 1.0)};
+}
+
+template <typename Step> Figures timed(int calls, Step step) {
+    std::vector<double> ms;
+    QElapsedTimer clock;
+    for (int i = 0; i < calls; ++i) {
+        clock.start();
+        step();
+        ms.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    return percentiles(ms);
+}
+
+QByteArray frame(const QByteArray& payload) {
+    const auto n = quint32(payload.size());
+    const char header[4] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+    return QByteArray(header, 4) + payload;
+}
+
+// One request on a blocking socket; false when no whole reply came.
+bool roundTrip(QTcpSocket& socket, const QByteArray& request) {
+    socket.write(request);
+    socket.flush();
+    QByteArray reply;
+    while (reply.size() < 4 ||
+           reply.size() < 4 + qsizetype(quint8(reply[3]) | quint8(reply[2]) << 8)) {
+        if (!socket.waitForReadyRead(5000))
+            return false;
+        reply += socket.readAll();
+    }
+    return true;
+}
+
+// The wire alone: an empty request that the gateway answers without running a routine.
+Figures bareRoundTrips(quint16 port, int calls, bool& ok) {
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+    ok = socket.waitForConnected(5000);
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    ok = ok && roundTrip(socket, frame(QByteArray("H1\0MEIER\0telefon", 16)));
+    const QByteArray empty = frame(QByteArray("XVX.Windows\0D ^%XTT", 19));
+    for (int i = 0; ok && i < 50; ++i)
+        ok = roundTrip(socket, empty);
+    return timed(calls, [&] { ok = roundTrip(socket, empty) && ok; });
 }
 
 } // namespace
@@ -79,11 +125,32 @@ int main(int argc, char** argv) {
     const Figures found = run(known, testsupport::ShowcaseAccount, rounds);
     const Figures missing = run(unknown, QString(), rounds);
 
+    telefon::CustomerPanel panel;
+    const Figures linkFound = timed(rounds, [&] {
+        allRight = telefon::LookupCaller(f.link, f.params, known, panel) && allRight;
+    });
+    const Figures linkMissing = timed(rounds, [&] {
+        allRight = !telefon::LookupCaller(f.link, f.params, unknown, panel) && allRight;
+    });
+    bool wireOk = false;
+    const Figures wire = bareRoundTrips(server.port(), rounds, wireOk);
+
+    auto print = [](const char* what, const Figures& v) {
+        std::printf("  %-44s p50 %.3f  p99 %.3f  max %.3f\n", what, v.p50, v.p99, v.max);
+    };
     std::printf("screen pop, %d calls each (ms from call offered to filled panel)\n", rounds);
-    std::printf("  known caller, found by the first request%s:  p50 %.2f  p99 %.2f  max %.2f\n",
-                firstHits ? "" : " (NOT first)", found.p50, found.p99, found.max);
-    std::printf("  unknown caller, four requests:            p50 %.2f  p99 %.2f  max %.2f\n",
-                missing.p50, missing.p99, missing.max);
+    print(firstHits ? "known caller, found by the first request:" : "known caller (NOT first):",
+          found);
+    print("unknown caller, four requests:", missing);
+    std::printf("the lookup alone through the server link (ms)\n");
+    print("known caller, one request:", linkFound);
+    print("unknown caller, four requests:", linkMissing);
+    std::printf("the wire: an empty request on a plain socket (ms)\n");
+    print("one round trip:", wire);
+    if (!wireOk) {
+        std::fprintf(stderr, "the bare round trips failed\n");
+        return 1;
+    }
     if (!allRight) {
         std::fprintf(stderr, "the panel did not show the expected account\n");
         return 1;

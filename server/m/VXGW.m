@@ -12,6 +12,7 @@ VXGW ; VENTOR server gateway: one process per client connection, socket = $PRINC
  Q
  ;
 START ; once per server start, before the listener opens
+ D UPGRADE^VXTXT
  Q
  ;
 SERVE ; the connection process
@@ -38,7 +39,10 @@ RDFRAME() ; the next request, or -1 when the connection ends or sends garbage
  S H=$$RDN(4,$$IDLE) I $L(H)<4 Q -1
  S L=$A(H,1)*16777216+($A(H,2)*65536)+($A(H,3)*256)+$A(H,4)
  I L<1!(L>$$MAXREQ) Q -1
- S X=$$RDN(L,30) I $L(X)'=L Q -1
+ ; A client writes header and payload together: take what is there without arming a timer,
+ ; wait only for a payload that is still on its way.
+ R X#L:0 I $L(X)<L,'$ZEOF S X=X_$$RDN(L-$L(X),30)
+ I $L(X)'=L Q -1
  K VXS("IO")
  Q X
  ;
@@ -47,10 +51,11 @@ RDN(L,T) ; exactly L bytes, fewer when the peer goes silent for T seconds or dis
  F  Q:$L(X)=L  R H#(L-$L(X)):T Q:H=""  S X=X_H Q:$ZEOF
  Q X
  ;
-SEND(P) ; one frame, one write
+SEND(P) ; one frame, one write (a concatenation written directly goes out as two segments)
  N L S L=$L(P)
  S VXS("IO")=1
- U $P W $C(L\16777216#256,L\65536#256,L\256#256,L#256)_P
+ S P=$C(L\16777216#256,L\65536#256,L\256#256,L#256)_P
+ U $P W P
  K VXS("IO")
  Q
  ;
@@ -170,9 +175,8 @@ NUM(C,P) ; a plain number at P, or ""
  Q $E(C,S,P-1)
  ;
 ARITY(E) ; highest number of arguments of a catalogue entry, -1 when it is none
- N L,I
- F I=1:1 S L=$T(CAT+I) Q:L=""  I $P(L,";",3)=E Q
- Q $S(L="":-1,1:+$P(L,";",4))
+ I '$D(VXS("CAT")) N L,I F I=1:1 S L=$T(CAT+I) Q:L=""  S VXS("CAT",$P(L,";",3))=+$P(L,";",4)
+ Q $G(VXS("CAT",E),-1)
 CAT ;
  ;;PARAM;0
  ;;TELSU;1

@@ -1,5 +1,6 @@
 #pragma once
 // The main window on an in-memory server and a simulated line.
+#include "callsession.h"
 #include "fakeconnection.h"
 #include "fmstart.h"
 #include "listbar.h"
@@ -28,6 +29,7 @@ struct FakeFixture : cacheapi::fake::FakeSurroundings {
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
+    telefon::CallSession session{link, line, listBar, params, clock};
     RecordingSideWindows side;
     std::unique_ptr<app::FMStart> fm;
 
@@ -58,7 +60,7 @@ struct FakeFixture : cacheapi::fake::FakeSurroundings {
 
     app::FMStart& make() {
         fm = std::make_unique<app::FMStart>(
-            app::FMStartParts{link, store, line, dialogs, clock, clock, end, listBar, params, {}});
+            app::FMStartParts{link, store, dialogs, end, listBar, session, {}});
         fm->setSideWindows(&side);
         return *fm;
     }

@@ -1,5 +1,6 @@
 #pragma once
 // The main window logged in on a real VENTOR server, with a simulated line.
+#include "callsession.h"
 #include "environment.h"
 #include "fakeconnection.h"
 #include "fmstart.h"
@@ -21,6 +22,7 @@ struct ServerFixture : cacheapi::fake::LiveSurroundings {
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
+    telefon::CallSession session{link, line, listBar, params, clock};
     RecordingSideWindows side;
     std::unique_ptr<app::FMStart> fm;
 
@@ -32,8 +34,8 @@ struct ServerFixture : cacheapi::fake::LiveSurroundings {
             QStringLiteral("%1 %2 %3 %4 127.0.0.1 %5 VENTOR")
                 .arg(testsupport::DemoFirma, testsupport::DemoFiliale, user.code, user.password)
                 .arg(server.port());
-        fm = std::make_unique<app::FMStart>(app::FMStartParts{
-            link, store, line, dialogs, clock, events, end, listBar, params, commandLine});
+        fm = std::make_unique<app::FMStart>(
+            app::FMStartParts{link, store, dialogs, end, listBar, session, commandLine});
         fm->setSideWindows(&side);
     }
     ~ServerFixture() {

@@ -2,6 +2,7 @@
 // the server stored.
 #include "layout.h"
 #include "listbarwidget.h"
+#include "login.h"
 #include "serverfixture.h"
 
 #include <QCheckBox>
@@ -9,6 +10,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+
+#include <functional>
 
 using namespace app;
 using testsupport::TestServer;
@@ -19,6 +22,20 @@ QString field(FMStart& fm, const char* name) {
 }
 void click(FMStart& fm, const char* name) {
     QTest::mouseClick(fm.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
+}
+// The window's status text at every line event, read after the window has handled it.
+QStringList statusesDuring(ServerFixture& f, const std::function<void()>& calls) {
+    QStringList seen;
+    QList<QMetaObject::Connection> watches;
+    using L = line::Line;
+    for (auto signal : {&L::lineIdle, &L::lineIdleAgain, &L::callEnded, &L::callOffered,
+                        &L::connected, &L::dialling, &L::dialTone, &L::disconnected})
+        watches << QObject::connect(&f.line, signal, f.fm.get(),
+                                    [&] { seen << f.fm->statusText(); });
+    calls();
+    for (const auto& watch : watches)
+        QObject::disconnect(watch);
+    return seen;
 }
 // The showcase customer's central number as the telephone system reports it (without the
 // outside-line digit, which the simulated line puts in front).
@@ -53,6 +70,50 @@ private slots:
         QVERIFY(f.dialogs.shown.isEmpty());
 
         QCOMPARE(f.listBar.caption(1, 1), QString("Müller Bau GmbH_1")); // the list bar is loaded
+    }
+
+    // Every line event's status text, as the window shows it, for each kind of call.
+    void statusTextOfEveryLineEvent() {
+        ServerFixture f(server);
+        FMStart& fm = f.start();
+        QCOMPARE(statusesDuring(f,
+                                [&] {
+                                    f.line.ring(Showcase);
+                                    emit f.line.lineIdleAgain();
+                                    f.line.remoteHangUp();
+                                }),
+                 QStringList({"Income call", "Bereit", "Rufende", "Unterbrochen", "Bereit"}));
+        QCOMPARE(statusesDuring(f,
+                                [&] {
+                                    fm.setNumberText("0307777777");
+                                    click(fm, "BUWaehl");
+                                    f.line.remoteAnswer();
+                                    f.line.identify(Showcase); // leaves the status as it is
+                                    click(fm, "BUAufl");
+                                }),
+                 QStringList({"Wählton", "Wählen", "Verbunden", "Unterbrochen", "Bereit"}));
+        QCOMPARE(fm.statusText(), QString("Bereit"));
+    }
+
+    // The caller hangs up while the lookup of the offered call waits on the server: the events
+    // run at once, and the missed call is written when the pending caller is known, at the next
+    // idle notice.
+    void callEndsWhileItsLookupWaits() {
+        ServerFixture f(server);
+        FMStart& fm = f.start();
+        const int missed = journalCount(5);
+        QMetaObject::invokeMethod(
+            &f.line, [&] { f.line.remoteHangUp(); }, Qt::QueuedConnection);
+        // The offered call's own handler ends last, after the events that ran inside it.
+        QStringList seen = statusesDuring(f, [&] { QVERIFY(f.line.ring(Showcase)); });
+        QCOMPARE(seen, QStringList({"Rufende", "Unterbrochen", "Bereit", "Bereit"}));
+        QCOMPARE(fm.statusText(), QString("Bereit"));
+        QCOMPARE(field(fm, "NAMEN"), testsupport::ShowcaseName);
+        QCOMPARE(f.session.pendingCallerName(), testsupport::ShowcaseName);
+        QCOMPARE(journalCount(5), missed);
+        emit f.line.lineIdle();
+        QCOMPARE(journalCount(5), missed + 1);
+        QVERIFY(f.session.pendingCallerName().isEmpty());
     }
 
     void answeredCallOfAKnownCustomer() {
@@ -121,23 +182,52 @@ private slots:
         QVERIFY(f.listBar.value(4, 2) != Showcase || before == 0);
     }
 
-    void dialPrefixRules() {
+    // Numbers are dialled as people write them; only text with other signs is searched for.
+    void dialPrefixRulesAndWrittenNumbers() {
         ServerFixture f(server);
         FMStart& fm = f.start();
         for (const auto& [typed, dialled] : {std::pair<QString, QString>{"21", "21"},
                                              {"123", "0123"},
-                                             {"030123456", "0030123456"}}) {
+                                             {"030123456", "0030123456"},
+                                             {"030 / 123 45-6", "0030123456"},
+                                             {"+49 (30) 200.401-1", "049302004011"},
+                                             {"1/2-3", "0123"}}) {
             fm.setNumberText(typed);
             click(fm, "BUWaehl");
             QCOMPARE(f.line.numberToDial(), dialled);
             click(fm, "BUAufl");
         }
+        QVERIFY(f.side.calls.isEmpty());
+        for (const QString text : {"030 123456 Zentrale", "030+1", "030,5"}) {
+            fm.setNumberText(text);
+            click(fm, "BUWaehl");
+            QCOMPARE(f.side.calls.takeFirst(), "search:" + text);
+        }
         // As the department board dials: every character but the digits is dropped.
         fm.dialNumber("1 / 2-3");
         QCOMPARE(f.line.numberToDial(), QString("0123"));
-        fm.setNumberText("030 123456"); // not a number to the numeric test: searched for
+    }
+
+    // "Wählen" looks the number up first: the panel and the journal name the callee, not the
+    // party the panel showed before.
+    void dialledNumberIsLookedUpBeforeTheCall() {
+        ServerFixture f(server);
+        FMStart& fm = f.start();
+        f.session.chooseNumber(Showcase);
+        QCOMPARE(field(fm, "NAMEN"), testsupport::ShowcaseName);
+        const QString nobody = QStringLiteral("0309999999");
+        fm.setNumberText(nobody);
         click(fm, "BUWaehl");
-        QCOMPARE(f.side.calls, QStringList({"search:030 123456"}));
+        QCOMPARE(field(fm, "NAMEN"), QString());
+        QVERIFY(f.line.remoteAnswer());
+        QCOMPARE(newestJournal(4, 2), nobody);
+        QVERIFY(newestJournal(4, 1).startsWith(nobody));
+        click(fm, "BUAufl");
+        // A written number is looked up by its digits.
+        fm.setNumberText("030 / 123 45-6");
+        click(fm, "BUWaehl");
+        QCOMPARE(field(fm, "Nr"), testsupport::ShowcaseAccount);
+        click(fm, "BUAufl");
     }
 
     void callWithoutCallerNumber() {
@@ -183,6 +273,36 @@ private slots:
         QCOMPARE(field(fm, "Nr"), QString("K100000"));
         QVERIFY(fm.findChild<QWidget*>("TxtHold")->isHidden());
         f.line.remoteHangUp();
+    }
+
+    // After a login as another user the list bar shows that user's speed dial and journals; a
+    // login as the same user leaves the lists alone.
+    void loginAsAnotherUserReloadsTheUsersLists() {
+        ServerFixture f(server);
+        FMStart& fm = f.start();
+        auto logInAs = [&](const testsupport::DemoUser& user) {
+            f.state.CommandLine = QStringLiteral("1 0 %1 %2 127.0.0.1 %3 VENTOR")
+                                      .arg(user.code, user.password)
+                                      .arg(server.port());
+            f.link.DisconnectServer();
+            QVERIFY(cacheapi::LoginUser(f.link, {}));
+            fm.rebuildTitle();
+        };
+        f.listBar.setCaption(1, 1, "lokal");
+        logInAs(testsupport::DemoMeier);
+        QCOMPARE(f.listBar.caption(1, 1), QString("lokal"));
+
+        logInAs(testsupport::DemoSchulz);
+        QStringList speedDial;
+        for (int i = 1; i <= f.listBar.itemCount(1); ++i)
+            speedDial << f.listBar.caption(1, i);
+        QCOMPARE(speedDial, QStringList({"Meier Verkauf_1", "Müller Bau GmbH"}));
+        for (int kind = 3; kind <= 5; ++kind) {
+            QCOMPARE(f.listBar.itemCount(kind), 100);
+            QCOMPARE(f.listBar.value(kind, 1),
+                     server.newestJournalField(testsupport::DemoSchulz.code, kind, 2));
+        }
+        QVERIFY(fm.windowTitle().endsWith(f.state.PersonName));
     }
 
     void choosingSpeedDialAndJournalItems() {

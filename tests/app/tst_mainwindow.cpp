@@ -284,6 +284,30 @@ private slots:
         QCOMPARE(bar->shownCaption(1), QString("Neu"));
     }
 
+    // F5 and F6 reach the offered call from any window of the program, also from a modal side
+    // window that blocks the main window.
+    void answerAndTurnAwayKeysWorkInAModalSideWindow() {
+        FakeFixture f;
+        FMStart& fm = f.start();
+        fm.show();
+        QWidget side(&fm, Qt::Dialog);
+        auto* field = new QLineEdit(&side);
+        side.setWindowModality(Qt::ApplicationModal);
+        side.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&side));
+        QVERIFY(f.line.ring("0301234"));
+        QTest::keyClick(field, Qt::Key_F5);
+        QCOMPARE(f.line.state(), line::SimulatedLine::State::Connected);
+        QVERIFY(f.line.remoteHangUp());
+        QVERIFY(f.line.ring("0301234"));
+        QTest::keyClick(field, Qt::Key_F6);
+        QCOMPARE(f.line.state(), line::SimulatedLine::State::Idle);
+        QCOMPARE(fm.statusText(), QString("Bereit"));
+        QVERIFY(f.listBar.caption(5, 1).startsWith("Bau Meier GmbH"));
+        QTest::keyClick(field, Qt::Key_A); // other keys reach the field
+        QCOMPARE(field->text(), QString("a"));
+    }
+
     void activatingASpeedDialItemOpensTheEditor() {
         FakeFixture f;
         FMStart& fm = f.start();

@@ -2,6 +2,7 @@
 // The whole program on a SIP line: the main window logged in on a real VENTOR server, its line
 // made from the per-user line settings as the program makes it, and a second SIP telephone
 // (the peer) on loopback that rings it.
+#include "callsession.h"
 #include "environment.h"
 #include "fakeconnection.h"
 #include "fmstart.h"
@@ -47,6 +48,7 @@ struct SipProgram : cacheapi::fake::LiveSurroundings {
     std::unique_ptr<line::Line> line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
+    std::unique_ptr<telefon::CallSession> session;
     RecordingSideWindows side;
     std::unique_ptr<app::FMStart> fm;
     std::unique_ptr<line::SipPeer> peer;
@@ -71,8 +73,9 @@ struct SipProgram : cacheapi::fake::LiveSurroundings {
                 .arg(testsupport::DemoFirma, testsupport::DemoFiliale, testsupport::DemoMeier.code,
                      testsupport::DemoMeier.password)
                 .arg(server.port());
-        fm = std::make_unique<app::FMStart>(app::FMStartParts{
-            link, store, *line, dialogs, clock, events, end, listBar, params, commandLine});
+        session = std::make_unique<telefon::CallSession>(link, *line, listBar, params, clock);
+        fm = std::make_unique<app::FMStart>(
+            app::FMStartParts{link, store, dialogs, end, listBar, *session, commandLine});
         fm->setSideWindows(&side);
 
         line::SipPeer::Options options;
@@ -82,6 +85,7 @@ struct SipProgram : cacheapi::fake::LiveSurroundings {
     ~SipProgram() {
         peer.reset();
         fm.reset();
+        session.reset();
         link.DisconnectServer();
     }
 

@@ -1,5 +1,7 @@
+#include "catalogue.h"
 #include "fakelink.h"
 #include "numberops.h"
+#include "phonelink.h"
 #include "telephoneparams.h"
 
 #include <QTest>
@@ -89,7 +91,7 @@ private slots:
                                  "A",         "123",     "Wien",        "0301234",   "info@m.de",
                                  "0301235",   "2",       "01.02.26",    "03.04.26",  "1.234,50",
                                  "10.000,00", "9.000,00"};
-        const auto p = CustomerPanel::fromReply(record(fields));
+        const auto p = CustomerPanel::from(cacheapi::catalogue::parseCustomer(record(fields)));
         const QStringList head{p.Nr,  p.Anrede, p.Branche,   p.Strasse,   p.Plz,
                                p.Ort, p.Telnr,  p.emailText, p.emailLink, p.Faxnr};
         QCOMPARE(head, QStringList({"K100", "Firma", "Baustoffe", "Hauptstr. 1", "A-123", "Wien",
@@ -103,11 +105,50 @@ private slots:
         // hidden.
         QStringList other = fields;
         other[0] = "L100";
-        const auto supplier = CustomerPanel::fromReply(record(other));
+        const auto supplier =
+            CustomerPanel::from(cacheapi::catalogue::parseCustomer(record(other)));
         QVERIFY(!supplier.customerOnlyVisible);
         QCOMPARE(supplier.Mahnstufe, u"2"_s);
         other[0] = "k100";
-        QVERIFY(!CustomerPanel::fromReply(record(other)).customerOnlyVisible);
+        QVERIFY(!CustomerPanel::from(cacheapi::catalogue::parseCustomer(record(other)))
+                     .customerOnlyVisible);
+    }
+
+    // Links and --dial numbers handed to the program: the number, or why nothing is dialled.
+    void phoneLinks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("refusal");
+        auto row = [](const char* name, const char* text, const char* number,
+                      const char* refusal = "") {
+            QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(number)
+                                << QString::fromUtf8(refusal);
+        };
+        row("tel", "tel:030123456", "030123456");
+        row("tel international with separators", "tel:+49-30-123%20456", "+4930123456");
+        row("tel with parameters", "tel:7042;phone-context=example.com", "7042");
+        row("sip user part", "sip:030123456@pbx.example;user=phone", "030123456");
+        row("sips", "SIPS:+4930123456@pbx.example", "+4930123456");
+        row("callto with slashes", "callto://030 123456/", "030123456");
+        row("written for --dial", " 030/123 45-6 ", "030123456");
+        row("letters in the number", "tel:ABC", "", "„ABC“ ist keine Rufnummer.");
+        row("SIP name, no number", "sip:meier@pbx.example", "", "„meier“ ist keine Rufnummer.");
+        row("no number", "callto:", "", "Er enthält keine Rufnummer.");
+        row("plus inside", "tel:49+30", "", "ist keine Rufnummer.");
+        row("other scheme", "mailto:meier@x.de", "", "Links der Art „mailto:“");
+        row("plain word", "Meier", "", "„Meier“ ist keine Rufnummer.");
+    }
+    void phoneLinks() {
+        QFETCH(QString, text);
+        QFETCH(QString, number);
+        QFETCH(QString, refusal);
+        const PhoneLink link = parsePhoneLink(text);
+        QCOMPARE(link.number, number);
+        QCOMPARE(link.ok(), refusal.isEmpty());
+        QVERIFY2(link.error.contains(refusal), qPrintable(link.error));
+        if (!link.ok())
+            QVERIFY(link.error.endsWith(u"Es wurde nichts gewählt."_s));
+        QCOMPARE(looksLikePhoneLink(text), text.contains(u':') && !text.startsWith(u"mailto"_s));
     }
 };
 

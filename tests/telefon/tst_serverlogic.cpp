@@ -1,8 +1,11 @@
 // The number operations, the list bar and the journal against a real server with demo data.
+#include "callsession.h"
+#include "environment.h"
 #include "journal.h"
 #include "listbar.h"
 #include "numberops.h"
 #include "realserver.h"
+#include "simulatedline.h"
 #include "testserver.h"
 
 #include <QLocale>
@@ -43,7 +46,7 @@ private slots:
     void initTestCase() {
         server = std::make_unique<boardtest::RealServer>();
         QVERIFY2(server->started(), qPrintable(server->errorText()));
-        params = TelephoneParameters::fromReply(run(u"D PARAM^RUFAP"_s));
+        params = TelephoneParameters::read(server->link());
         QCOMPARE(params.DialPrefix, testsupport::DemoDialPrefix);
         QCOMPARE(params.LookupPrefix, testsupport::DemoLookupPrefix);
     }
@@ -136,6 +139,59 @@ private slots:
         RefillSpeedDial(server->link(), *bar);
         QCOMPARE(bar->itemCount(1), count - 1);
         QCOMPARE(numbersOf(*bar, 1), serverSpeedDialNumbers());
+    }
+
+    // What a tray icon and notifications see of the calls: the line state, the identified
+    // caller, and one signal for each offered, answered, missed and ended call.
+    void callSessionTellsItsViewsAboutEveryCall() {
+        line::SimulatedLine line;
+        line.setIncomingPrefix(testsupport::DemoDialPrefix);
+        ListBarModel bar;
+        TelephoneParameters sessionParams;
+        cacheapi::SystemClock clock;
+        CallSession session(server->link(), line, bar, sessionParams, clock);
+        QList<CallSession::LineState> states;
+        QStringList calls;
+        connect(&session, &CallSession::lineStateChanged, this,
+                [&](CallSession::LineState s) { states << s; });
+        auto note = [&](const char* what) {
+            return [&calls, what](const CallSession::Caller& c) {
+                calls << u"%1:%2|%3|%4"_s.arg(what, c.name, c.account, c.number);
+            };
+        };
+        connect(&session, &CallSession::callOffered, this, note("offered"));
+        connect(&session, &CallSession::callAnswered, this, note("answered"));
+        connect(&session, &CallSession::callMissed, this, note("missed"));
+        connect(&session, &CallSession::callConnected, this, note("connected"));
+        connect(&session, &CallSession::callEnded, this, [&] { calls << u"ended"_s; });
+
+        QCOMPARE(session.lineState(), CallSession::LineState::Down);
+        session.start();
+        QCOMPARE(sessionParams.DialPrefix, testsupport::DemoDialPrefix);
+        QVERIFY(!session.canAnswer());
+        QVERIFY(line.ring(u"030123456"_s));
+        QVERIFY(session.canAnswer());
+        session.answer();
+        session.toggleHold();
+        QVERIFY(session.holdActive());
+        session.toggleHold();
+        session.hangUp();
+        QVERIFY(line.ring(u"030123456"_s));
+        session.reject();
+        session.dial(u"21"_s);
+        QVERIFY(line.remoteAnswer());
+        QVERIFY(line.remoteHangUp());
+
+        using S = CallSession::LineState;
+        QCOMPARE(states,
+                 QList<S>({S::Ready, S::Ringing, S::Connected, S::Held, S::Connected, S::Ready,
+                           S::Ringing, S::Ready, S::Dialling, S::Connected, S::Ready}));
+        const QString showcase =
+            testsupport::ShowcaseName + u"|"_s + testsupport::ShowcaseAccount + u"|030123456"_s;
+        QCOMPARE(calls, QStringList({"offered:" + showcase, "answered:" + showcase, "ended",
+                                     "offered:" + showcase, "missed:" + showcase, "ended",
+                                     u"connected:||"_s, "ended"}));
+        QCOMPARE(session.statusText(), u"Bereit"_s);
     }
 };
 

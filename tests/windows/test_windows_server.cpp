@@ -61,9 +61,7 @@ struct Session : fake::FakeSurroundings {
 class LookupMainWindow : public FakeMainWindow {
 public:
     explicit LookupMainWindow(ServerLink& link) : link_(link) {
-        bool error = false;
-        params = telefon::TelephoneParameters::fromReply(
-            link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error));
+        params = telefon::TelephoneParameters::read(link);
     }
     bool lookupCaller(const QString& n) override {
         FakeMainWindow::lookupCaller(n);

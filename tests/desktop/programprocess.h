@@ -1,0 +1,94 @@
+#pragma once
+// The real program as a separate process in a private session: its own runtime and settings
+// directories, offscreen windows, the simulated line driven by its control tool.
+#include "testserver.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
+
+namespace desktoptest {
+
+class ProgramSession {
+public:
+    explicit ProgramSession(const testsupport::TestServer& server) : server_(server) {
+        QDir(home_.path()).mkdir(QStringLiteral("runtime"));
+        QFile::setPermissions(runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ExeOwner);
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
+        env_.insert(QStringLiteral("HOME"), home_.path());
+        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env_.remove(QStringLiteral("VENTOR_LINE_SIM_SOCKET"));
+    }
+    ~ProgramSession() {
+        for (QProcess* p : started_) {
+            p->kill();
+            p->waitForFinished(5000);
+            delete p;
+        }
+    }
+
+    QString runtimeDir() const { return home_.filePath(QStringLiteral("runtime")); }
+    QProcessEnvironment& environment() { return env_; }
+
+    // The seven words of an unattended login of the demo user MEIER on the test server.
+    QStringList loginWords() const {
+        return {testsupport::DemoFirma,      testsupport::DemoFiliale,
+                testsupport::DemoMeier.code, testsupport::DemoMeier.password,
+                QStringLiteral("127.0.0.1"), QString::number(server_.port()),
+                QStringLiteral("VENTOR")};
+    }
+
+    // Starts the program in the background; it lives until the session ends or is killed.
+    QProcess* start(const QStringList& arguments) {
+        auto* p = new QProcess;
+        p->setProcessEnvironment(env_);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QStringLiteral(PROGRAM), arguments);
+        started_ << p;
+        return p;
+    }
+    // Runs the program to its end; its exit code, -1 when it did not end within `timeoutMs`.
+    int run(const QStringList& arguments, int timeoutMs = 15000) {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.start(QStringLiteral(PROGRAM), arguments);
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    // The simulated line's control tool against the program's default socket.
+    QString line(const QStringList& arguments) {
+        QProcess tool;
+        tool.setProcessEnvironment(env_);
+        tool.start(QStringLiteral(LINE_SIM_TOOL), arguments);
+        tool.waitForFinished(10000);
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    }
+    // Polls the line's status until `wanted` holds for it; the last status seen.
+    QString lineStatusUntil(const std::function<bool(const QString&)>& wanted,
+                            int timeoutMs = 30000) {
+        QDeadlineTimer deadline(timeoutMs);
+        QString status;
+        while (!wanted(status = line({QStringLiteral("status")})) && !deadline.hasExpired())
+            QThread::msleep(100);
+        return status;
+    }
+
+private:
+    const testsupport::TestServer& server_;
+    QTemporaryDir home_;
+    QProcessEnvironment env_;
+    QList<QProcess*> started_;
+};
+
+} // namespace desktoptest

@@ -1,0 +1,85 @@
+// One program per user session: later starts hand links and --dial numbers to the first one,
+// which dials them on its line; they never take its line or its control socket over.
+#include "programprocess.h"
+
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+bool dialling(const QString& status, const QString& number) {
+    return status.startsWith(u"ok dialling"_s) && status.endsWith(u"number="_s + number);
+}
+// The file of a socket: a program that took the socket over would have made a new one.
+ino_t inode(const QString& path) {
+    struct stat st {};
+    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
+}
+bool idle(const QString& status) {
+    return status.startsWith(u"ok idle"_s);
+}
+} // namespace
+
+class TestInstance : public QObject {
+    Q_OBJECT
+
+    testsupport::TestServer server;
+
+private slots:
+    void initTestCase() { QVERIFY2(server.start(300), qPrintable(server.errorText())); }
+
+    void laterStartsAndLinksReachTheFirstProgram() {
+        desktoptest::ProgramSession session(server);
+        // Without a running program the number starts it; it dials once logged in, with the
+        // outside-line prefix as "Wählen" does.
+        QProcess* first =
+            session.start(session.loginWords() << u"--line=sim"_s << u"--dial"_s << u"030123456"_s);
+        QString status =
+            session.lineStatusUntil([](const QString& s) { return dialling(s, u"0030123456"_s); });
+        QVERIFY2(dialling(status, u"0030123456"_s), qPrintable(status));
+        QCOMPARE(session.line({u"decline"_s}), u"ok"_s);
+        const QString controlSocket = session.runtimeDir() + u"/ventor-line-sim"_s;
+        const ino_t socketMade = inode(controlSocket);
+        QVERIFY(socketMade != 0);
+
+        // Later starts end at once and leave the first program's line and socket as they were.
+        struct Case {
+            QStringList arguments;
+            QString dialled; // empty: nothing is dialled
+        };
+        const QList<Case> cases{
+            {{u"tel:030-555-77"_s}, u"003055577"_s},
+            {{u"--dial"_s, u"sip:0301234@pbx.example;user=phone"_s}, u"00301234"_s},
+            {{u"callto://0309876"_s}, u"00309876"_s},
+            {session.loginWords() << u"--line=sim"_s, {}},
+            {{u"tel:Meier"_s}, {}},
+        };
+        for (const Case& c : cases) {
+            QCOMPARE(session.run(c.arguments), 0);
+            if (c.dialled.isEmpty()) {
+                QTest::qWait(1500);
+                QVERIFY2(idle(session.line({u"status"_s})), qPrintable(c.arguments.join(' ')));
+                continue;
+            }
+            status = session.lineStatusUntil(
+                [&](const QString& s) { return dialling(s, c.dialled); }, 15000);
+            QVERIFY2(dialling(status, c.dialled), qPrintable(status));
+            QCOMPARE(session.line({u"decline"_s}), u"ok"_s);
+        }
+        QCOMPARE(inode(controlSocket), socketMade);
+        QCOMPARE(first->state(), QProcess::Running);
+
+        // A program that died leaves its lock behind; the next start takes it over.
+        first->kill();
+        first->waitForFinished();
+        session.start(session.loginWords() << u"--line=sim"_s << u"tel:0301111"_s);
+        status =
+            session.lineStatusUntil([](const QString& s) { return dialling(s, u"00301111"_s); });
+        QVERIFY2(dialling(status, u"00301111"_s), qPrintable(status));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstance)
+#include "tst_instance.moc"
