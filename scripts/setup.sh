@@ -9,7 +9,7 @@ PACKAGES=(
   fis-gtm
   liblinphone-dev liblinphone10 liblinphone++10 linphone-common
   xvfb xauth x11-utils
-  iproute2 util-linux procps openssl systemd libc-bin
+  iproute2 util-linux procps openssl systemd libc-bin stunnel4
   desktop-file-utils appstream dbus dbus-x11 at-spi2-core python3-pyatspi openbox xdotool baresip
 )
 

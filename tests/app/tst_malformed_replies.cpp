@@ -4,6 +4,7 @@
 // report the failure where one is reported, never crash, and go on working. A line event and the
 // idle timer strike while the error box is open and while the program waits for the server.
 // The sanitizer build runs this test too.
+#include "callsession.h"
 #include "fakeworld.h"
 #include "fmabt.h"
 #include "fmaddr.h"
@@ -271,12 +272,15 @@ struct Program {
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
+    telefon::CallSession session{link, line, listBar, params, clock};
     std::unique_ptr<app::FMStart> fm;
     std::unique_ptr<windows::Services> services;
     std::unique_ptr<app::QtSideWindows> side;
     bool striking = false;
 
     explicit Program(quint16 port) {
+        store.write(settings::keys::CacheLogin, settings::keys::Login, settings::keys::Verbindung,
+                    settings::defaults::Unencrypted);
         line.setIncomingPrefix(testsupport::DemoDialPrefix);
         const QString commandLine =
             QStringLiteral("%1 %2 %3 %4 127.0.0.1 %5 VENTOR")
@@ -284,8 +288,8 @@ struct Program {
                      testsupport::DemoMeier.password)
                 .arg(port);
         loginWindows.loginWindow().setProgramCommandLine(commandLine);
-        fm = std::make_unique<app::FMStart>(app::FMStartParts{
-            link, store, line, dialogs, clock, clock, end, listBar, params, commandLine});
+        fm = std::make_unique<app::FMStart>(
+            app::FMStartParts{link, store, dialogs, end, listBar, session, commandLine});
         loginWindows.setMainWindow(fm.get());
         services = std::make_unique<windows::Services>(
             windows::Services{link, dialogs, modal, clock, clock, listBar, params, fm.get()});
