@@ -1,5 +1,6 @@
 #include "linkrequests.h"
 
+#include "callsession.h"
 #include "environment.h"
 #include "phonelink.h"
 #include "services.h"
@@ -8,8 +9,9 @@
 
 namespace app {
 
-LinkRequests::LinkRequests(windows::MainWindowAccess& window, cacheapi::Dialogs& dialogs)
-    : window_(window), dialogs_(dialogs) {}
+LinkRequests::LinkRequests(telefon::CallSession& session, windows::MainWindowAccess& window,
+                           cacheapi::Dialogs& dialogs)
+    : session_(session), window_(window), dialogs_(dialogs) {}
 
 void LinkRequests::handle(const QStringList& requests) {
     if (!ready_) {
@@ -41,9 +43,7 @@ void LinkRequests::dial(const QString& text) {
                          cacheapi::Buttons::Ok);
         return;
     }
-    window_.setNumberText(link.number);
-    window_.lookupCaller(link.number);
-    window_.dialNumber(link.number);
+    session_.dial(link.number);
 }
 
 } // namespace app

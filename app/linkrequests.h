@@ -5,6 +5,9 @@
 namespace cacheapi {
 class Dialogs;
 }
+namespace telefon {
+class CallSession;
+}
 namespace windows {
 class MainWindowAccess;
 }
@@ -18,7 +21,8 @@ namespace app {
 // until it is ready.
 class LinkRequests {
 public:
-    LinkRequests(windows::MainWindowAccess& window, cacheapi::Dialogs& dialogs);
+    LinkRequests(telefon::CallSession& session, windows::MainWindowAccess& window,
+                 cacheapi::Dialogs& dialogs);
 
     void handle(const QStringList& requests);
     // Start-up is over: serves what waited.
@@ -31,6 +35,7 @@ private:
     void serve(const QString& request);
     void dial(const QString& text);
 
+    telefon::CallSession& session_;
     windows::MainWindowAccess& window_;
     cacheapi::Dialogs& dialogs_;
     bool ready_ = false;

@@ -18,6 +18,8 @@
 // One program runs per user session: a later start hands its number or link to it (or asks it
 // to come to the front) and ends.
 
+#include "accessibility.h"
+#include "callnotifications.h"
 #include "callsession.h"
 #include "environment.h"
 #include "fmpass.h"
@@ -36,6 +38,7 @@
 #include "singleinstance.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
+#include "trayicon.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -117,6 +120,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    app::AccessibleNames accessibleNames;
+    app.installEventFilter(&accessibleNames);
+
     // Made first, so that it sees every window open.
     windows::QtProgramEnd programEnd;
     settings::QSettingsStore store;
@@ -147,14 +153,26 @@ int main(int argc, char** argv) {
     windows::Services services{link, dialogs, modal, clock, events, listBar, params, &window};
     app::QtSideWindows side(services, loginWindows);
     window.setSideWindows(&side);
+    app::installMainWindowKeys(&window);
 
-    app::LinkRequests links(window, dialogs);
+    app::LinkRequests links(session, window, dialogs);
     QObject::connect(&instance, &app::SingleInstance::requestsReceived, &window,
                      [&links](const QStringList& received) { links.handle(received); });
     links.handle(requests);
 
+    // Views of the call session beside the main window.
+    app::TrayIcon tray(session,
+                       {[&window] { window.showMainWindow(); }, [&window] { window.shutdown(); }});
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray,
+                     [&tray](Qt::ApplicationState s) {
+                         if (s == Qt::ApplicationActive)
+                             tray.missedCallsSeen();
+                     });
+    app::CallNotifications notifications(session, [&window] { window.showMainWindow(); });
+
     window.startUp();
     window.show();
+    tray.show();
     links.setReady();
     return app.exec();
 }

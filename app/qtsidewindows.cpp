@@ -62,10 +62,7 @@ void QtSideWindows::showSpeedDialEditor(const QString& name, const QString& numb
     if (!editor_)
         editor_ = std::make_unique<windows::FMAddr>(services_.link, services_.listBar,
                                                     *services_.main, mainWidget());
-    editor_->NAMEN->setText(name);
-    editor_->RUFNR->setText(number);
-    editor_->SORT->setText(sort);
-    services_.modal.runModal(editor_.get());
+    editor_->open(name, number, sort, services_.modal);
 }
 
 // The board is shown modally and unloaded when closed, so every opening is built afresh.

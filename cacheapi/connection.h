@@ -31,6 +31,9 @@ public:
     virtual ~ServerObject() = default;
     // Runs one command text of the routine catalogue and returns its reply.
     virtual CallResult Xecute(const QString& command) = 0;
+    // Runs a command whose reply is of no interest. A connection may send it together with the
+    // next request instead of waiting for its reply.
+    virtual void XecuteUnanswered(const QString& command) { Xecute(command); }
     // Reads a property (member) of a stored object.
     virtual CallResult property(const QString& name) = 0;
     // Calls a class method, as PNAMELogicalToODBC(value).

@@ -69,6 +69,8 @@ QString AnnouncementCommand(const QString& firma, const QString& filiale, const 
 bool LoginUser(ServerLink& link, const QString& programCommandLine) {
     LoginState& state = link.state();
     state.LoginIdentity.clear();
+    // The login compares the password, so its connection has to carry it.
+    state.SessionToken.clear();
     if (state.CommandLine.isEmpty())
         state.CommandLine = programCommandLine;
     link.LoadConnectionSettings();

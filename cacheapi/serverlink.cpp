@@ -178,8 +178,9 @@ void ServerLink::announce() {
     std::unique_ptr<ServerObject> object = factory_->New(CommandClass, error);
     if (!object)
         return;
-    object->Xecute(AnnouncementCommand(state_.Firma, state_.Filiale, state_.UserCode));
-    object->Xecute(QStringLiteral("D ^%XTT"));
+    // Both replies are ignored: the two commands travel with the first request on the connection.
+    object->XecuteUnanswered(AnnouncementCommand(state_.Firma, state_.Filiale, state_.UserCode));
+    object->XecuteUnanswered(QStringLiteral("D ^%XTT"));
     CloseObject(object);
 }
 

@@ -33,6 +33,9 @@ struct LoginState {
     QString TrustedCertificate;
     bool LoginFailed = false;
     bool KeepPasswordOut = false;
+    // Given by the server to the login's first connection; later connections of the same
+    // login present it instead of the password. A new login starts without one.
+    QString SessionToken;
 };
 
 // The five fields of the server settings window.

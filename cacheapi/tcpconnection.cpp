@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace cacheapi {
@@ -134,9 +135,10 @@ CallResult toCallResult(const Reply& reply) {
 // that runs while an earlier request waits may send its own request, whose reply then follows.
 class TcpLink {
 public:
-    TcpLink(std::function<TcpCredentials()> credentials, int replyTimeoutMs, TcpTransport transport)
+    TcpLink(std::function<TcpCredentials()> credentials, int replyTimeoutMs, QString* sessionToken,
+            TcpTransport transport)
         : credentials_(std::move(credentials)), replyTimeoutMs_(replyTimeoutMs),
-          transport_(std::move(transport)) {}
+          sessionToken_(sessionToken), transport_(std::move(transport)) {}
     ~TcpLink() { close(); }
     TcpLink(const TcpLink&) = delete;
     TcpLink& operator=(const TcpLink&) = delete;
@@ -150,10 +152,15 @@ public:
     }
     Reply request(const QByteArray& payload);
     QString refusal() const { return refusal_; }
+    // Queues a request without waiting: it leaves with the next request (or when the event loop
+    // runs), and its reply is dropped when it comes.
+    void post(const QByteArray& payload);
 
 private:
     QTcpSocket* makeSocket(const QString& host);
     Reply exchange(const QByteArray& payload, int timeoutMs);
+    bool resumeSession(const TcpCredentials& who);
+    Reply logIn(const TcpCredentials& who);
     bool awaitReply(quint64 id, int timeoutMs);
     bool waitUntil(const std::function<bool()>& done, int timeoutMs);
     bool eventLoopAvailable() const;
@@ -168,11 +175,13 @@ private:
 
     std::function<TcpCredentials()> credentials_;
     int replyTimeoutMs_;
+    QString* sessionToken_;
     TcpTransport transport_;
     QString refusal_;
     QTcpSocket* socket_ = nullptr;
     QByteArray buffer_;
     std::deque<quint64> waiting_;
+    std::set<quint64> unanswered_; // waiting requests whose replies are dropped
     std::map<quint64, Reply> arrived_;
     quint64 nextId_ = 1;
     std::vector<QEventLoop*> loops_;
@@ -268,14 +277,32 @@ bool TcpLink::open(const QString& host, quint16 port) {
     }
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const TcpCredentials hello = currentCredentials();
-    const Reply reply =
-        exchange(requestOf('H', {hello.firma, hello.user, hello.password}), helloTimeoutMs());
-    if (!reply.ok) {
+    if (!resumeSession(hello) && !logIn(hello).ok) {
         close();
         return false;
     }
     announced_ = hello;
     return true;
+}
+
+// A connection after the first one of a login presents the login's session token instead of
+// the password; a token the server no longer knows leads back to the password.
+bool TcpLink::resumeSession(const TcpCredentials& who) {
+    if (!sessionToken_ || sessionToken_->isEmpty())
+        return false;
+    const Reply reply =
+        exchange(requestOf('T', {who.firma, who.user, *sessionToken_}), helloTimeoutMs());
+    if (!reply.ok)
+        sessionToken_->clear();
+    return reply.ok;
+}
+
+Reply TcpLink::logIn(const TcpCredentials& who) {
+    const Reply reply =
+        exchange(requestOf('H', {who.firma, who.user, who.password}), helloTimeoutMs());
+    if (reply.ok && sessionToken_)
+        *sessionToken_ = QString::fromLatin1(reply.value);
+    return reply;
 }
 
 void TcpLink::close() {
@@ -307,13 +334,25 @@ Reply TcpLink::request(const QByteArray& payload) {
         return Reply::failure(TcpErrorProtocol, QStringLiteral("Befehl zu lang"));
     const TcpCredentials now = currentCredentials();
     if (!(now == announced_)) {
-        const Reply hello =
-            exchange(requestOf('H', {now.firma, now.user, now.password}), helloTimeoutMs());
+        const Reply hello = logIn(now);
         if (!hello.ok)
             return hello;
         announced_ = now;
     }
     return exchange(payload, replyTimeoutMs_);
+}
+
+void TcpLink::post(const QByteArray& payload) {
+    if (!connected() || payload.size() > MaxRequestBytes)
+        return;
+    if (!(currentCredentials() == announced_)) {
+        request(payload); // the new credentials are announced and awaited first
+        return;
+    }
+    const quint64 id = nextId_++;
+    waiting_.push_back(id);
+    unanswered_.insert(id);
+    socket_->write(lengthHeader(payload.size()) + payload);
 }
 
 Reply TcpLink::exchange(const QByteArray& payload, int timeoutMs) {
@@ -376,7 +415,8 @@ void TcpLink::notifyWaiters() {
 
 void TcpLink::failWaiting(int number, const QString& description) {
     for (quint64 id : waiting_)
-        arrived_[id] = Reply::failure(number, description);
+        if (!unanswered_.erase(id))
+            arrived_[id] = Reply::failure(number, description);
     waiting_.clear();
     notifyWaiters();
 }
@@ -395,8 +435,10 @@ void TcpLink::readFrames() {
             break;
         const QByteArray frame = buffer_.mid(4, length);
         buffer_.remove(0, 4 + length);
-        arrived_[waiting_.front()] = decodeReply(frame);
+        const quint64 id = waiting_.front();
         waiting_.pop_front();
+        if (!unanswered_.erase(id))
+            arrived_[id] = decodeReply(frame);
     }
     notifyWaiters();
 }
@@ -408,6 +450,9 @@ public:
 
     CallResult Xecute(const QString& command) override {
         return toCallResult(link_->request(requestOf('X', {className_, command})));
+    }
+    void XecuteUnanswered(const QString& command) override {
+        link_->post(requestOf('X', {className_, command}));
     }
     CallResult property(const QString& name) override {
         return toCallResult(link_->request(requestOf('P', {className_, id_, name})));
@@ -428,8 +473,8 @@ private:
 class TcpFactory : public Factory {
 public:
     TcpFactory(std::function<TcpCredentials()> credentials, int replyTimeoutMs,
-               TcpTransport transport)
-        : link_(std::make_shared<TcpLink>(std::move(credentials), replyTimeoutMs,
+               QString* sessionToken, TcpTransport transport)
+        : link_(std::make_shared<TcpLink>(std::move(credentials), replyTimeoutMs, sessionToken,
                                           std::move(transport))) {}
 
     bool Connect(const QString& connectionString) override {
@@ -483,19 +528,21 @@ bool parseConnectionString(const QString& text, QString& host, quint16& port) {
 }
 
 std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credentials,
-                                        int replyTimeoutMs, TcpTransport transport) {
-    return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs,
+                                        int replyTimeoutMs, QString* sessionToken,
+                                        TcpTransport transport) {
+    return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs, sessionToken,
                                         std::move(transport));
 }
 
-FactoryMaker tcpFactoryMaker(const LoginState& state, int replyTimeoutMs) {
-    const LoginState* login = &state;
+FactoryMaker tcpFactoryMaker(LoginState& state, int replyTimeoutMs) {
+    LoginState* login = &state;
     return [login, replyTimeoutMs] {
         return makeTcpFactory(
             [login] {
                 return TcpCredentials{login->Firma, login->UserCode, login->Password};
             },
-            replyTimeoutMs, TcpTransport{!login->Unencrypted, login->TrustedCertificate});
+            replyTimeoutMs, &login->SessionToken,
+            TcpTransport{!login->Unencrypted, login->TrustedCertificate});
     };
 }
 

@@ -38,12 +38,16 @@ enum TcpErrorNumber {
 // connect and before every request, so a login with a corrected password reaches the server
 // on the open connection. Waiting for the server lets window events run (a local event loop
 // when a Qt application exists) and ends after replyTimeoutMs with an error.
+// With a `sessionToken` slot, a password login stores the server's session token there and
+// later connections present that token instead of the password.
 std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credentials,
-                                        int replyTimeoutMs = 30000, TcpTransport transport = {});
+                                        int replyTimeoutMs = 30000, QString* sessionToken = nullptr,
+                                        TcpTransport transport = {});
 
 // The program's factories: each connection carries the login state's company, user code and
-// password as they are at that moment, and travels as the login state's transport settings say.
-FactoryMaker tcpFactoryMaker(const LoginState& state, int replyTimeoutMs = 30000);
+// password as they are at that moment and the session token of the state's login, and travels
+// as the login state's transport settings say.
+FactoryMaker tcpFactoryMaker(LoginState& state, int replyTimeoutMs = 30000);
 
 // Host and port of a connection string "cn_iptcp:HOST[PORT]:NAMESPACE"; false when malformed.
 bool parseConnectionString(const QString& text, QString& host, quint16& port);

@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fis-gtm
   liblinphone-dev liblinphone10 liblinphone++10 linphone-common
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils libxcb1-dev
   iproute2 util-linux procps openssl systemd libc-bin stunnel4
   desktop-file-utils appstream dbus dbus-x11 at-spi2-core python3-pyatspi openbox xdotool baresip
 )

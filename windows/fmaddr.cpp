@@ -57,21 +57,11 @@ FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainW
     connect(BUAus, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void FMAddr::fillFields(const QString& itemNumber, const QString& itemCaption) {
-    if (itemNumber.isEmpty()) {
-        RUFNR->setText(main_.numberText());
-        NAMEN->setText(main_.nameText());
-    } else {
-        RUFNR->setText(itemNumber);
-        NAMEN->setText(itemCaption);
-    }
-    // The sort key follows the first "_" of the caption (Meier_5).
-    SORT->setText(cacheapi::Piece(NAMEN->text(), QChar('_'), 2, QStringLiteral("0")));
-}
-
-void FMAddr::openForItem(int index, ModalRunner& modal) {
-    fillFields(listBar_.value(telefon::SpeedDialGroup, index),
-               listBar_.caption(telefon::SpeedDialGroup, index));
+void FMAddr::open(const QString& name, const QString& number, const QString& sort,
+                  ModalRunner& modal) {
+    NAMEN->setText(name);
+    RUFNR->setText(number);
+    SORT->setText(sort);
     modal.runModal(this);
 }
 

@@ -26,11 +26,8 @@ public:
     FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainWindowAccess& main,
            QWidget* parent = nullptr);
 
-    // The activation of speed-dial item `index` (from 1): fills the fields from the item, or from
-    // the main window when the item holds no number, and shows the editor modally.
-    void openForItem(int index, ModalRunner& modal);
-    // The filling of openForItem, given the item's number and caption.
-    void fillFields(const QString& itemNumber, const QString& itemCaption);
+    // Shows the editor modally with its three fields filled; returns when it is hidden.
+    void open(const QString& name, const QString& number, const QString& sort, ModalRunner& modal);
 
     void save();   // "Speichern"
     void remove(); // "Löschen"

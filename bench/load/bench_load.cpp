@@ -4,6 +4,9 @@
 // order), journal writes and reads, speed-dial reads and writes, searches, open items and the
 // department board. Prints throughput, p50/p99/max per entry and the server's memory (PSS).
 //   bench_load [--clients N] [--seconds S] [--customers C] [--dir PATH] [--shared-user]
+//              [--mix program|lookups|writes]
+// The mixes "lookups" (caller lookups only) and "writes" (journal and speed-dial writes only)
+// show what lookups cost without writers beside them and how writers share the disk's syncs.
 #include "../common/figures.h"
 #include "testserver.h"
 #include "win1252.h"
@@ -23,6 +26,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <deque>
@@ -76,7 +80,12 @@ enum Action {
     DayPlan,
     ActionCount
 };
-constexpr int Weights[ActionCount] = {25, 10, 15, 6, 5, 4, 10, 8, 4, 13};
+using Mix = std::array<int, ActionCount>; // percentages
+const std::map<QString, Mix> Mixes{
+    {QStringLiteral("program"), {25, 10, 15, 6, 5, 4, 10, 8, 4, 13}},
+    {QStringLiteral("lookups"), {70, 30, 0, 0, 0, 0, 0, 0, 0, 0}},
+    {QStringLiteral("writes"), {0, 0, 80, 0, 0, 20, 0, 0, 0, 0}},
+};
 
 // One figure line per request entry, plus the two kinds of whole lookups.
 struct Samples {
@@ -86,8 +95,9 @@ struct Samples {
 
 class Client {
 public:
-    Client(int index, const QString& user, const Material& material)
-        : index_(index), user_(user), material_(material), random_(quint32(index * 7919 + 1)) {}
+    Client(int index, const QString& user, const Material& material, const Mix& mix)
+        : index_(index), user_(user), material_(material), mix_(mix),
+          random_(quint32(index * 7919 + 1)) {}
     ~Client() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -118,15 +128,15 @@ public:
                 return false;
             buffer_.append(chunk, n);
         }
-        return reply == "R";
+        return reply.startsWith('R'); // with the login's session token
     }
 
     // Starts the next action: its first request goes out.
     void next() {
         int pick = int(random_.bounded(100));
         int action = 0;
-        while (pick >= Weights[action])
-            pick -= Weights[action++];
+        while (pick >= mix_[size_t(action)])
+            pick -= mix_[size_t(action++)];
         pending_.clear();
         action_ = Action(action);
         actionClock_.start();
@@ -229,7 +239,9 @@ public:
             const QString kind = action_ == LookupKnown ? QStringLiteral("lookup, known number")
                                                         : QStringLiteral("lookup, unknown number");
             samples[kind].ms.push_back(double(actionClock_.nsecsElapsed()) / 1e6);
-            if (found != (action_ == LookupKnown))
+            // A random number may hit a central number by its extension; only a stored
+            // number that is not found is wrong.
+            if (action_ == LookupKnown && !found)
                 ++samples[kind].errors;
         }
         return true;
@@ -269,6 +281,7 @@ private:
     int index_;
     QString user_;
     const Material& material_;
+    const Mix& mix_;
     QRandomGenerator random_;
     int fd_ = -1;
     bool broken_ = false;
@@ -352,6 +365,8 @@ int main(int argc, char** argv) {
     options.addOption({QStringLiteral("dir"),
                        QStringLiteral("lasting database directory (made when missing)"),
                        QStringLiteral("path")});
+    options.addOption({QStringLiteral("mix"), QStringLiteral("program, lookups or writes"),
+                       QStringLiteral("name"), QStringLiteral("program")});
     options.addOption({QStringLiteral("shared-user"),
                        QStringLiteral("every client logs in as MEIER (one journal for all)")});
     options.process(app);
@@ -361,6 +376,9 @@ int main(int argc, char** argv) {
 
     TestServer server;
     QElapsedTimer preparing;
+    // Room for every client of the run on the one loopback address.
+    server.setStartOptions({QStringLiteral("--max-per-address"), QString::number(clients + 10),
+                            QStringLiteral("--max-connections"), QString::number(clients + 50)});
     preparing.start();
     const bool up = options.isSet(QStringLiteral("dir"))
                         ? server.startIn(options.value(QStringLiteral("dir")), customers)
@@ -370,6 +388,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool shared = options.isSet(QStringLiteral("shared-user"));
+    const auto mix = Mixes.find(options.value(QStringLiteral("mix")));
+    if (mix == Mixes.end()) {
+        std::fprintf(stderr, "unknown mix\n");
+        return 2;
+    }
     // Users of their own with MEIER's record and password.
     if (!shared)
         server.mumpsRun(
@@ -380,16 +403,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sampling the data failed\n");
         return 1;
     }
-    std::printf("server with %s customers ready in %.1f s; %d clients%s for %d s\n",
+    std::printf("server with %s customers ready in %.1f s; %d clients%s, %s mix, for %d s\n",
                 qPrintable(server.mumpsQuery(QStringLiteral("^VXPAR(\"KUNDEN\")"))),
-                preparing.elapsed() / 1000.0, clients, shared ? " (all as MEIER)" : "", seconds);
+                preparing.elapsed() / 1000.0, clients, shared ? " (all as MEIER)" : "",
+                qPrintable(mix->first), seconds);
 
     std::vector<std::unique_ptr<Client>> all;
     QElapsedTimer connecting;
     connecting.start();
     for (int i = 0; i < clients; ++i) {
         auto c = std::make_unique<Client>(
-            i, shared ? DemoMeier.code : QStringLiteral("LAST%1").arg(i + 1), material);
+            i, shared ? DemoMeier.code : QStringLiteral("LAST%1").arg(i + 1), material,
+            mix->second);
         if (!c->connectTo(server.port())) {
             std::fprintf(stderr, "client %d could not log in\n", i + 1);
             return 1;
@@ -415,13 +440,15 @@ int main(int argc, char** argv) {
     clock.start();
     bool measuring = false;
     double memoryPeak = memoryBefore;
+    std::vector<double> memoryLooks;
     qint64 nextMemoryLook = 1000 + seconds * 100;
     std::vector<epoll_event> events(static_cast<size_t>(clients));
     while (clock.elapsed() < 1000 + qint64(seconds) * 1000) {
         if (!measuring && clock.elapsed() >= 1000)
             measuring = true;
         if (measuring && clock.elapsed() >= nextMemoryLook) {
-            memoryPeak = std::max(memoryPeak, serverMemoryMb(server.dataDir()));
+            memoryLooks.push_back(serverMemoryMb(server.dataDir()));
+            memoryPeak = std::max(memoryPeak, memoryLooks.back());
             nextMemoryLook += seconds * 100;
         }
         const int n = epoll_wait(poller, events.data(), clients, 100);
@@ -453,6 +480,10 @@ int main(int argc, char** argv) {
     }
     std::printf("server memory (PSS): %.0f MB logged in, %.0f MB peak, %.0f MB at the end\n",
                 memoryBefore, memoryPeak, memoryAfter);
+    std::printf("server memory at each tenth of the run (MB):");
+    for (double mb : memoryLooks)
+        std::printf(" %.0f", mb);
+    std::printf("\n");
     for (auto& c : all)
         if (!c->errorText().isEmpty()) {
             std::fprintf(stderr, "first error reply: %s\n", qPrintable(c->errorText()));

@@ -1,6 +1,6 @@
 // Screen-pop latency: from the line's call-offered event to the filled customer panel of the
 // main window, against a real VENTOR server with a given number of customers.
-//   screenpop [--customers N] [--rounds R]
+//   screenpop [--customers N] [--rounds R] [--dir PATH]
 // Prints p50 and p99 for a caller found by the first lookup request and for an unknown caller
 // (all four requests), then where the time goes: the lookup through the server link without the
 // window, and the bare round trip of an empty request on a plain socket (the wire).
@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     QCommandLineParser options;
     options.addOption({"customers", "Customers in the generated database.", "N", "10000"});
     options.addOption({"rounds", "Calls per case.", "R", "200"});
+    options.addOption({"dir", "Lasting database directory (made when missing).", "path"});
     options.addHelpOption();
     options.process(app);
     const int customers = options.value("customers").toInt();
@@ -87,7 +88,9 @@ int main(int argc, char** argv) {
     testsupport::TestServer server;
     QElapsedTimer setup;
     setup.start();
-    if (!server.start(customers)) {
+    const bool up = options.isSet("dir") ? server.startIn(options.value("dir"), customers)
+                                         : server.start(customers);
+    if (!up) {
         std::fprintf(stderr, "server: %s\n", qPrintable(server.errorText()));
         return 1;
     }

@@ -1,7 +1,9 @@
 // Prints caller-lookup (TELSU) figures of the VENTOR server: latency from one client,
 // throughput with 1, 20 and 200 connections, and what the gateway costs compared with the same
-// routine call made inside GT.M; then the cost of a new connection (with its login) and the
-// lookup latency with the server behind TLS, beside the same figures over plain TCP.
+// routine call made inside GT.M; then what a new connection costs (with the password or the
+// session token), the password-hash check inside GT.M, and how long a refused login takes for
+// a known and an unknown user; last the cost of a new connection and the lookup latency with
+// the server behind TLS, beside the same figures over plain TCP.
 #include "../common/figures.h"
 #include "testserver.h"
 #include "win1252.h"
@@ -188,6 +190,63 @@ std::vector<double> measureConnects(const TestServer& server, const TcpTransport
     return millis;
 }
 
+// A blocking connection for the login figures.
+class LoginClient {
+public:
+    bool connectTo(quint16 port) {
+        socket_.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket_.waitForConnected(5000))
+            return false;
+        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        return true;
+    }
+    // The reply payload, empty when none came.
+    QByteArray ask(const QByteArray& payload) {
+        socket_.write(frame(payload));
+        QByteArray buffer;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 15000) {
+            buffer += socket_.readAll();
+            if (buffer.size() >= 4) {
+                const auto b = [&](int i) {
+                    return quint32(static_cast<unsigned char>(buffer[i]));
+                };
+                const qsizetype n = qsizetype(b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3));
+                if (buffer.size() >= 4 + n)
+                    return buffer.mid(4, n);
+            }
+            if (socket_.state() != QAbstractSocket::ConnectedState)
+                break;
+            socket_.waitForReadyRead(50);
+        }
+        return {};
+    }
+
+private:
+    QTcpSocket socket_;
+};
+
+QByteArray login(char type, const QByteArray& user, const QByteArray& secret) {
+    return type + QByteArray("1") + '\0' + user + '\0' + secret;
+}
+
+// Connect, log in (password or token) and run one lookup, each on a new connection.
+std::vector<double> measureNewConnections(quint16 port, const QByteArray& hello, int rounds) {
+    std::vector<double> millis;
+    const QByteArray lookup = lookupRequest(QStringLiteral("030123456")).mid(4);
+    QElapsedTimer clock;
+    for (int i = 0; i < rounds; ++i) {
+        clock.start();
+        LoginClient client;
+        if (!client.connectTo(port) || !client.ask(hello).startsWith('R') ||
+            !client.ask(lookup).startsWith('R'))
+            break;
+        millis.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    return millis;
+}
+
 // The same server restarted behind TLS: new connections and lookups, against the plain figures.
 bool compareWithTls(TestServer& server, const QStringList& numbers, int requests,
                     double plainLookupP50) {
@@ -221,6 +280,63 @@ bool compareWithTls(TestServer& server, const QStringList& numbers, int requests
     return true;
 }
 
+// Refused logins on one connection; the failure counts are cleared before they slow it down.
+std::vector<double> measureRefusedLogins(const TestServer& server, const QList<QByteArray>& users,
+                                         int rounds) {
+    std::vector<double> millis;
+    LoginClient client;
+    if (!client.connectTo(server.port()))
+        return millis;
+    QElapsedTimer clock;
+    for (int i = 0; i < rounds; ++i) {
+        if (i % 8 == 0)
+            server.mumpsRun(QStringLiteral("K ^VXSEC(\"F\")"));
+        clock.start();
+        client.ask(login('H', users.at(i % users.size()), "falsch" + QByteArray::number(i)));
+        millis.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    return millis;
+}
+
+void printMillis(const char* what, const std::vector<double>& millis) {
+    std::printf("%s (%zu): p50 %.2f ms, p90 %.2f ms, p99 %.2f ms\n", what, millis.size(),
+                bench::percentile(millis, 0.50), bench::percentile(millis, 0.90),
+                bench::percentile(millis, 0.99));
+}
+
+void loginFigures(const TestServer& server) {
+    LoginClient first;
+    QByteArray token;
+    if (first.connectTo(server.port()))
+        token = first.ask(login('H', "MEIER", "telefon")).mid(1);
+    printMillis("new connection with password, login and one lookup",
+                measureNewConnections(server.port(), login('H', "MEIER", "telefon"), 300));
+    printMillis("new connection with session token, login and one lookup",
+                measureNewConnections(server.port(), login('T', "MEIER", token), 300));
+    const double hashMicros =
+        server
+            .mumpsRun(QStringLiteral("S H=$P(^VXPERS(1,\"MEIER\"),\"`\",5),T=$ZUT "
+                                     "F I=1:1:200 S X=$$MATCH^VXOBJ(\"telefon\",H)"
+                                     " W $ZUT-T/200"))
+            .toDouble();
+    std::printf("password-hash check inside GT.M: %.2f ms\n", hashMicros / 1000.0);
+    const QStringList staff =
+        server.mumpsRun(QStringLiteral("S U=\"\" F I=1:1:40 S U=$O(^VXPERS(1,U)) Q:U=\"\"  W U,!"))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QList<QByteArray> known, unknown;
+    for (const QString& code : staff) {
+        known << toWindows1252(code);
+        unknown << toWindows1252(code) + "QX";
+    }
+    const std::vector<double> knownMillis = measureRefusedLogins(server, known, 160);
+    const std::vector<double> unknownMillis = measureRefusedLogins(server, unknown, 160);
+    printMillis("refused login, known user", knownMillis);
+    printMillis("refused login, unknown user", unknownMillis);
+    std::printf("difference of the medians: %.3f ms\n",
+                bench::percentile(knownMillis, 0.5) - bench::percentile(unknownMillis, 0.5));
+    server.mumpsRun(QStringLiteral("K ^VXSEC(\"F\")"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -243,6 +359,9 @@ int main(int argc, char** argv) {
     const int seconds = options.value(QStringLiteral("seconds")).toInt();
 
     TestServer server;
+    // Room for the 200 connections of the throughput run.
+    server.setStartOptions({QStringLiteral("--max-per-address"), QStringLiteral("250"),
+                            QStringLiteral("--max-connections"), QStringLiteral("300")});
     QElapsedTimer preparing;
     preparing.start();
     const bool up = options.isSet(QStringLiteral("dir"))
@@ -269,6 +388,18 @@ int main(int argc, char** argv) {
                                      "S Y=$$TELSU^RUFAP(S(J#C+1))")
                           .arg(requests))
             .toDouble();
+    // The gateway's own work without the wire: the same lookups as whole request frames through
+    // its request handling (parsing, checks, dispatch, reply), in one process.
+    const double gatewayMicros =
+        server
+            .mumpsRun(
+                QStringLiteral("M S=^VXBENCH S C=$O(S(\"\"),-1),FIRMA=1,PERSONAL=\"MEIER\",FIL=0,"
+                               "VXS(\"AUTH\")=1,VXS(\"FIRMA\")=1,VXS(\"USER\")=\"MEIER\","
+                               "P=\"XVX.Windows\"_$C(0)_\"D TELSU^RUFAP(\"\"\",Q=\"\"\")\" "
+                               "S R=%1,T=$ZUT F J=1:1:R+1 W:J>R $ZUT-T/R Q:J>R  "
+                               "S Y=$$HANDLE^VXGW(P_S(J#C+1)_Q)")
+                    .arg(requests))
+            .toDouble();
     const QStringList numbers =
         server.mumpsRun(QStringLiteral("S J=\"\" F  S J=$O(^VXBENCH(J)) Q:J=\"\"  W ^VXBENCH(J),!"))
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -290,6 +421,9 @@ int main(int argc, char** argv) {
                 bench::percentile(latency, 0.99), mean);
     std::printf("TELSU inside GT.M ($$TELSU^RUFAP in one process): %.1f us per call\n",
                 insideMicros);
+    std::printf("TELSU request frames through the gateway's handling in one process: %.1f us per "
+                "request (%.2f x the routine alone)\n",
+                gatewayMicros, insideMicros > 0 ? gatewayMicros / insideMicros : 0.0);
     if (insideMicros > 0)
         std::printf("gateway cost ratio (client round trip / call inside GT.M): %.1f (p50), "
                     "%.1f (mean)\n",
@@ -300,6 +434,7 @@ int main(int argc, char** argv) {
         std::printf("throughput with %3d connections: %8.0f lookups/s (%d connected in %.2f s)\n",
                     connections, t.perSecond, t.connections, t.connectSeconds);
     }
+    loginFigures(server);
     const bool tlsMeasured =
         compareWithTls(server, numbers, requests, bench::percentile(latency, 0.50));
     server.stop();

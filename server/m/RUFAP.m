@@ -4,9 +4,6 @@ RUFAP ; VENTOR telephone routine: the entries the telephone client calls
  ; separated by the backquote. FIRMA, FIL and PERSONAL are the connection's announcement.
  Q
  ;
-OUT(R) ;
- Q:$Q R W R Q
- ;
 PARAM() ; outside-line prefix, own area code without its 0, text for the line component
  N R S R=$G(^VXPAR("AMT"))_"`"_$G(^VXPAR("VORWAHL"))_"`"_$G(^VXPAR("LINIE"))
  Q:$Q R W R Q
@@ -34,10 +31,12 @@ JOURADD(K,TXT,NR) ; appends a call to the user's journal of kind K
  N N
  S K=+K
  I K<3!(K>5) D FAIL^VXUTIL(9,"Journalart "_K)
+ D WRITABLE^VXSEC
  TSTART ():SERIAL
  S N=$I(^VXJOUR(FIRMA,PERSONAL,K))
  S ^VXJOUR(FIRMA,PERSONAL,K,N)=$E(TXT,1,200)_"`"_$E(NR,1,60)_"`"_$H
  TCOMMIT
+ D JOURNALED^VXSEC
  Q:$Q "" Q
  ;
 JOURGET(K) ; the newest 100 journal entries of kind K, newest first: caption, number
@@ -67,14 +66,16 @@ ZWSET(T) ; stores one speed-dial entry: number`name`sort key
  I NR="" D FAIL^VXUTIL(9,"Rufnummer fehlt")
  I $L(NR)>60!($L(NM)>100)!($L(SK)>20) D FAIL^VXUTIL(9,"Eintrag zu lang")
  S:SK="" SK=0
+ D WRITABLE^VXSEC
  TSTART ():SERIAL
  S ^VXZW(FIRMA,PERSONAL,NR)=NM_"`"_SK
  TCOMMIT
+ D JOURNALED^VXSEC
  Q:$Q "" Q
  ;
 ZWLOE(F,FL,NR) ; deletes one speed-dial entry of the user
  I F'=FIRMA D FAIL^VXUTIL(7)
- I NR'="",$L(NR)'>60 TSTART ():SERIAL K ^VXZW(FIRMA,PERSONAL,NR) TCOMMIT
+ I NR'="",$L(NR)'>60 D WRITABLE^VXSEC TSTART ():SERIAL K ^VXZW(FIRMA,PERSONAL,NR) TCOMMIT  D JOURNALED^VXSEC
  Q:$Q "" Q
  ;
 INT() ; internal departments: caption, department code

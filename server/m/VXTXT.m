@@ -15,11 +15,12 @@ SEARCH(T) ; accounts whose words begin with every word of T, in index order
  I $D(W)<10 Q ""
  I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))
  S D=$$LEAD(.W)
+ S X="" F  S X=$O(W(X)) Q:X=""  I X'=D D FEW(X,.W)
  S R="",N=0,S=0,X=$O(^VXWORT(D),-1)
  F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(D))'=D  D  Q:N'<$$MAXHIT  Q:S'<$$MAXSCAN
  . S A="" F  S A=$O(^VXWORT(X,A)) Q:A=""  S S=S+1 D  Q:N'<$$MAXHIT  Q:S'<$$MAXSCAN
  . . Q:$D(Y(A))  S Y(A)=""
- . . S OK=1,W="" F  S W=$O(W(W)) Q:W=""  I W'=D,'$$HAS(A,W) S OK=0 Q
+ . . S OK=1,W="" F  S W=$O(W(W)) Q:W=""  I W'=D,'$$TEST(A,W,.W) S OK=0 Q
  . . I OK S R=R_$$ROW(A),N=N+1
  Q R
  ;
@@ -35,6 +36,21 @@ COUNT(P,MAX) ; index entries of words beginning with P, counted up to MAX
  S C=0,X=$O(^VXWORT(P),-1)
  F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S C=C+$G(^VXWORT(X)) Q:C'<MAX
  Q C
+ ;
+FEW(P,W) ; W(P,i) = the index's words beginning with P when they are few (W(P) their count)
+ N X,C
+ S C=0,X=$O(^VXWORT(P),-1)
+ F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S C=C+1 Q:C>8  S W(P,C)=X
+ I C>8 K W(P) Q
+ S W(P)=C
+ Q
+ ;
+TEST(A,P,W) ; 1 when a word of account A begins with P: looked up in the few words' index
+ ; entries when there are few (they lie close together), otherwise in the account's words
+ N I,F
+ I $D(W(P))#2=0 Q $$HAS(A,P)
+ S F=0 F I=1:1:W(P) I $D(^VXWORT(W(P,I),A)) S F=1 Q
+ Q F
  ;
 HAS(A,W) ; 1 when a word of account A begins with W
  N V,D,X

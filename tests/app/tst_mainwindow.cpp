@@ -328,6 +328,10 @@ private slots:
         fm.lookupCaller("0301234");
         emit bar->itemActivated(1, 1);
         QCOMPARE(f.side.calls.last(), QString("editor:Bau Meier GmbH|0301234|0"));
+        // The sort key is the second "_" piece of the caption.
+        f.listBar.setCaption(1, 2, "A_B_3");
+        emit bar->itemActivated(1, 2);
+        QCOMPARE(f.side.calls.last(), QString("editor:A_B_3|0305678|B"));
     }
 };
 

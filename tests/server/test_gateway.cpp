@@ -6,6 +6,12 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <QRegularExpression>
+#include <QtEndian>
+
+#include <atomic>
+#include <thread>
+
 using namespace Qt::StringLiterals;
 
 using namespace cacheapi;
@@ -43,6 +49,64 @@ CallResult member(Factory& factory, const QString& name) {
 QByteArray frame(const QByteArray& payload) {
     const quint32 n = qToBigEndian(quint32(payload.size()));
     return QByteArray(reinterpret_cast<const char*>(&n), 4) + payload;
+}
+
+// A connection that speaks the frames itself, for requests the program never sends.
+class RawLink {
+public:
+    explicit RawLink(quint16 port, const QHostAddress& from = {}) {
+        if (!from.isNull())
+            socket_.bind(from);
+        socket_.connectToHost(QHostAddress::LocalHost, port);
+        socket_.waitForConnected(3000);
+    }
+    // The reply payload; empty when the server closed the connection instead of answering.
+    QByteArray request(const QByteArray& payload) {
+        socket_.write(frame(payload));
+        socket_.flush();
+        return next(20000);
+    }
+    QByteArray next(int timeoutMs) {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired()) {
+            buffer_ += socket_.readAll();
+            if (buffer_.size() >= 4) {
+                const QByteArray head = buffer_.left(4);
+                const qsizetype n = qFromBigEndian<quint32>(head.constData());
+                if (buffer_.size() >= 4 + n) {
+                    const QByteArray reply = buffer_.mid(4, n);
+                    buffer_.remove(0, 4 + n);
+                    return reply;
+                }
+            }
+            if (socket_.state() == QAbstractSocket::UnconnectedState)
+                break;
+            socket_.flush(); // requests still queued go out while replies come in
+            socket_.waitForReadyRead(100);
+        }
+        return {};
+    }
+    QTcpSocket& socket() { return socket_; }
+
+private:
+    QTcpSocket socket_;
+    QByteArray buffer_;
+};
+
+QByteArray request(char type, const QList<QByteArray>& fields) {
+    QByteArray payload(1, type);
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        payload += (i ? QByteArray(1, '\0') : QByteArray()) + fields.at(i);
+    return payload;
+}
+QByteArray hello(const QByteArray& firma, const QByteArray& user, const QByteArray& password) {
+    return request('H', {firma, user, password});
+}
+const QByteArray MeierHello = hello("1", "MEIER", "telefon");
+const QByteArray Refused = QByteArray("E2\0", 3);
+bool isToken(const QByteArray& reply) {
+    static const QRegularExpression form(u"^R[0-9a-f]{64}$"_s);
+    return form.match(QString::fromLatin1(reply)).hasMatch();
 }
 
 // True when the server closes the socket within a few seconds without answering.
@@ -93,6 +157,9 @@ private slots:
         QVERIFY(meier_->IsConnected());
         QVERIFY(run(*meier_, u"S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""_s).ok);
         QVERIFY(run(*meier_, u"D ^%XTT"_s).ok);
+        // A second company on the same server, to be kept apart from the first.
+        server_.mumpsRun(u"S ^VXPERS(2,\"KRAUSE\")=\"2001`20`J`Krause, Eva`x\","
+                         u"^VXABT(2,20)=\"Einkauf\",^VXPB(2,2001)=\"Eva Krause`55`KRAUSE\""_s);
     }
 
     void connectionStringIsParsedAndAMissingServerRefused() {
@@ -153,6 +220,20 @@ private slots:
         QCOMPARE(supplierFound.at(0), u"L10000"_s);
         for (int i = 11; i < 17; ++i)
             QVERIFY(supplierFound.at(i).isEmpty());
+    }
+
+    // Commands whose replies nobody reads go out with the next request; their replies, errors
+    // too, are dropped and the next request gets its own.
+    void unansweredCommandsTravelWithTheNextRequest() {
+        ServerError error;
+        auto object = meier_->New(Windows, error);
+        QVERIFY(object);
+        object->XecuteUnanswered(u"D PARAM^RUFAP"_s);
+        object->XecuteUnanswered(u"D NOSUCH^RUFAP"_s);
+        const CallResult found = object->Xecute(u"D TELSU^RUFAP(\"030123456\")"_s);
+        QVERIFY(found.ok);
+        QCOMPARE(found.value.section(FieldSeparator, 0, 0), ShowcaseAccount);
+        QCOMPARE(reply(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
     }
 
     void departmentsAndStaffAreLists() {
@@ -354,8 +435,123 @@ private slots:
         QVERIFY(answered.ok);
         QVERIFY(answered.value != u"Telefon"_s);
         QVERIFY(answered.value != DemoMeier.password);
-        // The login reads the other members before it compares the password.
-        QCOMPARE(member(*wrong, u"AKTIV"_s).value, u"J"_s);
+        // The login reads the active flag before it compares the password; a refused login
+        // learns nothing of the record.
+        QCOMPARE(member(*wrong, u"AKTIV"_s).value, u"N"_s);
+        QCOMPARE(member(*wrong, u"PNAME"_s).error.number, 2);
+    }
+
+    void requestsBeforeALoginAreRefused_data() {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("own staff record") << request('O', {"VX.ParPersEdv", "1||MEIER"});
+        QTest::newRow("password member") << request('P', {"VX.ParPersEdv", "1||MEIER", "Passwort"});
+        QTest::newRow("staff base member") << request('P', {"VX.PersBasis", "1||1001", "Name"});
+        QTest::newRow("method") << request(
+            'C', {"VX.ParPersEdv", "1||MEIER", "PNAMELogicalToODBC", "Meier, Hans"});
+        QTest::newRow("announcement")
+            << request('X', {"VX.Windows", "S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""});
+        QTest::newRow("routine") << request('X', {"VX.Windows", "D PARAM^RUFAP"});
+        QTest::newRow("unknown class") << request('O', {"VX.Unbekannt", "1||1"});
+    }
+    void requestsBeforeALoginAreRefused() {
+        QFETCH(QByteArray, payload);
+        RawLink raw(server_.port());
+        QVERIFY(raw.request(payload).startsWith(Refused));
+        QVERIFY(isToken(raw.request(MeierHello)));
+        QVERIFY(!raw.request(payload).startsWith("E2"));
+    }
+
+    void objectsOfAnotherCompanyOrUserAreRefused_data() {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("memberName");
+        QTest::newRow("staff record") << Staff << u"2||KRAUSE"_s << u"PNAME"_s;
+        QTest::newRow("department") << u"VX.ParPersAbt"_s << u"2||20"_s << u"Bezeichnung"_s;
+        QTest::newRow("staff base") << u"VX.PersBasis"_s << u"2||2001"_s << u"Name"_s;
+        QTest::newRow("colleague's password") << Staff << u"1||SCHULZ"_s << u"Passwort"_s;
+    }
+    void objectsOfAnotherCompanyOrUserAreRefused() {
+        QFETCH(QString, className);
+        QFETCH(QString, id);
+        QFETCH(QString, memberName);
+        ServerError error;
+        auto object = meier_->OpenId(className, id, error);
+        const CallResult read =
+            object ? object->property(memberName) : CallResult::failure(error.number, {});
+        QVERIFY(!read.ok);
+        QCOMPARE(read.error.number, 7);
+    }
+
+    void aRefusedLoginLeavesTheConnectionLoggedOut_data() {
+        QTest::addColumn<QByteArray>("login");
+        QTest::newRow("code longer than a key") << hello("2", QByteArray(260, 'X'), "x");
+        QTest::newRow("other company") << hello("2", "MEIER", "telefon");
+        QTest::newRow("company no number") << hello("1x", "MEIER", "telefon");
+        QTest::newRow("control character") << hello("1", "MEI\x01ER", "telefon");
+    }
+    void aRefusedLoginLeavesTheConnectionLoggedOut() {
+        QFETCH(QByteArray, login);
+        RawLink raw(server_.port());
+        QVERIFY(isToken(raw.request(MeierHello)));
+        QVERIFY(!isToken(raw.request(login)));
+        for (const QByteArray& next :
+             {request('X', {"VX.Windows", "D INT^RUFAP"}),
+              request('O', {"VX.PersBasis", "2||2001"}), request('O', {"VX.PersBasis", "1||1001"})})
+            QVERIFY2(raw.request(next).startsWith(Refused), next.constData());
+        server_.mumpsRun(u"K ^VXSEC(\"F\",\"A\")"_s);
+    }
+
+    void aSessionTokenLogsInTheSameUserOnly() {
+        RawLink first(server_.port());
+        const QByteArray token = first.request(MeierHello).mid(1);
+        QCOMPARE(token.size(), 64);
+        RawLink again(server_.port());
+        QCOMPARE(again.request(request('T', {"1", "MEIER", token})), "R" + token);
+        QVERIFY(again.request(request('X', {"VX.Windows", "D INT^RUFAP"})).startsWith("RVerkauf"));
+        for (const QByteArray& other :
+             {request('T', {"1", "SCHULZ", token}), request('T', {"2", "MEIER", token}),
+              request('T', {"1", "MEIER", QByteArray(64, 'a')})}) {
+            RawLink stranger(server_.port());
+            QVERIFY(stranger.request(other).startsWith(Refused));
+            QVERIFY(
+                stranger.request(request('X', {"VX.Windows", "D INT^RUFAP"})).startsWith(Refused));
+        }
+        server_.mumpsRun(u"K ^VXSEC(\"F\",\"A\")"_s);
+    }
+
+    void guessingPasswordsIsSlowedDown() {
+        // Three quick failures, then 1 s, 2 s, 4 s ... between the checks of one user, however
+        // fast and on however many connections the guesses come.
+        const QString failures = u"+$G(^VXSEC(\"F\",\"U\",\"1||RATEN\"))"_s;
+        QElapsedTimer clock;
+        clock.start();
+        std::atomic<int> sent{0};
+        std::vector<std::thread> guessers;
+        for (int g = 0; g < 3; ++g)
+            guessers.emplace_back([&, g] {
+                for (int i = 0; clock.elapsed() < 8000; ++i) {
+                    RawLink raw(server_.port());
+                    raw.request(hello("1", "RATEN", QByteArray::number(g * 1000 + i)));
+                    ++sent;
+                }
+            });
+        for (std::thread& t : guessers)
+            t.join();
+        const int checked = server_.mumpsQuery(failures).toInt();
+        qInfo("guesses sent in 8 s: %d, checked: %d", sent.load(), checked);
+        QVERIFY(checked >= 5); // 3 at once, then after 1 s and 3 s
+        QVERIFY(checked <= 6); // the next one not before 7 s
+        QVERIFY(sent > checked);
+        server_.mumpsRun(u"K ^VXSEC(\"F\")"_s);
+    }
+
+    void windows1252TextIsStoredAndReadBack() {
+        const QString name = u"„Meier“ € – Šoltés …"_s;
+        QVERIFY(reply(u"D ZWSET^RUFAP(\"0301777`%1`0\")"_s.arg(name)).isEmpty());
+        QVERIFY(records(reply(u"D ZWAHL^RUFAP"_s)).contains(u"%1`0301777`0"_s.arg(name)));
+        QVERIFY(reply(u"D JOURADD^RUFAP(3,\"%1\",\"0301777\")"_s.arg(name)).isEmpty());
+        QCOMPARE(records(reply(u"D JOURGET^RUFAP(3)"_s)).first(), u"%1`0301777"_s.arg(name));
+        QVERIFY(reply(u"D ZWLOE^RUFAP(1,0,\"0301777\")"_s).isEmpty());
     }
 
     void routinesRunOnlyForActiveUsersWithTheRightPassword_data() {
@@ -384,7 +580,8 @@ private slots:
 
     void correctedCredentialsReachTheOpenConnection() {
         TcpCredentials who{DemoFirma, DemoMeier.code, u"falsch"_s};
-        auto factory = makeTcpFactory([&who] { return who; }, 30000, TestServer::PlainTransport);
+        auto factory =
+            makeTcpFactory([&who] { return who; }, 30000, nullptr, TestServer::PlainTransport);
         QVERIFY(factory->Connect(server_.connectionString()));
         QCOMPARE(run(*factory, u"D PARAM^RUFAP"_s).error.number, 2);
         who.password = DemoMeier.password;
@@ -466,6 +663,69 @@ private slots:
         QCOMPARE(result.error.number, int(TcpErrorTimeout));
         QVERIFY(clock.elapsed() >= 450);
         QVERIFY(!factory->IsConnected());
+    }
+
+    void connectionsAreLimitedInTimeAndNumber() {
+        meier_.reset();
+        server_.stop();
+        server_.setStartOptions({u"--idle"_s, u"2"_s, u"--frame"_s, u"2"_s, u"--max-per-address"_s,
+                                 u"3"_s, u"--max-connections"_s, u"4"_s});
+        QVERIFY2(server_.restart(), qPrintable(server_.errorText()));
+        {
+            RawLink idle(server_.port());
+            QVERIFY(closedWithoutReply(idle.socket()));
+        }
+        {
+            // One byte a quarter second: the frame would take five seconds.
+            RawLink slow(server_.port());
+            const QByteArray bytes = frame(MeierHello);
+            bool closed = false;
+            for (char byte : bytes) {
+                slow.socket().write(&byte, 1);
+                slow.socket().waitForBytesWritten(100);
+                slow.socket().waitForReadyRead(250);
+                closed = slow.socket().state() == QAbstractSocket::UnconnectedState;
+                if (closed)
+                    break;
+            }
+            QVERIFY(closed);
+        }
+        {
+            // A peer that sends requests but never takes a reply: the server's writes block.
+            RawLink deaf(server_.port());
+            QVERIFY(isToken(deaf.request(MeierHello)));
+            const QByteArray search = frame(
+                request('X', {"VX.Windows", "S P0=$$TXTSU^RUFAP(\"B\") W:$F($ZV,\"MSM\") P0"}));
+            const int sent = 4000; // about 24 MB of replies, more than the socket buffers hold
+            for (int i = 0; i < sent; ++i)
+                deaf.socket().write(search);
+            while (deaf.socket().bytesToWrite() > 0 && deaf.socket().waitForBytesWritten(1000)) {
+            }
+            QThread::sleep(10);
+            // A server still waiting would now answer every request.
+            int replies = 0;
+            while (!deaf.next(3000).isEmpty())
+                ++replies;
+            QVERIFY2(replies < sent, qPrintable(QString::number(replies)));
+        }
+        std::vector<std::unique_ptr<RawLink>> held;
+        for (int i = 0; i < 3; ++i) {
+            held.push_back(std::make_unique<RawLink>(server_.port()));
+            QVERIFY(isToken(held.back()->request(MeierHello)));
+        }
+        RawLink overAddress(server_.port());
+        QVERIFY(overAddress.request(MeierHello).startsWith(QByteArray("E10\0", 4)));
+        RawLink otherAddress(server_.port(), QHostAddress(u"127.0.0.2"_s));
+        QVERIFY(isToken(otherAddress.request(MeierHello)));
+        RawLink overAll(server_.port(), QHostAddress(u"127.0.0.2"_s));
+        QVERIFY(overAll.request(MeierHello).startsWith(QByteArray("E10\0", 4)));
+        held.pop_back();
+        QDeadlineTimer slotFree(5000);
+        QByteArray again;
+        while (!slotFree.hasExpired() && !isToken(again))
+            again = RawLink(server_.port()).request(MeierHello);
+        QVERIFY(isToken(again));
+        server_.setStartOptions({});
     }
 
     void cleanupTestCase() {

@@ -180,6 +180,25 @@ private slots:
         }
     }
 
+    void aReconnectionPresentsTheSessionTokenNotThePassword() {
+        ServerLinkFixture f;
+        QVERIFY(f.login(server_, DemoMeier));
+        QCOMPARE(f.state.SessionToken.size(), 64);
+        // The password changes on the server: only the token can still open a connection.
+        const QString hash = u"$P(^VXPERS(1,\"MEIER\"),\"`\",5)"_s;
+        const QString stored = server_.mumpsQuery(hash);
+        server_.mumpsRun(u"S %1=$$NEWHASH^VXOBJ(\"anders\",\"abcdefgh\")"_s.arg(hash));
+        f.link.DisconnectServer(); // as the idle timer does
+        QCOMPARE(f.command(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
+        QVERIFY(f.dialogs.shown.isEmpty());
+        // A new login sends the password again, which no longer matches.
+        QVERIFY(!f.login(server_, DemoMeier));
+        QVERIFY(f.state.SessionToken.isEmpty());
+        server_.mumpsRun(u"S %1=\"%2\""_s.arg(hash, stored));
+        f.link.DisconnectServer(); // as "Anmelden" does
+        QVERIFY(f.login(server_, DemoMeier));
+    }
+
     void cleanupTestCase() { server_.stop(); }
 };
 

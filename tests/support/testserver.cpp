@@ -95,7 +95,8 @@ bool TestServer::restart() {
         return false;
     // Another process may take the port between probing and binding; try a few others then.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        QStringList arguments{QStringLiteral("start"), dataDir(), QString::number(port_)};
+        QStringList arguments =
+            QStringList{QStringLiteral("start"), dataDir(), QString::number(port_)} + startOptions_;
         if (!tls_)
             arguments << QStringLiteral("--plain");
         if (runScript(arguments, ScriptTimeoutMs)) {
@@ -119,6 +120,11 @@ void TestServer::stop() {
 void TestServer::killAll() {
     if (!dataDir().isEmpty())
         runScript({QStringLiteral("kill"), dataDir()}, ScriptTimeoutMs);
+}
+
+bool TestServer::check(QString* report) const {
+    return !dataDir().isEmpty() &&
+           runScript({QStringLiteral("check"), dataDir()}, ScriptTimeoutMs, report);
 }
 
 QString TestServer::mumpsRun(const QString& commands) const {
@@ -149,7 +155,7 @@ std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user, 
 std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const cacheapi::TcpCredentials& who,
                                                           int replyTimeoutMs,
                                                           const cacheapi::TcpTransport& transport) {
-    return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs, transport);
+    return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs, nullptr, transport);
 }
 
 int TestServer::journalCount(const QString& user, int kind) const {

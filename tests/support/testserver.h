@@ -4,6 +4,7 @@
 #include "tcpconnection.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QTemporaryDir;
@@ -56,8 +57,12 @@ public:
     void stop();
     // Starts the gateway again on the same port (recovering first when it was killed).
     bool restart();
+    // Options of the next start or restart, as "--idle 2" (limits of the gateway).
+    void setStartOptions(const QStringList& options) { startOptions_ = options; }
     // SIGKILL for every server process, as in a crash.
     void killAll();
+    // The integrity check of the database ("ventor-server check"); its report in `report`.
+    bool check(QString* report) const;
 
     // What the server stored, read by a separate mumps process, not through the gateway.
     // A global reference ("^VXZW(1,\"MEIER\",\"0309\")") gives its $GET value; any other text
@@ -88,6 +93,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString lastingDir_;
     quint16 port_ = 0;
+    QStringList startOptions_;
     bool started_ = false;
     bool tls_ = false;
     mutable QString error_;

@@ -220,11 +220,9 @@ private slots:
         const QString number = QStringLiteral("0301 99 88");
         const QString stored = QStringLiteral("^VXZW(1,\"MEIER\",\"0301 99 88\")");
 
-        // A new entry: the main window's number and name, as for an empty item.
-        main.number = number;
-        main.name = QStringLiteral("Testeintrag_3");
+        // A new entry.
         s.modal.onModal = [&](QWidget*) { editor.BUSpeich->click(); };
-        editor.openForItem(before + 1, s.modal);
+        editor.open(QStringLiteral("Testeintrag_3"), number, QStringLiteral("3"), s.modal);
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
         QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Testeintrag_3`3"));
         int index = speedDialCaptions(listBar).indexOf(QStringLiteral("Testeintrag_3_3")) + 1;
@@ -234,12 +232,11 @@ private slots:
 
         // Changed: the opened item's caption comes back as the name.
         s.modal.onModal = [&](QWidget*) {
-            QCOMPARE(editor.SORT->text(), QStringLiteral("3"));
             editor.NAMEN->setText(QStringLiteral("Geändert"));
             editor.SORT->setText(QStringLiteral("0"));
             editor.BUSpeich->click();
         };
-        editor.openForItem(index, s.modal);
+        editor.open(QStringLiteral("Testeintrag_3_3"), number, QStringLiteral("3"), s.modal);
         QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Geändert`0"));
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
         QVERIFY(speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
@@ -254,9 +251,8 @@ private slots:
         QVERIFY(editor.isVisible());
         QCOMPARE(speedDialCaptions(listBar), captions);
 
-        // "Ausstieg" sends nothing; the sort key is the second "_" piece of the name.
-        editor.fillFields(number, QStringLiteral("A_B_3"));
-        QCOMPARE(editor.SORT->text(), QStringLiteral("B"));
+        // "Ausstieg" sends nothing.
+        editor.RUFNR->setText(number);
         editor.BUAus->click();
         QCOMPARE(int(s.sent.size()), sentBefore);
         QVERIFY(!editor.isVisible());
@@ -264,7 +260,7 @@ private slots:
         // Deleted.
         index = captions.indexOf(QStringLiteral("Geändert")) + 1;
         s.modal.onModal = [&](QWidget*) { editor.BULOE->click(); };
-        editor.openForItem(index, s.modal);
+        editor.open(listBar.caption(telefon::SpeedDialGroup, index), number, QString(), s.modal);
         QCOMPARE(s.sent.filter("ZWLOE").last(),
                  QStringLiteral("D ZWLOE^RUFAP(1,0,\"0301 99 88\")"));
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before);

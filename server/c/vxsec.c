@@ -1,0 +1,43 @@
+/* Password hashes and session tokens for the gateway, called from M (external call table
+ * vxsec.xc). Hashing inside the connection process keeps a login free of process starts. */
+#include <crypt.h>
+#include <string.h>
+#include <sys/random.h>
+
+#include "gtmxc_types.h"
+
+/* SHA-512 crypt of pw with setting ("$6$salt"); out receives the whole "$6$salt$digest". */
+gtm_status_t vxcrypt(int argc, gtm_char_t *pw, gtm_char_t *setting, gtm_char_t *out)
+{
+	struct crypt_data data;
+	const char *hash;
+
+	out[0] = '\0';
+	if (argc < 3)
+		return -1;
+	memset(&data, 0, sizeof data);
+	hash = crypt_r(pw, setting, &data);
+	if (hash == NULL || hash[0] == '*' || strlen(hash) >= 128)
+		return -1;
+	strcpy(out, hash);
+	explicit_bzero(&data, sizeof data);
+	return 0;
+}
+
+/* 32 random bytes from the kernel as 64 lower-case hex digits. */
+gtm_status_t vxrandom(int argc, gtm_char_t *out)
+{
+	static const char hex[] = "0123456789abcdef";
+	unsigned char bytes[32];
+	size_t i;
+
+	out[0] = '\0';
+	if (argc < 1 || getrandom(bytes, sizeof bytes, 0) != (ssize_t)sizeof bytes)
+		return -1;
+	for (i = 0; i < sizeof bytes; i++) {
+		out[2 * i] = hex[bytes[i] >> 4];
+		out[2 * i + 1] = hex[bytes[i] & 15];
+	}
+	out[2 * sizeof bytes] = '\0';
+	return 0;
+}

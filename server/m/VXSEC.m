@@ -1,0 +1,122 @@
+VXSEC ; VENTOR server security: logins, sessions, failed-login delays, connection caps, log
+ ; ^VXSEC("F",kind,key) = failures in a row ` time of the last one (seconds since 1970)
+ ;   kind "U": a user (company||code, whether it exists or not), kind "A": a client address
+ ; ^VXSEC("S",token) = company ` user ` expiry; ^VXSEC("SU",company,user,token) = ""
+ ; Limits come from the environment the server was started with (ventor-server start):
+ ; VENTOR_IDLE, VENTOR_FRAME, VENTOR_MAXADDR, VENTOR_MAXCONN, VENTOR_SESSION, VENTOR_LOCKCAP.
+ Q
+ ;
+CONF(N,D) ; the limit VENTOR_<N>, D when it is not set
+ N V S V=$ZTRNLNM("VENTOR_"_N)
+ Q $S(V?1.9N:+V,1:D)
+ ;
+NOW() ; seconds since 1970 with microseconds
+ Q $ZUT/1000000
+ ;
+ ; --- connections ---
+ ;
+ADMIT() ; 1 when the connection may stay: a slot of its client address and one of the server
+ ; A slot is a lock; the lock of a process that ended (even by SIGKILL) is free again.
+ N I,N,OK
+ S N=$$CONF("MAXADDR",50),OK=0
+ F I=1:1:N L +^VXSEC("C",VXS("PEER"),I):0 I  S OK=1 Q
+ I 'OK Q 0
+ S N=$$CONF("MAXCONN",300),OK=0
+ F I=1:1:N L +^VXSEC("C",I):0 I  S OK=1 Q
+ Q OK
+ ;
+ ; --- logins ---
+ ;
+LOGIN(FI,US,PW) ; 1 when user US of company FI logs in with PW
+ ; Guesses for one user are taken one at a time; after failures in a row the next check waits
+ ; (1 s after 3 failures, doubling up to VENTOR_LOCKCAP). A wait longer than a client waits
+ ; for its answer is not served: the attempt is refused unchecked. Unknown users cost the same
+ ; hash as known ones.
+ N U,A,W,R,OK
+ S U=$$KEY(FI,US),A=VXS("PEER")
+ L +^VXSEC("F","U",U):30 E  Q 0
+ S VXS("ULOCK")=$NA(^VXSEC("F","U",U))
+ S W=$$WAIT("U",U,3),R=$$WAIT("A",A,10) S:R>W W=R
+ I W>5 D  Q 0
+ . S VXS("LOCKED")=W\1+1
+ . D LOG("login locked for "_VXS("LOCKED")_" s: "_U)
+ . D UNLOCK
+ H:W>0 W
+ S R=$S($$VALID(FI,US):$G(^VXPERS(FI,US)),1:"")
+ S OK=$$MATCH^VXOBJ(PW,$S(R="":$$NOBODY,1:$P(R,"`",5)))
+ S OK=OK&($P(R,"`",3)="J")
+ I OK K ^VXSEC("F","U",U),^VXSEC("F","A",A)
+ E  D FAIL("U",U),FAIL("A",A),LOG("login failed: "_U)
+ D UNLOCK
+ Q OK
+ ;
+UNLOCK ; lets the next guess for the user in; also after an error during the check
+ I $D(VXS("ULOCK")) L -@VXS("ULOCK") K VXS("ULOCK")
+ Q
+ ;
+VALID(FI,US) ; company and user code fit the staff records' keys
+ Q FI?1.9N&(US'="")&($L(US)'>40)&($TR(US,$$CTRL)=US)
+ ;
+KEY(FI,US) ; the failure key of a user, also for texts that are no valid code
+ Q $E(FI,1,12)_"||"_$E($TR(US,$$CTRL),1,40)
+ ;
+CTRL() ; the control characters no typed text holds
+ Q $C(0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31,127)
+ ;
+NOBODY() ; a hash no password matches, checked for unknown users so that they take as long
+ Q "$6$VXnobodyVXsalt$*"
+ ;
+WAIT(K,KEY,T) ; seconds until the next check for KEY of kind K is allowed
+ N F,N
+ S F=$G(^VXSEC("F",K,KEY)),N=+F
+ I N<T Q 0
+ I $$NOW-$P(F,"`",2)>3600 Q 0
+ S N=2**(N-T) S:N>$$CONF("LOCKCAP",60) N=$$CONF("LOCKCAP",60)
+ Q $P(F,"`",2)+N-$$NOW
+ ;
+FAIL(K,KEY) ; one more failure in a row; failures older than an hour are forgotten
+ N F,N
+ S F=$G(^VXSEC("F",K,KEY)),N=+F
+ I $$NOW-$P(F,"`",2)>3600 S N=0
+ S ^VXSEC("F",K,KEY)=(N+1)_"`"_$$NOW
+ Q
+ ;
+ ; --- sessions ---
+ ;
+NEWSESS(FI,US) ; a fresh session token for a successful login; the user's expired ones go
+ N T,R,S
+ S R=$&vxsec.random(.T) I R!($L(T)'=64) Q ""
+ S S="" F  S S=$O(^VXSEC("SU",FI,US,S)) Q:S=""  I $P($G(^VXSEC("S",S)),"`",3)<$$NOW D
+ . K ^VXSEC("S",S),^VXSEC("SU",FI,US,S)
+ S ^VXSEC("S",T)=FI_"`"_US_"`"_($$NOW+$$CONF("SESSION",28800)),^VXSEC("SU",FI,US,T)=""
+ Q T
+ ;
+RESUME(FI,US,T) ; 1 when T is a live session of that user, who is still active
+ N S
+ I T'?64AN Q 0
+ S S=$G(^VXSEC("S",T))
+ I S=""!($P(S,"`",1)'=FI)!($P(S,"`",2)'=US) D FAIL("A",VXS("PEER")) Q 0
+ I $P(S,"`",3)<$$NOW K ^VXSEC("S",T),^VXSEC("SU",FI,US,T) Q 0
+ I '$$VALID(FI,US) Q 0
+ I $P($G(^VXPERS(FI,US)),"`",3)'="J" Q 0
+ S $P(^VXSEC("S",T),"`",3)=$$NOW+$$CONF("SESSION",28800)
+ Q 1
+ ;
+ ; --- writes ---
+ ;
+WRITABLE ; a write may start only while the database is journaled: otherwise it could be lost
+ I $VIEW("JNLACTIVE","DEFAULT")'=2 D LOG("write refused: journaling is off"),FAIL^VXUTIL(11)
+ Q
+ ;
+JOURNALED ; after a commit: journaling that ended during it leaves the write unacknowledged
+ I $VIEW("JNLACTIVE","DEFAULT")'=2 D LOG("journaling ended during a write"),FAIL^VXUTIL(11)
+ Q
+ ;
+ ; --- log ---
+ ;
+LOG(T) ; one line in the server log (the listener's error output, rotated by ventor-server)
+ N IO,$ET S IO=$IO,$ET="S $EC="""" U IO Q"
+ O "/dev/stderr":(APPEND) U "/dev/stderr"
+ W "vxgw[",$J,"] ",$G(VXS("PEER"))," ",T,!
+ C "/dev/stderr" U IO
+ Q
