@@ -113,12 +113,14 @@ private:
 FMStart::FMStart(FMStartParts parts, QWidget* parent) : QMainWindow(parent), parts_(parts) {
     setObjectName(QStringLiteral("FMStart"));
     setWindowTitle(QStringLiteral("VENTOR Telefon"));
-    // The bottom line simply moves up in a small window; Qt must not hold the window larger.
-    setMinimumSize(1, 1);
     if (parts_.listBar.groupCount() == 0)
         parts_.listBar.addGroup(QStringLiteral("Ziehlwahl"));
     buildControls();
     buildMenus();
+    // No smaller than the designed client area, so that every control keeps its place in view;
+    // the stored default size of a first run opens the window at this size.
+    setMinimumSize(twipsToPixels(designed::ClientWidth),
+                   twipsToPixels(designed::ClientHeight) + menuBar()->sizeHint().height());
     connectSession();
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, [this] { sessionEnding_ = true; });
@@ -338,7 +340,8 @@ void FMStart::readStoredPlace() {
     outerWidthTwips_ = storedNumber(store, k::Width, def::Width);
     outerHeightTwips_ = storedNumber(store, k::Hight, def::Hight);
     move(twipsToPixels(left), twipsToPixels(top));
-    placeRestored_ = true;
+    outerSizePending_ = true;
+    placeRead_ = true;
     applyOuterSize();
 
     bool ok = false;
@@ -348,7 +351,15 @@ void FMStart::readStoredPlace() {
     chkPopup_->setChecked(popup != 0);
 }
 
-// The stored size is that of the whole window with its frame, which is known once it is shown.
+// The stored size is that of the whole window with its frame. The window manager adds the frame
+// some time after the window is shown; the size is applied again as soon as the frame is known.
+void FMStart::applyOuterSizeOnceFramed() {
+    if (!outerSizePending_ || !isVisible() || frameGeometry().size() == geometry().size())
+        return;
+    outerSizePending_ = false;
+    applyOuterSize();
+}
+
 void FMStart::applyOuterSize() {
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(qMax(1, twipsToPixels(outerWidthTwips_) - frame.width()),
@@ -356,7 +367,9 @@ void FMStart::applyOuterSize() {
 }
 
 void FMStart::savePlace() {
-    if (isMinimized())
+    // Ended before the start-up placed the window (say, by a signal during the login): the
+    // stored place stays as it is.
+    if (isMinimized() || !placeRead_)
         return;
     namespace k = settings::keys;
     const QRect frame = frameGeometry();
@@ -379,9 +392,10 @@ void FMStart::shutdown() {
 }
 
 void FMStart::closeEvent(QCloseEvent* event) {
-    // Only the user's own close request is questioned; the program's own closing after the
-    // shutdown and the end of the desktop session are not.
-    if (!shutDown_ && !sessionEnding_) {
+    // Only the user's own close request is questioned; the program's own end (the shutdown,
+    // "Abbruch" at the login, a server that cannot be reached) and the end of the desktop
+    // session are not, and they run the shutdown as well.
+    if (!shutDown_ && !sessionEnding_ && !parts_.programEnd.ending()) {
         const cacheapi::Answer answer =
             parts_.dialogs.message(QStringLiteral("Anwendung beenden"), QStringLiteral("Beenden"),
                                    cacheapi::Icon::Question, cacheapi::Buttons::YesNo);
@@ -399,15 +413,17 @@ void FMStart::closeEvent(QCloseEvent* event) {
 
 void FMStart::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!shownOnce_) {
-        shownOnce_ = true;
-        if (placeRestored_)
-            applyOuterSize();
-    }
+    applyOuterSizeOnceFramed();
+}
+
+void FMStart::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    applyOuterSizeOnceFramed();
 }
 
 void FMStart::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    applyOuterSizeOnceFramed();
     applyResizeRules();
 }
 

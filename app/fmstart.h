@@ -95,6 +95,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -104,6 +105,7 @@ private:
     void connectSession();
     void readStoredPlace();
     void applyOuterSize();
+    void applyOuterSizeOnceFramed();
     void savePlace();
     void applyResizeRules();
 
@@ -146,8 +148,8 @@ private:
 
     // The stored outer size, applied again once the window frame is known.
     double outerWidthTwips_ = 0, outerHeightTwips_ = 0;
-    bool placeRestored_ = false;
-    bool shownOnce_ = false;
+    bool outerSizePending_ = false;
+    bool placeRead_ = false;
 
     int savedWindowState_ = StateNormal;
     bool shutDown_ = false;

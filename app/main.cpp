@@ -19,6 +19,7 @@
 // to come to the front) and ends.
 
 #include "accessibility.h"
+#include "apptitle.h"
 #include "callnotifications.h"
 #include "callsession.h"
 #include "environment.h"
@@ -88,9 +89,7 @@ const char* Usage = "Usage: ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERV
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ventor-telefon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VENTOR Telefon"));
-    QApplication::setApplicationVersion(QStringLiteral(VENTOR_VERSION));
+    windows::NameTheProgram();
     QApplication::setDesktopFileName(QStringLiteral("de.ventor.Telefon"));
     // The program ends through its own shutdown, not when a side window closes last.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -170,6 +169,8 @@ int main(int argc, char** argv) {
                      });
     app::CallNotifications notifications(session, [&window] { window.showMainWindow(); });
 
+    // Ended from outside (session end, kill, hang-up): the shutdown runs, without the question.
+    windows::EndOnSignals endOnSignals([&window] { window.shutdown(); });
     window.startUp();
     window.show();
     tray.show();

@@ -25,6 +25,9 @@ QWidget* QtSideWindows::mainWidget() const {
 
 void QtSideWindows::showLoginAgain() {
     windows::FMPass& pass = login_.loginWindow();
+    // Owned by the main window, it stays in front of it.
+    if (QWidget* main = mainWidget(); main && pass.parentWidget() != main)
+        pass.setParent(main, pass.windowFlags());
     pass.BPASSWORT->clear();
     services_.events.processEvents();
     pass.show();

@@ -56,6 +56,8 @@ class ProgramEnd {
 public:
     virtual ~ProgramEnd() = default;
     [[noreturn]] virtual void closeAllWindowsAndEnd() = 0;
+    // True while the program closes its windows to end: no window asks the user about it.
+    virtual bool ending() const { return false; }
 };
 
 // The real clock and event loop of a running Qt program.

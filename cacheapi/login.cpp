@@ -13,11 +13,16 @@ QString objectId(const QString& firma, const QString& key) {
     return firma + QStringLiteral("||") + key;
 }
 
+LoginState::Identity presentIdentity(const LoginState& s) {
+    return {s.Firma, s.Filiale, s.UserCode, s.Password};
+}
+
 // A failed login step: the session keeps the typed password out of the store from now on.
 bool failStep(ServerLink& link, const ServerError& error, const QString& step) {
     link.state().LoginFailed = true;
     link.state().KeepPasswordOut = true;
     link.ReportServerError(error, step);
+    ResumeLastLogin(link);
     return false;
 }
 
@@ -93,6 +98,7 @@ bool LoginUser(ServerLink& link, const QString& programCommandLine) {
         if (link.windows())
             link.windows()->selectPasswordText();
         link.CloseObject(staff);
+        ResumeLastLogin(link);
     } else {
         StaffDetails record;
         if (!readStaffDetails(*staff, record, error))
@@ -115,6 +121,8 @@ bool LoginUser(ServerLink& link, const QString& programCommandLine) {
         if (!announced.ok)
             return failStep(link, announced.error, StepAnnounce);
         link.CloseObject(command);
+        state.LastLogin = presentIdentity(state);
+        state.LastLoginToken = state.SessionToken;
         state.LoginFailed = false;
         loggedIn = true;
     }
@@ -125,6 +133,19 @@ bool LoginUser(ServerLink& link, const QString& programCommandLine) {
         link.windows()->hideServerSettings();
     }
     return loggedIn;
+}
+
+void ResumeLastLogin(ServerLink& link) {
+    LoginState& state = link.state();
+    if (state.LastLogin.UserCode.isEmpty() || presentIdentity(state) == state.LastLogin)
+        return;
+    state.Firma = state.LastLogin.Firma;
+    state.Filiale = state.LastLogin.Filiale;
+    state.UserCode = state.LastLogin.UserCode;
+    state.Password = state.LastLogin.Password;
+    state.SessionToken = state.LastLoginToken;
+    // The next command connects anew and announces the session's own company and user.
+    link.DisconnectServer();
 }
 
 void Sichern(ServerLink& link) {

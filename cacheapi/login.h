@@ -15,6 +15,10 @@ inline const QString StepAnnounce = QStringLiteral("Firma Filiale Personal Setze
 // program's own command line, taken when the state holds none yet.
 bool LoginUser(ServerLink& link, const QString& programCommandLine);
 
+// After a login that failed, or connection data saved while logged in: the link works again for
+// the identity of the last successful login (none before the first one).
+void ResumeLastLogin(ServerLink& link);
+
 // Writes the login and server settings from the two windows' fields to the settings store.
 void Sichern(ServerLink& link);
 

@@ -36,6 +36,14 @@ struct LoginState {
     // Given by the server to the login's first connection; later connections of the same
     // login present it instead of the password. A new login starts without one.
     QString SessionToken;
+    // Who logged in successfully last: the session goes on for them when a later login fails or
+    // the stored connection data change.
+    struct Identity {
+        QString Firma, Filiale, UserCode, Password;
+        bool operator==(const Identity&) const = default;
+    };
+    Identity LastLogin;
+    QString LastLoginToken; // the session token of that login
 };
 
 // The five fields of the server settings window.

@@ -77,6 +77,7 @@ LineConfig readLineConfig(const settings::SettingsStore& store) {
     c.playbackDevice = in.text(QStringLiteral("SipPlaybackDevice"), c.playbackDevice);
     c.captureDevice = in.text(QStringLiteral("SipCaptureDevice"), c.captureDevice);
     c.dataDir = in.text(QStringLiteral("SipDataDir"), defaultDataDir());
+    c.ringSeconds = qMax(1, in.number(QStringLiteral("SipRingSeconds"), c.ringSeconds));
     return c;
 }
 
@@ -107,6 +108,7 @@ void writeLineConfig(settings::SettingsStore& store, const LineConfig& c) {
     put(QStringLiteral("SipPlaybackDevice"), c.playbackDevice);
     put(QStringLiteral("SipCaptureDevice"), c.captureDevice);
     put(QStringLiteral("SipDataDir"), c.dataDir);
+    put(QStringLiteral("SipRingSeconds"), QString::number(c.ringSeconds));
 }
 
 bool sipLineAvailable() {

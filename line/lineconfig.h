@@ -46,6 +46,9 @@ struct LineConfig {
     QString playbackDevice; // "SipPlaybackDevice"
     QString captureDevice;  // "SipCaptureDevice"
     QString dataDir;        // "SipDataDir": the SIP stack's private directory
+    // "SipRingSeconds": an offered call nobody answers is turned away after this long, as a
+    // telephone system does; also a caller that vanished without saying so frees the line.
+    int ringSeconds = 60;
 };
 
 LineConfig readLineConfig(const settings::SettingsStore& store);

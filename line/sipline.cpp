@@ -316,6 +316,7 @@ struct SipLine::Impl {
         o.playbackDevice = str(config.playbackDevice);
         o.captureDevice = str(config.captureDevice);
         core = sip::makeCore(o);
+        core->setIncTimeout(config.ringSeconds);
         watch->onCall = [this](const std::shared_ptr<linphone::Call>& c, CallState s) {
             onCallState(c, s);
         };

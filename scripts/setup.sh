@@ -10,7 +10,7 @@ PACKAGES=(
   liblinphone-dev liblinphone10 liblinphone++10 linphone-common
   xvfb xauth x11-utils libxcb1-dev
   iproute2 util-linux procps openssl systemd libc-bin stunnel4
-  desktop-file-utils appstream dbus dbus-x11 at-spi2-core python3-pyatspi openbox xdotool baresip
+  desktop-file-utils appstream dbus at-spi2-core python3-pyatspi openbox xdotool baresip-core
 )
 
 missing=()

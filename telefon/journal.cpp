@@ -3,8 +3,6 @@
 #include "catalogue.h"
 #include "listbar.h"
 
-#include <QLocale>
-
 namespace telefon {
 
 namespace {
@@ -29,7 +27,9 @@ QString JournalDisplayText(const QString& number, const QString& name, int kind,
     if (number.size() < 3)
         text += QStringLiteral("  DW ") + number;
     if (kind > 2) {
-        const QString date = QLocale::system().toString(now.date(), QLocale::ShortFormat);
+        // The text is stored on the server and read on every workstation: one German form,
+        // whatever the locale of this one.
+        const QString date = now.date().toString(QStringLiteral("dd.MM.yyyy"));
         const QString time = now.time().toString(QStringLiteral("HH:mm:ss")).left(5);
         text += Gap + date + QLatin1Char(' ') + time;
     }

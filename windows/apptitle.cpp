@@ -1,6 +1,6 @@
 #include "apptitle.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QStringList>
 
 #ifndef VENTOR_VERSION
@@ -10,8 +10,14 @@
 namespace windows {
 
 QString ApplicationTitle() {
-    const QString name = QCoreApplication::applicationName();
-    return name.isEmpty() ? QStringLiteral("ventor-telefon") : name;
+    return QStringLiteral("VENTOR Telefon");
+}
+
+void NameTheProgram() {
+    // The name of files and folders; no display name, which the desktop would append to the
+    // caption of every window.
+    QApplication::setApplicationName(QStringLiteral("ventor-telefon"));
+    QApplication::setApplicationVersion(QStringLiteral(VENTOR_VERSION));
 }
 
 QString VersionText(const QString& version) {

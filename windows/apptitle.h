@@ -5,8 +5,12 @@
 namespace windows {
 
 // The one title of the program: the about box shows it, and every message box without a title
-// of its own carries it. It is the program's name (the executable's base name by default).
+// of its own carries it.
 QString ApplicationTitle();
+
+// Name and version of the running program, set once at its start. Window captions stay exactly
+// as each window sets them.
+void NameTheProgram();
 
 // Major, minor and revision of a version such as "1.05.0010" as plain decimals: "1.5.10".
 // Missing parts count as 0.

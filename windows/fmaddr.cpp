@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 
 namespace windows {
 
@@ -40,6 +41,9 @@ FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainW
     NAMEN = field(this, "NAMEN", QStringLiteral("Name:"), 540);
     SORT = field(this, "SORT", QStringLiteral("Sortierung;"), 960);
     SORT->setAlignment(Qt::AlignRight);
+    // A number field: only digits can be typed. What the window fills in is taken as it is.
+    SORT->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), SORT));
     placeTwips(SORT, 1380, 960, 900, 315);
 
     BUSpeich = button(this, "BUSpeich", QStringLiteral("Speichern"), 120);
@@ -55,6 +59,12 @@ FMAddr::FMAddr(cacheapi::ServerLink& link, telefon::ListBarModel& listBar, MainW
     connect(BUSpeich, &QPushButton::clicked, this, &FMAddr::save);
     connect(BULOE, &QPushButton::clicked, this, &FMAddr::remove);
     connect(BUAus, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+// Every opening starts on "Speichern", the first of the tab order.
+void FMAddr::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    BUSpeich->setFocus();
 }
 
 void FMAddr::open(const QString& name, const QString& number, const QString& sort,

@@ -39,6 +39,9 @@ public:
     QPushButton* BUAus;    // "Ausstieg"
     QPushButton* BULOE;    // "Löschen"
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void afterChange();
 

@@ -4,6 +4,7 @@
 #include "serverlink.h"
 #include "services.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QStyle>
@@ -60,13 +61,36 @@ void FMOP::showEvent(QShowEvent* event) {
     fill();
 }
 
-void FMOP::fill() {
+// Activated again after the user was elsewhere, the window reads the list anew; not after a
+// message shown while it read the list (a failed reading), which would only fail again.
+bool FMOP::event(QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate) {
+        leftSinceFill_ = !filling_;
+    } else if (event->type() == QEvent::WindowActivate) {
+        if (leftSinceFill_)
+            fill();
+        else
+            place();
+    }
+    return QWidget::event(event);
+}
+
+void FMOP::place() {
     const QRect frame = main_.frameTwips();
     move(twipsToPixels(frame.left() + 300), twipsToPixels(frame.top() + 500));
+}
+
+void FMOP::fill() {
+    place();
+    leftSinceFill_ = false;
+    filling_ = true;
     LIOP->clear();
     const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
     const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (const auto& item : cacheapi::catalogue::openItems(link_, account)) {
+    const QList<cacheapi::catalogue::OpenItem> items =
+        cacheapi::catalogue::openItems(link_, account);
+    filling_ = false;
+    for (const auto& item : items) {
         auto* row = new QTreeWidgetItem(LIOP, item.rowText.split(ColumnSeparator));
         if (marks(item.marker))
             row->setIcon(MarkerColumn, marker);

@@ -16,7 +16,7 @@ class MainWindowAccess;
 class ModalRunner;
 
 // "Offene Posten": the open items of the customer shown in the main window, read anew every
-// time the window is opened.
+// time the window is opened or activated.
 class FMOP : public QWidget {
     Q_OBJECT
 public:
@@ -34,10 +34,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void place();
+
     cacheapi::ServerLink& link_;
     MainWindowAccess& main_;
+    bool leftSinceFill_ = false; // deactivated since the list was read
+    bool filling_ = false;
 };
 
 } // namespace windows

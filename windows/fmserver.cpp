@@ -147,6 +147,8 @@ void FMServer::saveChanges() {
     link_.DisconnectServer();
     cacheapi::Sichern(link_);
     link_.ReadStoredSettings();
+    // The saved data serve the next login; until then the session goes on as it is.
+    cacheapi::ResumeLastLogin(link_);
 }
 
 } // namespace windows

@@ -4,6 +4,7 @@
 #include "services.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,8 +77,19 @@ FMSuch::FMSuch(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* pare
             [this](QTreeWidgetItem* item) { chooseRow(LIRufnr->indexOfTopLevelItem(item)); });
 }
 
+// Shown or activated, the window sits just below the main window's call area, ready for a word.
 void FMSuch::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    placeAndFocus();
+}
+
+bool FMSuch::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        placeAndFocus();
+    return QWidget::event(event);
+}
+
+void FMSuch::placeAndFocus() {
     const QRect frame = main_.frameTwips();
     move(twipsToPixels(frame.left() + 600), twipsToPixels(frame.top() + 1000));
     SUText->setFocus();

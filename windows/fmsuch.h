@@ -44,8 +44,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void placeAndFocus();
+
     cacheapi::ServerLink& link_;
     MainWindowAccess& main_;
 };

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -37,6 +38,29 @@ QString configuredSysInfo(const ConfigStore& store, const ProgramLauncher& launc
             return program;
     }
     return {};
+}
+
+// The maker's word mark: the name in white on the house colour, underlined by a bright bar.
+QPixmap makerLogo(QSize size) {
+    QPixmap logo(size);
+    logo.fill(Qt::transparent);
+    QPainter painter(&logo);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x1f, 0x3f, 0x7a));
+    painter.drawRoundedRect(QRectF(logo.rect()), 6, 6);
+    const int bar = qMax(3, size.height() / 10);
+    painter.setBrush(QColor(0xf0, 0x8c, 0x1e));
+    painter.drawRect(QRect(8, size.height() - 2 * bar, size.width() - 16, bar));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(size.height() / 2);
+    font.setLetterSpacing(QFont::PercentageSpacing, 115);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, size.width(), size.height() - 2 * bar), Qt::AlignCenter,
+                     QStringLiteral("VENTOR"));
+    return logo;
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
@@ -82,7 +106,7 @@ frmAbout::frmAbout(cacheapi::Dialogs& dialogs, const ConfigStore& store, Program
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Info zu meiner Anwendung"));
-    setFixedSize(twipsToPixels(6150), twipsToPixels(3900));
+    setFixedSize(twipsToPixels(7650), twipsToPixels(3900));
 
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
@@ -93,27 +117,32 @@ frmAbout::frmAbout(cacheapi::Dialogs& dialogs, const ConfigStore& store, Program
     label(this, "Version", QStringLiteral("Version "), 1050, 600, 1500, 285);
     label(this, "Copyright", QStringLiteral("Copyright"), 1050, 960, 1500, 285);
     label(this, "Description", QStringLiteral("Beschreibung"), 1050, 1320, 1500, 285);
-    lblTitle = label(this, "lblTitle", {}, 2640, 240, 3270, 285);
-    lblVersion = label(this, "lblVersion", {}, 2640, 600, 3270, 285);
+    lblTitle = label(this, "lblTitle", {}, 2640, 240, 4770, 285);
+    lblVersion = label(this, "lblVersion", {}, 2640, 600, 4770, 285);
     Label5 = label(this, "Label5", QStringLiteral("(C) 2000-2002 VENTOR Softwareentwicklung"), 2640,
-                   960, 3270, 285);
+                   960, 4770, 285);
     lblDescription = label(this, "lblDescription", QStringLiteral("VENTOR Telefonunterstützung"),
-                           2640, 1320, 3270, 285);
+                           2640, 1320, 4770, 285);
     Erstellt =
         label(this, "Erstellt", QStringLiteral("Erstellt am 1.3.2000 Letzte Korrektur 26.03.2002"),
-              1050, 1800, 4860, 285);
+              1050, 1800, 6360, 285);
+
+    auto* logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("picLogo"));
+    placeTwips(logo, 240, 2520, 3000, 900);
+    logo->setPixmap(makerLogo(logo->size()));
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    placeTwips(line, 240, 2280, 5670, 30);
+    placeTwips(line, 240, 2280, 7170, 30);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    placeTwips(cmdOK, 4380, 2520, 1530, 380);
+    placeTwips(cmdOK, 5880, 2520, 1530, 380);
     cmdSysInfo = new QPushButton(QStringLiteral("&Systeminfo..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    placeTwips(cmdSysInfo, 4380, 3060, 1530, 380);
+    placeTwips(cmdSysInfo, 5880, 3060, 1530, 380);
 
     // What the load fills in.
     setWindowTitle(QStringLiteral("Info zu ") + ApplicationTitle());

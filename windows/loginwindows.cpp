@@ -11,8 +11,8 @@ namespace windows {
 
 LoginWindowsAdapter::LoginWindowsAdapter(cacheapi::ServerLink& link, ModalRunner& modal,
                                          MainWindowAccess* main)
-    : link_(link), modal_(modal), pass_(std::make_unique<FMPass>(link, modal)),
-      server_(new FMServer(link, pass_.get())) {
+    : link_(link), modal_(modal), pass_(new FMPass(link, modal)),
+      server_(new FMServer(link, pass_.data())) {
     pass_->setServerWindow(server_);
     pass_->setMainWindow(main);
     link_.setWindows(this);
@@ -21,6 +21,7 @@ LoginWindowsAdapter::LoginWindowsAdapter(cacheapi::ServerLink& link, ModalRunner
 LoginWindowsAdapter::~LoginWindowsAdapter() {
     if (link_.windows() == this)
         link_.setWindows(nullptr);
+    delete pass_.data();
 }
 
 void LoginWindowsAdapter::setMainWindow(MainWindowAccess* main) {
@@ -62,7 +63,7 @@ bool LoginWindowsAdapter::loginWindowVisible() const {
     return pass_->isVisible();
 }
 void LoginWindowsAdapter::showLoginWindowModal() {
-    modal_.runModal(pass_.get());
+    modal_.runModal(pass_.data());
 }
 void LoginWindowsAdapter::hideLoginWindow() {
     pass_->hide();

@@ -2,7 +2,7 @@
 
 #include "serverlink.h"
 
-#include <memory>
+#include <QPointer>
 
 namespace windows {
 
@@ -42,7 +42,9 @@ public:
 private:
     cacheapi::ServerLink& link_;
     ModalRunner& modal_;
-    std::unique_ptr<FMPass> pass_;
+    // The login window; a repeated login hands it to the main window as its owner, which then
+    // may delete it first.
+    QPointer<FMPass> pass_;
     FMServer* server_; // a child window of the login window
 };
 

@@ -38,11 +38,25 @@ public:
     // `endProcess` ends the process; it must not return (std::exit when none is given).
     explicit QtProgramEnd(std::function<void(int)> endProcess = {});
     [[noreturn]] void closeAllWindowsAndEnd() override;
+    bool ending() const override { return ending_; }
     WindowRegistry& registry() { return registry_; }
 
 private:
     WindowRegistry registry_;
+    bool ending_ = false;
     std::function<void(int)> endProcess_;
+};
+
+// Ends the program the orderly way when the system asks it to: SIGTERM (the end of the desktop
+// session, a service manager, kill), SIGHUP (the terminal or session went away) and SIGINT. The
+// signal only wakes the window thread; `end` runs there, as any other event does.
+class EndOnSignals : public QObject {
+public:
+    explicit EndOnSignals(std::function<void()> end);
+    ~EndOnSignals() override;
+
+private:
+    std::function<void()> end_;
 };
 
 } // namespace windows

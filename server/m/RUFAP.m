@@ -58,6 +58,8 @@ ZWAHL() ; the user's speed-dial list ordered by sort key (entries without one la
  . S NR="" F  S NR=$O(S(G,K,NM,NR)) Q:NR=""  D
  . . S E=^VXZW(FIRMA,PERSONAL,NR)
  . . S R=R_$$CLEAN^VXUTIL($P(E,"`",1))_"`"_$$CLEAN^VXUTIL(NR)_"`"_$S($P(E,"`",2)="":0,1:$P(E,"`",2))_$C(255)
+ ; last an entry without a number: activated, it opens the editor on the caller in the panel
+ S R=R_"Neuer Eintrag``0"_$C(255)
  Q:$Q R W R Q
  ;
 ZWSET(T) ; stores one speed-dial entry: number`name`sort key

@@ -45,7 +45,7 @@ LOGIN(FI,US,PW) ; 1 when user US of company FI logs in with PW
  S R=$S($$VALID(FI,US):$G(^VXPERS(FI,US)),1:"")
  S OK=$$MATCH^VXOBJ(PW,$S(R="":$$NOBODY,1:$P(R,"`",5)))
  S OK=OK&($P(R,"`",3)="J")
- I OK K ^VXSEC("F","U",U),^VXSEC("F","A",A)
+ I OK K:$D(^VXSEC("F","U",U)) ^VXSEC("F","U",U) K:$D(^VXSEC("F","A",A)) ^VXSEC("F","A",A)
  E  D FAIL("U",U),FAIL("A",A),LOG("login failed: "_U)
  D UNLOCK
  Q OK

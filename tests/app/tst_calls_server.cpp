@@ -296,7 +296,7 @@ private slots:
         QStringList speedDial;
         for (int i = 1; i <= f.listBar.itemCount(1); ++i)
             speedDial << f.listBar.caption(1, i);
-        QCOMPARE(speedDial, QStringList({"Meier Verkauf_1", "Müller Bau GmbH"}));
+        QCOMPARE(speedDial, QStringList({"Meier Verkauf_1", "Müller Bau GmbH", "Neuer Eintrag"}));
         for (int kind = 3; kind <= 5; ++kind) {
             QCOMPARE(f.listBar.itemCount(kind), 100);
             QCOMPARE(f.listBar.value(kind, 1),

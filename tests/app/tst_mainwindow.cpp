@@ -3,6 +3,7 @@
 #include "fakefixture.h"
 #include "layout.h"
 #include "listbarwidget.h"
+#include "programend.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -61,7 +62,9 @@ private slots:
         QCOMPARE(fm.listBarWidget()->groupButton(5)->text(), QString("nicht angenommen"));
     }
 
-    void firstRunWithAnEmptyStoreOpensSmallAtTheOrigin() {
+    // The stored default (800 by 600 twips) is smaller than the window may be: it opens at its
+    // minimum, the designed client area, with every control in view.
+    void firstRunWithAnEmptyStoreOpensAtTheMinimumAtTheOrigin() {
         FakeFixture f;
         f.store = settings::MemorySettingsStore();
         f.windows.onLoginWindow = [&](cacheapi::fake::FieldLoginWindows& w) {
@@ -74,8 +77,14 @@ private slots:
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
         QCOMPARE(f.windows.loginShown, 1);
-        // 800 by 600 twips, to the pixel.
-        QCOMPARE(fm.frameTwips(), QRect(0, 0, twipsToPixels(800) * 15, twipsToPixels(600) * 15));
+        QCOMPARE(fm.size(), fm.minimumSize());
+        QCOMPARE(fm.frameTwips().topLeft(), QPoint(0, 0));
+        QWidget* client = fm.centralWidget();
+        QVERIFY(client->width() >= twipsToPixels(designed::ClientWidth));
+        QVERIFY(client->height() >= twipsToPixels(designed::ClientHeight));
+        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(client->rect().contains(control->geometry()),
+                     qPrintable(control->objectName()));
         QVERIFY(fm.popupChecked());
     }
 
@@ -86,15 +95,17 @@ private slots:
             FakeFixture f;
             f.store.write(keys::Telefon, keys::Pos, keys::Left, usable ? "1500" : "nan");
             f.store.write(keys::Telefon, keys::Pos, keys::Top, usable ? "750" : "-inf");
-            f.store.write(keys::Telefon, keys::Pos, keys::Width, usable ? "9000" : "1e30");
+            f.store.write(keys::Telefon, keys::Pos, keys::Width, usable ? "12000" : "1e30");
             f.store.write(keys::Telefon, keys::Pos, keys::Hight, usable ? "viel" : "inf");
             f.store.write(keys::Telefon, keys::Pos, keys::Popup, "0");
             FMStart& fm = f.start();
             fm.show();
             QVERIFY(QTest::qWaitForWindowExposed(&fm));
-            const int height = twipsToPixels(600) * 15;
-            QCOMPARE(fm.frameTwips(), usable ? QRect(1500, 750, 9000, height)
-                                             : QRect(0, 0, twipsToPixels(800) * 15, height));
+            const QSize frame = fm.frameGeometry().size() - fm.size();
+            const QSize minimum = (fm.minimumSize() + frame) * 15;
+            QCOMPARE(fm.frameTwips(), usable
+                                          ? QRect(QPoint(1500, 750), QSize(12000, minimum.height()))
+                                          : QRect(QPoint(0, 0), minimum));
             QVERIFY(!fm.popupChecked());
         }
     }
@@ -135,6 +146,23 @@ private slots:
         QVERIFY(fm.isShutDown());
     }
 
+    // "Abbruch" in the login window and a server that cannot be reached end the program through
+    // the program end: the main window closes without the question and runs the shutdown.
+    void programCausedEndRunsTheShutdownWithoutQuestion() {
+        FakeFixture f;
+        windows::QtProgramEnd end([](int) { throw ProgramEnded{}; });
+        FMStart fm({f.link, f.store, f.dialogs, end, f.listBar, f.session, {}});
+        fm.setSideWindows(&f.side);
+        fm.startUp();
+        fm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fm));
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, end.closeAllWindowsAndEnd());
+        QVERIFY(f.dialogs.shown.isEmpty());
+        QVERIFY(fm.isShutDown());
+        QCOMPARE(f.store.read("Telefon", "Pos", "Popup", {}), QString("1"));
+        QVERIFY(!f.server->connected);
+    }
+
     void endButtonEndsWithoutQuestion() {
         FakeFixture f;
         FMStart& fm = f.start();
@@ -173,20 +201,17 @@ private slots:
 
     void bottomLineAndListBarFollowTheWindowSize() {
         FakeFixture f;
-        FMStart& fm = f.start(); // defaults: 800 x 600 twips
+        FMStart& fm = f.start();
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));
-        QCOMPARE(control(fm, "Zielwahl")->size(), designed::Zielwahl.toPixels().size());
-        QCOMPARE(control(fm, "Info")->y(), twipsToPixels(-900));
-
         const QSize frame = fm.frameGeometry().size() - fm.size();
-        fm.resize(QSize(600, 333) - frame); // 9000 x 4995 twips
-        QVERIFY(near(control(fm, "Zielwahl")->width(), 2000));
-        QVERIFY(near(control(fm, "Zielwahl")->height(), 4200));
-        QVERIFY(near(control(fm, "Copr")->y(), 4050));
-        QVERIFY(near(control(fm, "BUInfo")->y(), 4000));
+        fm.resize(QSize(800, 600) - frame); // 12000 x 9000 twips
+        QVERIFY(near(control(fm, "Zielwahl")->width(), 5000));
+        QVERIFY(near(control(fm, "Zielwahl")->height(), 8200));
+        QVERIFY(near(control(fm, "Copr")->y(), 8050));
+        QVERIFY(near(control(fm, "BUInfo")->y(), 8000));
         QCOMPARE(control(fm, "chk_Popup")->y(), control(fm, "BUInfo")->y());
-        QVERIFY(near(control(fm, "Info")->y(), 3500));
+        QVERIFY(near(control(fm, "Info")->y(), 7500));
     }
 
     void secondIdleNoticeNeverShowsAnError() {

@@ -148,6 +148,7 @@ class TestNotifications : public QObject {
     std::unique_ptr<app::TrayIcon> tray;
     std::unique_ptr<CallingTelephone> telephone;
     int windowShown = 0;
+    int endRequested = 0;
 
     const NotificationRecorder::Shown* offered() {
         if (!runUntil(
@@ -173,14 +174,15 @@ private slots:
     void init() {
         recorder.shown.clear();
         windowShown = 0;
+        endRequested = 0;
         p = std::make_unique<sipapp::SipProgram>(server, dir.path());
         auto showWindow = [this] {
             ++windowShown;
             p->fm->showMainWindow();
         };
         notifications = std::make_unique<app::CallNotifications>(*p->session, showWindow);
-        tray =
-            std::make_unique<app::TrayIcon>(*p->session, app::TrayIcon::Actions{showWindow, [] {}});
+        tray = std::make_unique<app::TrayIcon>(
+            *p->session, app::TrayIcon::Actions{showWindow, [this] { ++endRequested; }});
         const QString error = p->start();
         QVERIFY2(error.isEmpty(), qPrintable(error));
         telephone = std::make_unique<CallingTelephone>(dir.filePath(u"telephone"_s));
@@ -263,7 +265,19 @@ private slots:
         QCOMPARE(p->session->number(), Showcase);
         QCOMPARE(p->session->panel().Nr, testsupport::ShowcaseAccount);
         QVERIFY(p->fm->isVisible());
-        tray->missedCallsSeen();
+        // The tray's menu: a missed caller chosen again, then the program's end.
+        p->session->setNumber(QString());
+        const QList<QAction*> actions = tray->menu()->actions();
+        const auto caller = std::find_if(actions.begin(), actions.end(), [](QAction* a) {
+            return a->text() == u"Müller Bau GmbH (030123456)"_s;
+        });
+        QVERIFY(caller != actions.end());
+        (*caller)->trigger();
+        QCOMPARE(p->session->number(), Showcase);
+        QCOMPARE(windowShown, 2);
+        actions.last()->trigger();
+        QCOMPARE(actions.last()->text(), u"Beenden"_s);
+        QCOMPARE(endRequested, 1);
         QVERIFY(!tray->toolTip().contains(u"Verpasste"_s));
     }
 };

@@ -154,11 +154,13 @@ private slots:
         QCOMPARE(defaults.sipPort, 5060);
         QVERIFY(defaults.audioFiles);
         QVERIFY(defaults.dataDir.endsWith("/ventor-telefon/sip"));
+        QCOMPARE(defaults.ringSeconds, 60);
 
         const QStringList written{
-            "Type=SIP",     "SipMode=peer",        "SipServer= 127.0.0.1:5080 ",
-            "SipUser=4711", "SipPassword=geheim ", "SipTransport=TCP",
-            "SipPort=5070", "SipAudio=devices",    "SimDevices=Modem;BOSCH 1"};
+            "Type=SIP",         "SipMode=peer",        "SipServer= 127.0.0.1:5080 ",
+            "SipUser=4711",     "SipPassword=geheim ", "SipTransport=TCP",
+            "SipPort=5070",     "SipAudio=devices",    "SimDevices=Modem;BOSCH 1",
+            "SipRingSeconds=25"};
         for (const QString& pair : written)
             store.write("Telefon", "Line", pair.section('=', 0, 0), pair.section('=', 1));
         LineConfig c = line::readLineConfig(store);
@@ -170,6 +172,7 @@ private slots:
         QCOMPARE(c.sipTransport, u"tcp"_s);
         QCOMPARE(c.sipPort, 5070);
         QVERIFY(!c.audioFiles);
+        QCOMPARE(c.ringSeconds, 25);
         QCOMPARE(c.simulatedDevices, (QStringList{"Modem", "BOSCH 1"}));
 
         store.write("Telefon", "Line", "SipPort", "fünf");
@@ -179,8 +182,9 @@ private slots:
         line::writeLineConfig(copy, c);
         const LineConfig back = line::readLineConfig(copy);
         QCOMPARE(std::tuple(back.sipServer, back.sipMode, back.sipPort, back.simulatedDevices,
-                            back.audioFiles),
-                 std::tuple(c.sipServer, c.sipMode, c.sipPort, c.simulatedDevices, c.audioFiles));
+                            back.audioFiles, back.ringSeconds),
+                 std::tuple(c.sipServer, c.sipMode, c.sipPort, c.simulatedDevices, c.audioFiles,
+                            c.ringSeconds));
     }
 
     void factoryGivesTheSimulatedLineWithItsControlChannel() {

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 using namespace Qt::StringLiterals;
 
@@ -137,6 +138,51 @@ private slots:
             QVERIFY(QTest::qWaitFor([&] { return !peer->inCall(); }, Wait));
             QCOMPARE(peer->lastReason(), u"Declined"_s);
         }
+    }
+
+    // A caller that sends its INVITE and is never heard of again (no CANCEL): the line turns the
+    // call away after the ringing time; a second caller meanwhile hears busy, and is offered
+    // once the line is free again.
+    void callerThatVanishesWhileRingingFreesTheLine() {
+        watcher.reset();
+        line.reset();
+        line::LineConfig c = config();
+        c.ringSeconds = 2;
+        line = std::make_unique<SipLine>(c);
+        watcher = std::make_unique<CallWatcher>(*line);
+        line->open();
+        QVERIFY(waitFor("lineIdleAgain"));
+        watcher->clear();
+
+        QUdpSocket vanishing; // stays bound and silent
+        QVERIFY(vanishing.bind(QHostAddress::LocalHost, 5099));
+        const QByteArray sdp = "v=0\r\no=- 1 1 IN IP4 127.0.0.1\r\ns=-\r\nc=IN IP4 127.0.0.1\r\n"
+                               "t=0 0\r\nm=audio 7300 RTP/AVP 0\r\na=rtpmap:0 PCMU/8000\r\n";
+        const QByteArray invite =
+            "INVITE sip:0555@127.0.0.1:5070 SIP/2.0\r\n"
+            "Via: SIP/2.0/UDP 127.0.0.1:5099;branch=z9hG4bK-vanish;rport\r\n"
+            "Max-Forwards: 70\r\nFrom: <sip:0301777@127.0.0.1:5099>;tag=vanish\r\n"
+            "To: <sip:0555@127.0.0.1:5070>\r\nCall-ID: vanish@127.0.0.1\r\nCSeq: 1 INVITE\r\n"
+            "Contact: <sip:0301777@127.0.0.1:5099>\r\nContent-Type: application/sdp\r\n"
+            "Content-Length: " +
+            QByteArray::number(sdp.size()) + "\r\n\r\n" + sdp;
+        QCOMPARE(vanishing.writeDatagram(invite, QHostAddress::LocalHost, 5070), invite.size());
+        QVERIFY(waitFor("callOffered"));
+        QCOMPARE(line->callerNumber(), u"00301777"_s);
+
+        QVERIFY(peer->ring(u"127.0.0.1:5070"_s, u"0302222"_s));
+        QVERIFY(QTest::qWaitFor([&] { return peer->lastReason() == u"Busy"; }, Wait));
+        QCOMPARE(watcher->events, QStringList{"callOffered"});
+
+        QVERIFY(waitFor("lineIdle"));
+        QCOMPARE(watcher->events,
+                 (QStringList{"callOffered", "callEnded", "disconnected", "lineIdle"}));
+        QCOMPARE(watcher->journal, (QList<Entry>{{"0301777", CallWatcher::nameOf("0301777"), 5}}));
+        watcher->clear();
+        ringFromPeer(u"0302222"_s);
+        QCOMPARE(line->callerNumber(), u"00302222"_s);
+        QVERIFY(peer->hangUp());
+        QVERIFY(waitFor("lineIdle"));
     }
 
     void outgoingCallAnsweredByThePeer() {

@@ -125,7 +125,7 @@ private slots:
             QCOMPARE(dialogs.shown.size(), started ? 0 : 1);
             if (!started) {
                 QCOMPARE(dialogs.shown[0].text, Unavailable);
-                QCOMPARE(dialogs.shown[0].title, ApplicationTitle());
+                QCOMPARE(dialogs.shown[0].title, QStringLiteral("VENTOR Telefon"));
             }
         }
 
@@ -151,8 +151,17 @@ private slots:
         QVERIFY(about);
         QCOMPARE(ShowAboutBox(dialogs), about.data()); // the open box comes to the front
         QCOMPARE(about->windowTitle(), QStringLiteral("Info zu ") + ApplicationTitle());
+        QCOMPARE(about->windowTitle(), QStringLiteral("Info zu VENTOR Telefon"));
+        QCOMPARE(about->lblTitle->text(), QStringLiteral("VENTOR Telefon"));
         QCOMPARE(about->lblVersion->text(), QStringLiteral(EXPECTED_VERSION));
         QVERIFY(about->isVisible());
+        // Every text is shown whole, and the maker's logo is there.
+        for (const QLabel* label : about->findChildren<QLabel*>()) {
+            if (!label->text().isEmpty())
+                QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
+        }
+        const auto* logo = about->findChild<QLabel*>(QStringLiteral("picLogo"));
+        QVERIFY(logo && !logo->pixmap().isNull());
         about->cmdOK->click();
         QTRY_VERIFY(about.isNull()); // unloaded
     }

@@ -93,6 +93,36 @@ private slots:
         QCOMPARE(items.LIOP->topLevelItemCount(), 2);
         QCOMPARE(items.LIOP->topLevelItem(0)->text(0), QStringLiteral("B"));
     }
+
+    // Every activation, not only the first showing, puts the windows beside the main window where
+    // it is now: the search field gets the focus, the open items are read anew.
+    void searchAndOpenItemsFollowTheMainWindowWhenActivated() {
+        FakeWorld world;
+        world.storeLogin("MEIER", "telefon");
+        FakeMainWindow main;
+        main.account = "K100";
+        FMSuch search(world.link, main);
+        FMOP items(world.link, main);
+        QWidget elsewhere;
+        for (QWidget* w :
+             {static_cast<QWidget*>(&search), static_cast<QWidget*>(&items), &elsewhere})
+            w->show();
+        QCoreApplication::processEvents();
+        search.LIRufnr->setFocus();
+        main.frame.moveTo(3000, 4500);
+        qsizetype readings = 0;
+        for (QWidget* window : {static_cast<QWidget*>(&search), static_cast<QWidget*>(&items)}) {
+            QApplication::setActiveWindow(window);
+            QApplication::setActiveWindow(&elsewhere);
+            readings = world.server->commands.filter("OPSU").size();
+            QApplication::setActiveWindow(window);
+        }
+        using windows::twipsToPixels;
+        QCOMPARE(search.pos(), QPoint(twipsToPixels(3600), twipsToPixels(5500)));
+        QCOMPARE(search.focusWidget(), search.SUText);
+        QCOMPARE(items.pos(), QPoint(twipsToPixels(3300), twipsToPixels(5000)));
+        QCOMPARE(world.server->commands.filter("OPSU").size(), readings + 1);
+    }
 };
 
 QTEST_MAIN(DirectoryWindowsTest)

@@ -154,11 +154,11 @@ private slots:
         QCOMPARE(ScramblePassword(world.store.read(CacheLogin, Login, Passwort, {})),
                  QStringLiteral("telefon"));
         QCOMPARE(world.store.size(), 9);
-        // Read back into the session; the connection string waits for the next login.
+        // Read back into the session; the connection string, and the company and branch the
+        // connection works for, wait for the next login.
         QCOMPARE(world.state.Server, QStringLiteral("10.1.2.3"));
-        QCOMPARE(world.state.Firma, QStringLiteral("2"));
-        QVERIFY(world.state.Unencrypted);
-        QCOMPARE(world.state.TrustedCertificate, QStringLiteral("/etc/ventor/server.crt"));
+        QCOMPARE(world.state.Firma, QStringLiteral("1"));
+        QCOMPARE(server.BFIRMA->text(), QStringLiteral("2"));
         QCOMPARE(world.state.ConnectionString, connectionString);
     }
 };

@@ -207,6 +207,36 @@ private slots:
         QCOMPARE(s.state.ConnectionString, connectionString);
     }
 
+    // A refused repeated login, a user code the server does not know, and another company saved
+    // in the settings window: each time the session goes on for the user who logged in last.
+    void sessionGoesOnForTheLastSuccessfulLogin() {
+        Session s(server_);
+        QVERIFY(s.logIn(DemoMeier));
+        auto commandWorks = [&] {
+            bool error = false;
+            return !s.link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error).isEmpty() &&
+                   !error;
+        };
+        QVERIFY(!s.logIn(DemoUser{DemoMeier.code, QStringLiteral("falsch"), true}));
+        QVERIFY(commandWorks());
+        QVERIFY(!s.logIn(DemoUser{QStringLiteral("NIEMAND"), QStringLiteral("x"), true}));
+        QVERIFY(commandWorks());
+        QCOMPARE(s.dialogs.shown.size(), 2); // the refusal and the unknown user, nothing after
+
+        s.dialogs.answers = {Answer::Yes, Answer::Yes};
+        FMServer& settings = s.settingsWindow();
+        settings.BUEdit->click();
+        settings.BFIRMA->setText(QStringLiteral("2"));
+        settings.BUEdit->click();
+        QCOMPARE(s.store.read(settings::keys::CacheLogin, settings::keys::Login,
+                              settings::keys::Firma, {}),
+                 QStringLiteral("2"));
+        QVERIFY(commandWorks());
+        QCOMPARE(s.dialogs.shown.size(), 4);
+        QCOMPARE(s.sent.filter("PERSONAL=").last(),
+                 QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""));
+    }
+
     void speedDialEntriesAreSavedChangedAndDeleted() {
         Session s(server_);
         QVERIFY(s.logIn(DemoMeier));
@@ -220,9 +250,18 @@ private slots:
         const QString number = QStringLiteral("0301 99 88");
         const QString stored = QStringLiteral("^VXZW(1,\"MEIER\",\"0301 99 88\")");
 
-        // A new entry.
-        s.modal.onModal = [&](QWidget*) { editor.BUSpeich->click(); };
-        editor.open(QStringLiteral("Testeintrag_3"), number, QStringLiteral("3"), s.modal);
+        // The server sends an item without a number last: activated, it opens the editor on the
+        // caller in the panel. The editor starts on "Speichern"; the sort key takes digits only.
+        QCOMPARE(listBar.caption(telefon::SpeedDialGroup, before), QStringLiteral("Neuer Eintrag"));
+        QVERIFY(listBar.value(telefon::SpeedDialGroup, before).isEmpty());
+        s.modal.onModal = [&](QWidget*) {
+            QCOMPARE(editor.focusWidget(), editor.BUSpeich);
+            editor.SORT->clear();
+            QTest::keyClicks(editor.SORT, QStringLiteral("x3-"));
+            QCOMPARE(editor.SORT->text(), QStringLiteral("3"));
+            editor.BUSpeich->click();
+        };
+        editor.open(QStringLiteral("Testeintrag_3"), number, QStringLiteral("0"), s.modal);
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
         QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Testeintrag_3`3"));
         int index = speedDialCaptions(listBar).indexOf(QStringLiteral("Testeintrag_3_3")) + 1;

@@ -1,0 +1,271 @@
+// What the desktop shows of the program, on an X display with a window manager (run through
+// on-desktop.sh): the titles the window manager receives, the outer window size kept across runs,
+// and the program ended from outside (signals, the close box).
+#include "apptitle.h"
+#include "fakefixture.h"
+#include "fmpass.h"
+#include "fmserver.h"
+#include "loginwindows.h"
+#include "qtdialogs.h"
+#include "qtsidewindows.h"
+#include "services.h"
+#include "testserver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+using cacheapi::fake::ProgramEnded;
+using namespace app;
+
+namespace {
+const QString Banner =
+    QStringLiteral("VENTOR Telefon              Firma: 1     Filiale: 0     Benutzer: ");
+
+QString run(const QString& tool, const QStringList& arguments) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.start(tool, arguments);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// A property of a window as the X server holds it, read with the desktop's own tool.
+QString xprop(WId id, const QString& property) {
+    const QString out =
+        run(QStringLiteral("xprop"), {"-notype", "-id", QString::number(id), property});
+    // "NAME = value", or "NAME: window id # 0x…" for a window
+    const QRegularExpression line(QStringLiteral("^[A-Z_]+(?: = |: )(.*)$"));
+    return line.match(out).captured(1);
+}
+
+// The title the window manager shows.
+QString desktopTitle(WId id) {
+    QString title = xprop(id, QStringLiteral("_NET_WM_NAME"));
+    if (title.size() < 2 || !title.startsWith(u'"') || !title.endsWith(u'"'))
+        return {};
+    return title.mid(1, title.size() - 2).replace(QLatin1String("\\\""), QLatin1String("\""));
+}
+
+// The window with the frame the window manager put around it, in pixels; empty while the window
+// has no frame yet.
+QRect outerGeometry(WId id) {
+    const QStringList extents = xprop(id, QStringLiteral("_NET_FRAME_EXTENTS")).split(u',');
+    if (extents.size() != 4)
+        return {};
+    const int left = extents[0].trimmed().toInt(), right = extents[1].trimmed().toInt();
+    const int top = extents[2].trimmed().toInt(), bottom = extents[3].trimmed().toInt();
+    const QString info = run(QStringLiteral("xwininfo"), {"-id", QString::number(id)});
+    auto value = [&info](const char* label) {
+        const QRegularExpression line(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        return line.match(info).captured(1).toInt();
+    };
+    return {value("Absolute upper-left X") - left, value("Absolute upper-left Y") - top,
+            value("Width") + left + right, value("Height") + top + bottom};
+}
+
+// The first visible window whose title matches, or 0.
+WId findWindow(const QString& pattern) {
+    const QString ids =
+        run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", pattern});
+    return ids.isEmpty() ? 0 : ids.section(u'\n', 0, 0).toULongLong();
+}
+
+// Side windows shown without waiting, so that the test can look at them; `whileOpen` looks at
+// a window that is unloaded when its opening returns.
+class ShowingModal : public windows::ModalRunner {
+public:
+    void runModal(QWidget* window) override {
+        window->show();
+        if (whileOpen)
+            whileOpen(window);
+    }
+    std::function<void(QWidget*)> whileOpen;
+};
+
+QWidget* topLevel(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name) && w->isVisible())
+            return w;
+    return nullptr;
+}
+} // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+    testsupport::TestServer server_;
+
+    void checkTitle(QWidget* window, const QString& expected) {
+        QVERIFY2(window, qPrintable(expected));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTRY_COMPARE_WITH_TIMEOUT(desktopTitle(window->winId()), expected, 5000);
+    }
+
+private slots:
+    void initTestCase() {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QVERIFY2(server_.start(), qPrintable(server_.errorText()));
+    }
+
+    // Every window's own caption, exactly: nothing appended by the desktop. The login window
+    // opened again belongs to the main window.
+    void titlesAsTheDesktopShowsThem() {
+        FakeFixture f;
+        FMStart& fm = f.start();
+        fm.show();
+        checkTitle(&fm, Banner + QStringLiteral("Meier"));
+
+        ShowingModal modal;
+        windows::LoginWindowsAdapter login(f.link, modal);
+        windows::Services services{f.link,  f.dialogs, modal,    f.clock,
+                                   f.clock, f.listBar, f.params, &fm};
+        QtSideWindows side(services, login);
+        side.showLoginAgain();
+        checkTitle(&login.loginWindow(), QStringLiteral("VENTOR Benutzeranmeldung"));
+        QCOMPARE(xprop(login.loginWindow().winId(), QStringLiteral("WM_TRANSIENT_FOR"))
+                     .section(u'#', 1)
+                     .trimmed()
+                     .toULongLong(nullptr, 16),
+                 fm.winId());
+        login.serverWindow().show();
+        checkTitle(&login.serverWindow(), QStringLiteral("VENTOR Server"));
+        side.showSearchModal();
+        checkTitle(topLevel("FMSuch"), QStringLiteral("Suche Rufnummer"));
+        side.showOpenItemsModal();
+        checkTitle(topLevel("FMOP"), QStringLiteral("Offene Posten"));
+        side.showSpeedDialEditor(QStringLiteral("Meier"), QStringLiteral("0301234"),
+                                 QStringLiteral("0"));
+        checkTitle(topLevel("FMAddr"), QStringLiteral("VENTOR Telefon Zielwahl bearbeiten"));
+        side.showAbout();
+        checkTitle(topLevel("frmAbout"), QStringLiteral("Info zu VENTOR Telefon"));
+        QString boardTitle;
+        modal.whileOpen = [&](QWidget* board) {
+            checkTitle(board, QStringLiteral("Ventor Abteilung"));
+            boardTitle = desktopTitle(board->winId());
+        };
+        side.showDepartmentBoard(QStringLiteral("V"));
+        QCOMPARE(boardTitle, QStringLiteral("Ventor Abteilung"));
+
+        // Message boxes, with a title of their own and without one.
+        windows::QtDialogs dialogs;
+        QStringList seen;
+        for (const QString& title : {QStringLiteral("Beenden"), QString()}) {
+            QTimer::singleShot(0, [&seen] {
+                QWidget* box = QApplication::activeModalWidget();
+                QVERIFY(box && QTest::qWaitForWindowExposed(box));
+                QTRY_VERIFY_WITH_TIMEOUT(!desktopTitle(box->winId()).isEmpty(), 5000);
+                seen << desktopTitle(box->winId());
+                qobject_cast<QMessageBox*>(box)->buttons().constFirst()->click();
+            });
+            dialogs.message(QStringLiteral("Anwendung beenden"), title, cacheapi::Icon::Question,
+                            cacheapi::Buttons::YesNo);
+        }
+        QCOMPARE(seen, (QStringList{"Beenden", "VENTOR Telefon"}));
+    }
+
+    // The stored size is the outer size, with the frame: a run keeps the size of the last one.
+    // A first run opens at the minimum with every control in view.
+    void outerSizeIsKeptAcrossRuns() {
+        using namespace settings::keys;
+        const QStringList keys{Left, Top, Width, Hight};
+        const QStringList place{"1500", "1500", "12000", "9000"};
+        QStringList stored = place;
+        for (int run = 1; run <= 2; ++run) {
+            FakeFixture f;
+            for (int i = 0; i < keys.size(); ++i)
+                f.store.write(Telefon, Pos, keys[i], stored[i]);
+            FMStart& fm = f.start();
+            fm.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&fm));
+            QTRY_COMPARE_WITH_TIMEOUT(outerGeometry(fm.winId()), QRect(100, 100, 800, 600), 5000);
+            QVERIFY_THROWS_EXCEPTION(ProgramEnded, fm.close());
+            for (int i = 0; i < keys.size(); ++i)
+                stored[i] = f.store.read(Telefon, Pos, keys[i], {});
+            QCOMPARE(stored, place);
+        }
+
+        FakeFixture f;
+        FMStart& fm = f.start();
+        fm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fm));
+        QTRY_VERIFY_WITH_TIMEOUT(!outerGeometry(fm.winId()).isEmpty(), 5000);
+        const QRect outer = outerGeometry(fm.winId());
+        QVERIFY(outer.width() > twipsToPixels(designed::ClientWidth));
+        QVERIFY(outer.height() > twipsToPixels(designed::ClientHeight));
+        QWidget* client = fm.centralWidget();
+        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(client->rect().contains(control->geometry()),
+                     qPrintable(control->objectName()));
+    }
+
+    // The real program, ended from outside: a signal runs the shutdown without a question; the
+    // close box asks "Anwendung beenden" in a box titled just "Beenden". Either way the outer
+    // size is stored and the program ends normally.
+    void programEndsInOrderFromOutside_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("close box, Ja") << 0;
+    }
+    void programEndsInOrderFromOutside() {
+        QFETCH(int, signal);
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("VENTOR_LINE_SIM_SOCKET"), home.filePath(QStringLiteral("line")));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(PROGRAM),
+                      {"1", "0", "MEIER", "telefon", "127.0.0.1", QString::number(server_.port()),
+                       "VENTOR", "--line=sim"});
+        QVERIFY(program.waitForStarted());
+        WId window = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((window = findWindow(QStringLiteral("Benutzer: "))) != 0, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!outerGeometry(window).isEmpty(), 5000);
+        const QString title = desktopTitle(window);
+        QVERIFY2(title.startsWith(Banner) && !title.endsWith(QLatin1String("VENTOR Telefon")),
+                 qPrintable(title));
+        const QRect outer = outerGeometry(window);
+
+        if (signal) {
+            ::kill(pid_t(program.processId()), signal);
+        } else {
+            run(QStringLiteral("xdotool"), {"windowactivate", QString::number(window)});
+            QTest::qWait(300);
+            run(QStringLiteral("xdotool"), {"key", "alt+F4"});
+            WId box = 0;
+            QTRY_VERIFY_WITH_TIMEOUT((box = findWindow(QStringLiteral("^Beenden"))) != 0, 10000);
+            QCOMPARE(desktopTitle(box), QStringLiteral("Beenden"));
+            run(QStringLiteral("xdotool"), {"key", "Return"});
+        }
+        QVERIFY(program.waitForFinished(15000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        const QSettings stored(home.filePath(QStringLiteral("config/ventor-telefon/Telefon.ini")),
+                               QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("Pos/Width")).toString(),
+                 QString::number(outer.width() * 15));
+        QCOMPARE(stored.value(QStringLiteral("Pos/Hight")).toString(),
+                 QString::number(outer.height() * 15));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    windows::NameTheProgram();
+    DesktopTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_desktop.moc"
