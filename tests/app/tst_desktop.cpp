@@ -13,6 +13,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
@@ -224,6 +226,12 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("VENTOR_LINE_SIM_SOCKET"), home.filePath(QStringLiteral("line")));
+        // The test server runs on this machine without TLS.
+        QDir(home.path()).mkpath(QStringLiteral("config/ventor-telefon"));
+        QFile login(home.filePath(QStringLiteral("config/ventor-telefon/Cache Login.ini")));
+        QVERIFY(login.open(QIODevice::WriteOnly));
+        login.write("[Login]\nVerbindung=unverschl\xc3\xbcsselt\n");
+        login.close();
         QProcess program;
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(PROGRAM),
