@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cmath>
 
@@ -29,6 +30,7 @@ namespace {
 const QString Banner = QStringLiteral("VENTOR Telefon              Firma: ");
 const QString BannerBranch = QStringLiteral("     Filiale: ");
 const QString BannerUser = QStringLiteral("     Benutzer: ");
+const QString KeysHint = QStringLiteral("F5: Anruf annehmen   F6: Anruf abweisen");
 
 void place(QWidget* w, const TwipsRect& r) {
     w->setGeometry(r.toPixels());
@@ -142,7 +144,7 @@ void FMStart::buildControls() {
 
     status_ = makeField(client_, QStringLiteral("Status"), d::Status);
     status_->setFocusPolicy(Qt::NoFocus);
-    status_->setToolTip(QStringLiteral("F5: Anruf annehmen   F6: Anruf abweisen"));
+    status_->setToolTip(KeysHint);
     ph1_ = linePicture(LinePicture::Ph1, d::Phone.toPixels().width());
     ph2_ = linePicture(LinePicture::Ph2, d::Phone.toPixels().width());
     phone_ = makeLabel(client_, QStringLiteral("Phone"), {}, d::Phone);
@@ -259,6 +261,8 @@ void FMStart::buildMenus() {
         if (side_)
             side_->showLoginAgain();
     });
+    QAction* lineSettings = datei->addAction(QStringLiteral("&Telefonie-Einstellungen ..."));
+    connect(lineSettings, &QAction::triggered, this, &FMStart::lineSettingsRequested);
     datei->addSeparator();
     // Ends the program as the "Beenden" button does.
     QAction* beenden = datei->addAction(QStringLiteral("B&eenden"));
@@ -274,6 +278,17 @@ void FMStart::buildMenus() {
 void FMStart::connectSession() {
     using S = telefon::CallSession;
     S& session = parts_.session;
+    connect(&session, &S::readinessChanged, this, &FMStart::showLineReadiness);
+    connect(&session, &S::callRefused, this, [this](const QString& why) {
+        parts_.dialogs.message(why, QStringLiteral("VENTOR Telefon"), cacheapi::Icon::Exclamation,
+                               cacheapi::Buttons::Ok);
+    });
+    // Beside the menus, where the window's layout has room.
+    lineIndicator_ = new QLabel(QStringLiteral("\u25CF"), menuBar());
+    lineIndicator_->setObjectName(QStringLiteral("LineState"));
+    lineIndicator_->setContentsMargins(0, 0, 6, 0);
+    menuBar()->setCornerWidget(lineIndicator_, Qt::TopRightCorner);
+    showLineReadiness();
     connect(&session, &S::statusChanged, status_, &QLineEdit::setText);
     connect(&session, &S::numberChanged, this, &FMStart::showNumber);
     connect(&session, &S::panelChanged, this, &FMStart::showPanel);
@@ -303,6 +318,26 @@ void FMStart::connectSession() {
             });
 }
 
+QWidget* FMStart::lineIndicator() const {
+    return lineIndicator_;
+}
+
+// Green when calls can be made, amber while the line connects, red when it cannot call; the
+// words are in the tooltips of the mark and of the status box.
+void FMStart::showLineReadiness() {
+    using R = line::Line::Readiness;
+    const R readiness = parts_.session.readiness();
+    const char* colour = readiness == R::Ready        ? "#2e9d3a"
+                         : readiness == R::Connecting ? "#d99a00"
+                         : readiness == R::Failed     ? "#c62828"
+                                                      : "#8a8a8a";
+    lineIndicator_->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
+    const QString text = parts_.session.readinessText();
+    lineIndicator_->setToolTip(text);
+    lineIndicator_->setAccessibleName(text);
+    status_->setToolTip(text + QLatin1Char('\n') + KeysHint);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Start-up and shutdown
 
@@ -314,8 +349,14 @@ void FMStart::startUp() {
 
     writeTitleBanner();
     readStoredPlace();
-    parts_.session.start();
     savedWindowState_ = currentWindowState();
+    if (openLineWhenShown_) {
+        parts_.session.startWithoutLine();
+        lineWaitsForWindow_ = true;
+        status_->installEventFilter(this);
+    } else {
+        parts_.session.start();
+    }
 }
 
 QString FMStart::titleBanner() const {
@@ -446,6 +487,11 @@ void FMStart::applyResizeRules() {
 }
 
 bool FMStart::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == status_ && event->type() == QEvent::Paint && lineWaitsForWindow_) {
+        // Opened after this paint has reached the screen.
+        lineWaitsForWindow_ = false;
+        QTimer::singleShot(0, &parts_.session, &telefon::CallSession::openLine);
+    }
     if (watched == client_ && event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (!client_->childAt(move->position().toPoint()))

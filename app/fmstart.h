@@ -57,6 +57,11 @@ public:
     ~FMStart() override;
 
     void setSideWindows(SideWindows* side) { side_ = side; }
+    // The program's own start: the line opens once the window has shown "Bereit", so that
+    // the line's start-up does not hold the window back.
+    void setOpenLineWhenShown(bool later) { openLineWhenShown_ = later; }
+    // The small mark beside the menus that shows whether the line can call.
+    QWidget* lineIndicator() const;
 
     // Login loop, title banner, stored place, then the call session's start (telephone
     // parameters, list bar, ready state, the line opened). Runs once, before the window is shown.
@@ -92,6 +97,9 @@ public:
     void showPanel(const telefon::CustomerPanel& panel);
     ListBarWidget* listBarWidget() const { return zielwahl_; }
 
+signals:
+    void lineSettingsRequested();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -108,6 +116,7 @@ private:
     void applyOuterSizeOnceFramed();
     void savePlace();
     void applyResizeRules();
+    void showLineReadiness();
 
     void onPopupRequested();
     void popup();
@@ -153,6 +162,9 @@ private:
 
     int savedWindowState_ = StateNormal;
     bool shutDown_ = false;
+    bool openLineWhenShown_ = false;
+    bool lineWaitsForWindow_ = false;
+    QLabel* lineIndicator_ = nullptr;
     bool sessionEnding_ = false;
 };
 

@@ -12,7 +12,8 @@
 //   --line=sip   the SIP line, configured in the settings store, application "Telefon",
 //                section "Line"
 // Without --line the per-user setting "Type" of that section chooses, the simulated line when
-// there is none. F5 answers and F6 turns away an offered call on a SIP line.
+// there is none. F5 answers and F6 turns away an offered call on a SIP line. The menu "Datei",
+// "Telefonie-Einstellungen ..." changes the line while the program runs.
 //   --dial NUMBER, or a tel:, sip: or callto: link (as the desktop passes it): the number is
 //                put into the number field, looked up and dialled.
 // One program runs per user session: a later start hands its number or link to it (or asks it
@@ -26,6 +27,8 @@
 #include "fmpass.h"
 #include "fmstart.h"
 #include "lineconfig.h"
+#include "linesecret.h"
+#include "linesettings.h"
 #include "linkrequests.h"
 #include "listbar.h"
 #include "loginwindows.h"
@@ -37,11 +40,13 @@
 #include "services.h"
 #include "settingsstore.h"
 #include "singleinstance.h"
+#include "switchableline.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
 #include "trayicon.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QStringList>
 #include <cstdio>
 
@@ -141,11 +146,22 @@ int main(int argc, char** argv) {
         lineConfig.type = line::LineConfig::Type::Simulated;
     else if (arguments.line == QLatin1String("sip"))
         lineConfig.type = line::LineConfig::Type::Sip;
-    std::unique_ptr<line::Line> telephoneLine = line::makeLine(lineConfig);
+    // The SIP password lives in the desktop's secret store, or in a file only the user reads.
+    line::SystemPasswordSafe passwords(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/ventor-telefon"));
+    if (lineConfig.type == line::LineConfig::Type::Sip &&
+        lineConfig.sipMode == line::LineConfig::SipMode::Account) {
+        const QString kept =
+            passwords.read(line::passwordAccount(lineConfig.sipUser, lineConfig.sipServer));
+        if (!kept.isEmpty())
+            lineConfig.sipPassword = kept;
+    }
+    line::SwitchableLine telephoneLine(lineConfig);
 
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
-    telefon::CallSession session(link, *telephoneLine, listBar, params, clock);
+    telefon::CallSession session(link, telephoneLine, listBar, params, clock);
     app::FMStart window(
         {link, store, dialogs, programEnd, listBar, session, arguments.commandLine});
     loginWindows.setMainWindow(&window);
@@ -171,6 +187,24 @@ int main(int argc, char** argv) {
 
     // Ended from outside (session end, kill, hang-up): the shutdown runs, without the question.
     windows::EndOnSignals endOnSignals([&window] { window.shutdown(); });
+    std::unique_ptr<windows::LineSettingsWindow> lineSettings;
+    QObject::connect(&window, &app::FMStart::lineSettingsRequested, &window, [&] {
+        if (!lineSettings) {
+            const QString devicesDir = lineConfig.dataDir + QStringLiteral("/devices");
+            lineSettings = std::make_unique<windows::LineSettingsWindow>(
+                windows::LineSettingsParts{
+                    store, passwords, telephoneLine,
+                    [devicesDir] { return windows::sipSoundDevices(devicesDir); }},
+                &window);
+        } else {
+            lineSettings->load();
+        }
+        lineSettings->show();
+        lineSettings->raise();
+        lineSettings->activateWindow();
+    });
+
+    window.setOpenLineWhenShown(true);
     window.startUp();
     window.show();
     tray.show();

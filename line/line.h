@@ -42,6 +42,13 @@ public:
     // 1 = outgoing.
     virtual int callOrigin() const = 0;
 
+    // Whether calls can be made now, for the user to see. A line without a server to register
+    // with is ready as soon as it is open.
+    enum class Readiness { Closed, Connecting, Ready, Failed };
+    virtual Readiness readiness() const { return isOpen() ? Readiness::Ready : Readiness::Closed; }
+    // The state in German words, with the reason when the line is not ready.
+    virtual QString readinessText() const;
+
     static constexpr int CallerIdNumberPresent = 8;
     static constexpr int OriginOutgoing = 1;
     static constexpr int OriginIncoming = 2;
@@ -56,6 +63,10 @@ signals:
     void dialling();
     void dialTone();
     void disconnected();
+
+    void readinessChanged();
+    // makeCall() placed no call because the line cannot call now; `why` is for the user.
+    void callRefused(const QString& why);
 };
 
 } // namespace line

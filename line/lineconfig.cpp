@@ -7,6 +7,7 @@
 #include "sipline.h"
 #endif
 
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace line {
@@ -69,13 +70,18 @@ LineConfig readLineConfig(const settings::SettingsStore& store) {
     c.sipPort = in.number(QStringLiteral("SipPort"), c.sipPort);
     c.sipBindAddress = in.text(QStringLiteral("SipBind"), c.sipBindAddress).trimmed();
     c.sipAudioPort = in.number(QStringLiteral("SipAudioPort"), c.sipAudioPort);
-    c.audioFiles =
-        in.text(QStringLiteral("SipAudio"), QStringLiteral("files")).trimmed().toLower() !=
-        u"devices";
+    const QString audio = in.text(QStringLiteral("SipAudio"), QString()).trimmed().toLower();
+    c.audio = audio == u"files"     ? LineConfig::Audio::Files
+              : audio == u"devices" ? LineConfig::Audio::Devices
+                                    : LineConfig::Audio::Auto;
     c.playFile = in.text(QStringLiteral("SipPlayFile"), defaultPlayFile());
     c.recordFile = in.text(QStringLiteral("SipRecordFile"), c.recordFile);
     c.playbackDevice = in.text(QStringLiteral("SipPlaybackDevice"), c.playbackDevice);
     c.captureDevice = in.text(QStringLiteral("SipCaptureDevice"), c.captureDevice);
+    c.ringerDevice = in.text(QStringLiteral("SipRingerDevice"), c.ringerDevice);
+    c.ringTone = in.text(QStringLiteral("SipRingTone"), c.ringTone);
+    c.echoCancellation = in.flag(QStringLiteral("SipEchoCancellation"), c.echoCancellation);
+    c.caFile = in.text(QStringLiteral("SipCaFile"), c.caFile).trimmed();
     c.dataDir = in.text(QStringLiteral("SipDataDir"), defaultDataDir());
     c.ringSeconds = qMax(1, in.number(QStringLiteral("SipRingSeconds"), c.ringSeconds));
     return c;
@@ -96,19 +102,46 @@ void writeLineConfig(settings::SettingsStore& store, const LineConfig& c) {
                                        : QStringLiteral("account"));
     put(QStringLiteral("SipServer"), c.sipServer);
     put(QStringLiteral("SipUser"), c.sipUser);
-    put(QStringLiteral("SipPassword"), c.sipPassword);
     put(QStringLiteral("SipTransport"), c.sipTransport);
     put(QStringLiteral("SipPort"), QString::number(c.sipPort));
     put(QStringLiteral("SipBind"), c.sipBindAddress);
     put(QStringLiteral("SipAudioPort"), QString::number(c.sipAudioPort));
-    put(QStringLiteral("SipAudio"),
-        c.audioFiles ? QStringLiteral("files") : QStringLiteral("devices"));
+    put(QStringLiteral("SipAudio"), c.audio == LineConfig::Audio::Files ? QStringLiteral("files")
+                                    : c.audio == LineConfig::Audio::Devices
+                                        ? QStringLiteral("devices")
+                                        : QStringLiteral("auto"));
     put(QStringLiteral("SipPlayFile"), c.playFile);
     put(QStringLiteral("SipRecordFile"), c.recordFile);
     put(QStringLiteral("SipPlaybackDevice"), c.playbackDevice);
     put(QStringLiteral("SipCaptureDevice"), c.captureDevice);
+    put(QStringLiteral("SipRingerDevice"), c.ringerDevice);
+    put(QStringLiteral("SipRingTone"), c.ringTone);
+    put(QStringLiteral("SipEchoCancellation"),
+        c.echoCancellation ? QStringLiteral("1") : QStringLiteral("0"));
+    put(QStringLiteral("SipCaFile"), c.caFile);
     put(QStringLiteral("SipDataDir"), c.dataDir);
     put(QStringLiteral("SipRingSeconds"), QString::number(c.ringSeconds));
+}
+
+bool soundServerRuns() {
+    QString server = qEnvironmentVariable("PULSE_SERVER");
+    if (server.isEmpty()) {
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            return false;
+        server = runtime + QStringLiteral("/pulse/native");
+    } else if (!server.startsWith(QLatin1String("unix:"))) {
+        return true; // a server over the network: trusted to be there
+    } else {
+        server = server.mid(5);
+    }
+    return QFileInfo(server).exists();
+}
+
+bool LineConfig::usesAudioFiles() const {
+    if (audio == Audio::Auto)
+        return !soundServerRuns();
+    return audio == Audio::Files;
 }
 
 bool sipLineAvailable() {

@@ -6,6 +6,8 @@
 #include <linphone++/linphone.hh>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace line::sip {
@@ -18,11 +20,25 @@ struct CoreOptions {
     int audioPort = 7078;
     linphone::TransportType transport = linphone::TransportType::Udp;
     bool audioFiles = true; // play `playFile` to the other party instead of a microphone
+    // With files and no sound server running, the sound client must not start one.
+    bool avoidSoundServer = true;
     std::string playFile;
     std::string recordFile;
-    std::string playbackDevice;
+    std::string playbackDevice; // empty: the sound system's default
     std::string captureDevice;
+    std::string ringerDevice;
+    std::string ringFile;
+    std::string ringBackFile;
+    bool echoCancellation = true;
+    // TLS: servers are checked against these authorities; media then goes encrypted (SRTP).
+    std::string caFile = "/etc/ssl/certs/ca-certificates.crt";
+    std::string extraCaFile; // the company's own authority, empty: none
+    // TCP and TLS only connect out: calls come in over the connection to the registrar.
+    bool connectOnly = false;
 };
+
+// The library's port value for a transport that connects out but listens nowhere.
+constexpr int DontBind = -2;
 
 inline std::string withSlash(std::string dir) {
     if (!dir.empty() && dir.back() != '/')
@@ -56,8 +72,9 @@ inline std::shared_ptr<linphone::Config> makeConfig(const CoreOptions& o) {
     // The ports are known before the core opens its first socket, so no default port is taken.
     using T = linphone::TransportType;
     config->setInt("sip", "sip_port", o.transport == T::Udp ? o.sipPort : 0);
-    config->setInt("sip", "sip_tcp_port", o.transport == T::Tcp ? o.sipPort : 0);
-    config->setInt("sip", "sip_tls_port", o.transport == T::Tls ? o.sipPort : 0);
+    const int streamPort = o.connectOnly ? DontBind : o.sipPort;
+    config->setInt("sip", "sip_tcp_port", o.transport == T::Tcp ? streamPort : 0);
+    config->setInt("sip", "sip_tls_port", o.transport == T::Tls ? streamPort : 0);
     if (!o.bindAddress.empty()) {
         config->setString("sip", "bind_address", o.bindAddress);
         config->setString("rtp", "bind_address", o.bindAddress);
@@ -74,20 +91,75 @@ inline void configureAudio(linphone::Core& core, const CoreOptions& o) {
         core.setRing("");
         core.setRingback("");
         core.setRemoteRingbackTone("");
-    } else {
-        if (!o.playbackDevice.empty()) {
-            core.setPlaybackDevice(o.playbackDevice);
-            core.setRingerDevice(o.playbackDevice);
-        }
-        if (!o.captureDevice.empty())
-            core.setCaptureDevice(o.captureDevice);
+        return;
     }
+    if (!o.playbackDevice.empty())
+        core.setPlaybackDevice(o.playbackDevice);
+    if (!o.captureDevice.empty())
+        core.setCaptureDevice(o.captureDevice);
+    if (!o.ringerDevice.empty())
+        core.setRingerDevice(o.ringerDevice);
+    core.setRing(o.ringFile);
+    core.setRingback(o.ringBackFile);
+    core.enableEchoCancellation(o.echoCancellation);
+    for (const auto& codec : core.getAudioPayloadTypes()) {
+        const std::string mime = codec->getMimeType();
+        if (mime == "opus" || mime == "G722" || mime == "PCMU" || mime == "PCMA")
+            codec->enable(true);
+    }
+}
+
+inline void configureSecurity(linphone::Core& core, const CoreOptions& o) {
+    if (o.transport != linphone::TransportType::Tls)
+        return;
+    if (o.extraCaFile.empty()) {
+        core.setRootCa(o.caFile);
+    } else {
+        std::ostringstream both;
+        for (const std::string& path : {o.caFile, o.extraCaFile})
+            both << std::ifstream(path).rdbuf() << '\n';
+        core.setRootCaData(both.str());
+    }
+    core.verifyServerCertificates(true);
+    core.verifyServerCn(true);
+    core.setMediaEncryption(linphone::MediaEncryption::SRTP);
+    core.setMediaEncryptionMandatory(true);
 }
 
 // The stack looks for a sound server when it starts even when it plays files. Pointing the
 // sound client at a socket that does not exist keeps it from starting a sound server and from
 // writing its runtime files into the user's home.
+// A later core on the sound devices gets the user's own sound server back.
+struct SoundServerEnvironment {
+    bool saved = false;
+    std::string server, runtimePath;
+    bool hadServer = false, hadRuntimePath = false;
+
+    static SoundServerEnvironment& instance() {
+        static SoundServerEnvironment e;
+        return e;
+    }
+    void save() {
+        if (saved)
+            return;
+        saved = true;
+        if (const char* v = std::getenv("PULSE_SERVER"))
+            hadServer = true, server = v;
+        if (const char* v = std::getenv("PULSE_RUNTIME_PATH"))
+            hadRuntimePath = true, runtimePath = v;
+    }
+    void restore() {
+        if (!saved)
+            return;
+        saved = false;
+        hadServer ? ::setenv("PULSE_SERVER", server.c_str(), 1) : ::unsetenv("PULSE_SERVER");
+        hadRuntimePath ? ::setenv("PULSE_RUNTIME_PATH", runtimePath.c_str(), 1)
+                       : ::unsetenv("PULSE_RUNTIME_PATH");
+    }
+};
+
 inline void keepAwayFromSoundServer(const std::string& dir) {
+    SoundServerEnvironment::instance().save();
     ::setenv("PULSE_SERVER", ("unix:" + dir + "no-sound-server").c_str(), 1);
     ::setenv("PULSE_RUNTIME_PATH", (dir + "sound").c_str(), 1);
 }
@@ -95,8 +167,10 @@ inline void keepAwayFromSoundServer(const std::string& dir) {
 inline std::shared_ptr<linphone::Core> makeCore(const CoreOptions& o) {
     auto factory = linphone::Factory::get();
     const std::string dir = withSlash(o.dataDir);
-    if (o.audioFiles)
+    if (o.audioFiles && o.avoidSoundServer)
         keepAwayFromSoundServer(dir);
+    else if (!o.audioFiles)
+        SoundServerEnvironment::instance().restore();
     factory->setDataDir(dir);
     factory->setConfigDir(dir);
     factory->setDownloadDir(dir);
@@ -111,8 +185,9 @@ inline std::shared_ptr<linphone::Core> makeCore(const CoreOptions& o) {
 
     auto transports = factory->createTransports();
     transports->setUdpPort(o.transport == linphone::TransportType::Udp ? o.sipPort : 0);
-    transports->setTcpPort(o.transport == linphone::TransportType::Tcp ? o.sipPort : 0);
-    transports->setTlsPort(o.transport == linphone::TransportType::Tls ? o.sipPort : 0);
+    const int streamPort = o.connectOnly ? DontBind : o.sipPort;
+    transports->setTcpPort(o.transport == linphone::TransportType::Tcp ? streamPort : 0);
+    transports->setTlsPort(o.transport == linphone::TransportType::Tls ? streamPort : 0);
     core->setTransports(transports);
 
     auto video = factory->createVideoActivationPolicy();
@@ -122,6 +197,7 @@ inline std::shared_ptr<linphone::Core> makeCore(const CoreOptions& o) {
     core->enableVideoCapture(false);
     core->enableVideoDisplay(false);
     configureAudio(*core, o);
+    configureSecurity(*core, o);
     return core;
 }
 

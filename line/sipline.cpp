@@ -2,7 +2,10 @@
 
 #include "sipheadless.h"
 
+#include "sounds.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <deque>
@@ -13,6 +16,11 @@ namespace line {
 namespace {
 
 using CallState = linphone::Call::State;
+using Readiness = Line::Readiness;
+
+constexpr int IdleTickMs = 100;
+constexpr int QuietAfterMs = 2000;
+constexpr int RetryMs = 20000;
 
 enum class Event {
     LineIdle,
@@ -38,7 +46,8 @@ struct CallData {
 class CoreWatch : public linphone::CoreListener {
 public:
     std::function<void(const std::shared_ptr<linphone::Call>&, CallState)> onCall;
-    std::function<void(linphone::RegistrationState)> onRegistration;
+    std::function<void(const std::shared_ptr<linphone::Account>&, linphone::RegistrationState)>
+        onRegistration;
 
     void onCallStateChanged(const std::shared_ptr<linphone::Core>&,
                             const std::shared_ptr<linphone::Call>& call, CallState state,
@@ -46,10 +55,10 @@ public:
         onCall(call, state);
     }
     void onAccountRegistrationStateChanged(const std::shared_ptr<linphone::Core>&,
-                                           const std::shared_ptr<linphone::Account>&,
+                                           const std::shared_ptr<linphone::Account>& account,
                                            linphone::RegistrationState state,
                                            const std::string&) override {
-        onRegistration(state);
+        onRegistration(account, state);
     }
 };
 
@@ -59,6 +68,27 @@ linphone::TransportType transportOf(const QString& name) {
     if (name == u"tls")
         return linphone::TransportType::Tls;
     return linphone::TransportType::Udp;
+}
+
+// Why a registration failed, in the user's words.
+QString registrationFailure(const linphone::Account& account, bool tls) {
+    const auto info = const_cast<linphone::Account&>(account).getErrorInfo();
+    const linphone::Reason reason = info ? info->getReason() : linphone::Reason::None;
+    const int code = info ? info->getProtocolCode() : 0;
+    using R = linphone::Reason;
+    if (reason == R::Unauthorized || reason == R::Forbidden || code == 401 || code == 403 ||
+        code == 407)
+        return QStringLiteral("falsches Passwort oder unbekannter Benutzer");
+    if (reason == R::IOError || reason == R::NoResponse || reason == R::ServerTimeout ||
+        code == 408 || code == 503 || code == 0)
+        return tls ? QStringLiteral("Server nicht erreichbar oder sein Zertifikat ist nicht "
+                                    "vertrauenswürdig")
+                   : QStringLiteral("Server nicht erreichbar");
+    QString refused = QStringLiteral("vom Server abgewiesen (%1").arg(code);
+    const std::string phrase = info->getPhrase();
+    if (!phrase.empty())
+        refused += QLatin1Char(' ') + QString::fromStdString(phrase);
+    return refused + QLatin1Char(')');
 }
 
 bool isAnonymous(const linphone::Address& address) {
@@ -76,6 +106,14 @@ struct SipLine::Impl {
     bool open = false;
     bool registered = false;
     bool held = false;
+    Readiness readiness = Readiness::Closed;
+    QString failure; // why the registration failed
+
+    // The stack needs its timer often while something happens and rarely when nothing does.
+    int busyTickMs = 10;
+    int idleTickMs = IdleTickMs;
+    QElapsedTimer sinceActivity;
+    QTimer retry; // registers again after a failure: the server or the network may be back
 
     std::shared_ptr<linphone::Core> core;
     std::shared_ptr<CoreWatch> watch = std::make_shared<CoreWatch>();
@@ -134,6 +172,26 @@ struct SipLine::Impl {
             placeCall();
         }
         deliver();
+        pace();
+    }
+
+    void noteActivity() { sinceActivity.start(); }
+
+    // Quick while a call or a registration is under way and for a while after any event, so
+    // that the stack's answers and retransmissions keep their times; slow when idle.
+    void pace() {
+        const bool busy = call || readiness == Readiness::Connecting || !pending.empty() ||
+                          !sinceActivity.isValid() || sinceActivity.elapsed() < QuietAfterMs;
+        const int interval = busy ? busyTickMs : idleTickMs;
+        if (ticker.interval() != interval)
+            ticker.setInterval(interval);
+    }
+
+    void setReadiness(Readiness now) {
+        if (readiness == now)
+            return;
+        readiness = now;
+        emit q->readinessChanged();
     }
 
     // Reactions may let window events run and so re-enter tick(); the outer delivery keeps
@@ -184,6 +242,7 @@ struct SipLine::Impl {
     }
 
     void onCallState(const std::shared_ptr<linphone::Call>& c, CallState state) {
+        noteActivity();
         if (state == CallState::IncomingReceived && call && c != call && !callFinished) {
             c->decline(linphone::Reason::Busy);
             return;
@@ -289,17 +348,39 @@ struct SipLine::Impl {
         give(Event::LineIdle);
     }
 
-    void onRegistration(linphone::RegistrationState state) {
-        const bool now = state == linphone::RegistrationState::Ok;
+    void onRegistration(const std::shared_ptr<linphone::Account>& account,
+                        linphone::RegistrationState state) {
+        noteActivity();
+        using S = linphone::RegistrationState;
+        const bool now = state == S::Ok;
         if (now && !registered && !call)
             give(Event::LineIdleAgain);
         registered = now;
+        switch (state) {
+        case S::Ok:
+            failure.clear();
+            retry.stop();
+            setReadiness(Readiness::Ready);
+            break;
+        case S::Failed:
+            failure = registrationFailure(*account, config.sipTransport == u"tls");
+            setReadiness(Readiness::Failed);
+            retry.start();
+            break;
+        case S::Progress:
+            if (readiness != Readiness::Ready)
+                setReadiness(Readiness::Connecting);
+            break;
+        default:
+            break;
+        }
     }
 
     bool start() {
         const QString dir = config.dataDir;
         if (dir.isEmpty() || !QDir().mkpath(dir)) {
-            error = QStringLiteral("SIP data directory not usable: ") + dir;
+            error =
+                QStringLiteral("Das Datenverzeichnis der SIP-Leitung ist nicht nutzbar: ") + dir;
             return false;
         }
         sip::quietLogs();
@@ -310,22 +391,30 @@ struct SipLine::Impl {
         o.sipPort = config.sipPort;
         o.audioPort = config.sipAudioPort;
         o.transport = transportOf(config.sipTransport);
-        o.audioFiles = config.audioFiles;
+        o.audioFiles = config.usesAudioFiles();
+        o.avoidSoundServer = !soundServerRuns();
         o.playFile = str(config.playFile);
         o.recordFile = str(config.recordFile);
         o.playbackDevice = str(config.playbackDevice);
         o.captureDevice = str(config.captureDevice);
+        o.ringerDevice = str(config.ringerDevice);
+        o.echoCancellation = config.echoCancellation;
+        o.ringFile = str(ringToneFile(config.ringTone));
+        o.ringBackFile = str(ringBackFile());
+        o.extraCaFile = str(config.caFile);
+        o.connectOnly = config.sipMode == LineConfig::SipMode::Account;
         core = sip::makeCore(o);
         core->setIncTimeout(config.ringSeconds);
         watch->onCall = [this](const std::shared_ptr<linphone::Call>& c, CallState s) {
             onCallState(c, s);
         };
-        watch->onRegistration = [this](linphone::RegistrationState s) { onRegistration(s); };
+        watch->onRegistration = [this](const std::shared_ptr<linphone::Account>& a,
+                                       linphone::RegistrationState s) { onRegistration(a, s); };
         core->addListener(watch);
         if (config.sipMode == LineConfig::SipMode::Account && !addAccount())
             return false;
         if (core->start() != 0) {
-            error = QStringLiteral("SIP stack did not start");
+            error = QStringLiteral("Die SIP-Leitung ließ sich nicht starten");
             return false;
         }
         sip::goOnline(*core);
@@ -334,7 +423,7 @@ struct SipLine::Impl {
 
     bool addAccount() {
         if (config.sipServer.isEmpty() || config.sipUser.isEmpty()) {
-            error = QStringLiteral("SIP account needs server and user");
+            error = QStringLiteral("Im SIP-Konto fehlen Server oder Benutzer");
             return false;
         }
         auto factory = linphone::Factory::get();
@@ -343,7 +432,7 @@ struct SipLine::Impl {
         auto server = factory->createAddress(
             str(QStringLiteral("sip:") + config.sipServer + transportParameter()));
         if (!identity || !server) {
-            error = QStringLiteral("SIP account address not valid");
+            error = QStringLiteral("Die Adresse des SIP-Kontos ist ungültig");
             return false;
         }
         auto params = core->createAccountParams();
@@ -362,10 +451,9 @@ struct SipLine::Impl {
     }
 
     std::shared_ptr<linphone::Address> destination(const QString& digits) const {
-        const QString host =
-            config.sipMode == LineConfig::SipMode::Account ? serverHost() : config.sipServer;
-        return linphone::Factory::get()->createAddress(
-            str(QStringLiteral("sip:") + digits + QLatin1Char('@') + host + transportParameter()));
+        return linphone::Factory::get()->createAddress(str(QStringLiteral("sip:") + digits +
+                                                           QLatin1Char('@') + config.sipServer +
+                                                           transportParameter()));
     }
 
     void placeCall() {
@@ -399,8 +487,17 @@ struct SipLine::Impl {
 SipLine::SipLine(const LineConfig& config, QObject* parent)
     : Line(parent), d(std::make_unique<Impl>(this)) {
     d->config = config;
-    d->ticker.setInterval(10);
+    d->ticker.setInterval(d->busyTickMs);
     connect(&d->ticker, &QTimer::timeout, this, [this] { d->tick(); });
+    d->retry.setInterval(RetryMs);
+    d->retry.setSingleShot(true);
+    connect(&d->retry, &QTimer::timeout, this, [this] {
+        if (d->core && !d->registered) {
+            d->noteActivity();
+            d->core->refreshRegisters();
+            d->pace();
+        }
+    });
 }
 
 SipLine::~SipLine() {
@@ -436,13 +533,80 @@ void SipLine::open() {
         return;
     if (!d->start()) {
         d->core.reset();
+        d->setReadiness(Readiness::Failed);
         return;
     }
     d->open = true;
-    if (d->config.sipMode == LineConfig::SipMode::PeerToPeer)
+    if (d->config.sipMode == LineConfig::SipMode::PeerToPeer) {
         d->give(Event::LineIdleAgain);
+        d->setReadiness(Readiness::Ready);
+    } else {
+        d->setReadiness(Readiness::Connecting);
+    }
+    d->noteActivity();
     d->ticker.start();
     d->deliver();
+}
+
+Line::Readiness SipLine::readiness() const {
+    return d->readiness;
+}
+
+QString SipLine::readinessText() const {
+    const LineConfig& c = d->config;
+    const bool peer = c.sipMode == LineConfig::SipMode::PeerToPeer;
+    switch (d->readiness) {
+    case Readiness::Ready:
+        return peer ? QStringLiteral("Bereit für direkte SIP-Anrufe an Port %1").arg(c.sipPort)
+                    : QStringLiteral("Angemeldet als %1 bei %2").arg(c.sipUser, c.sipServer);
+    case Readiness::Connecting:
+        return QStringLiteral("Anmeldung als %1 bei %2 läuft …").arg(c.sipUser, c.sipServer);
+    case Readiness::Failed:
+        if (!d->open)
+            return QStringLiteral("Leitung nicht geöffnet: ") + d->error;
+        return QStringLiteral("Nicht angemeldet bei %1: %2").arg(c.sipServer, d->failure);
+    case Readiness::Closed:
+        break;
+    }
+    return QStringLiteral("Leitung nicht geöffnet");
+}
+
+QString SipLine::failureReason() const {
+    return d->failure;
+}
+
+void SipLine::setIdleTickInterval(int milliseconds) {
+    d->idleTickMs = milliseconds;
+}
+
+void SipLine::setRetryInterval(int milliseconds) {
+    d->retry.setInterval(milliseconds);
+}
+
+int SipLine::currentTickInterval() const {
+    return d->ticker.interval();
+}
+
+QList<SipLine::SoundDevice> SipLine::soundDevices(const QString& dataDir) {
+    QList<SoundDevice> devices;
+    if (!soundServerRuns() || !QDir().mkpath(dataDir))
+        return devices;
+    sip::quietLogs();
+    sip::CoreOptions o;
+    o.dataDir = dataDir.toStdString();
+    o.audioFiles = false;
+    o.sipPort = 0;
+    o.audioPort = 0;
+    const auto core = sip::makeCore(o);
+    using Cap = linphone::AudioDevice::Capabilities;
+    for (const auto& device : core->getExtendedAudioDevices()) {
+        SoundDevice d;
+        d.id = QString::fromStdString(device->getId());
+        d.playback = device->hasCapability(Cap::CapabilityPlay);
+        d.capture = device->hasCapability(Cap::CapabilityRecord);
+        devices << d;
+    }
+    return devices;
 }
 
 bool SipLine::isOpen() const {
@@ -458,6 +622,7 @@ bool SipLine::isHeld() const {
     return d->held;
 }
 void SipLine::setTickInterval(int milliseconds) {
+    d->busyTickMs = milliseconds;
     d->ticker.setInterval(milliseconds);
 }
 
@@ -481,6 +646,11 @@ void SipLine::setNumber(const QString& digits) {
 void SipLine::makeCall() {
     if (!d->open || d->numberToDial.isEmpty())
         return;
+    if (d->readiness != Readiness::Ready) {
+        emit callRefused(QStringLiteral("Der Anruf kann nicht gewählt werden: ") + readinessText() +
+                         QLatin1Char('.'));
+        return;
+    }
     if (d->call && !d->callFinished) {
         d->dialQueued = d->dropping;
         return;

@@ -3,6 +3,8 @@
 #include "line.h"
 #include "lineconfig.h"
 
+#include <QList>
+
 #include <memory>
 
 namespace line {
@@ -17,6 +19,7 @@ namespace line {
 //   outgoing, answered:      dialTone, dialling, connected, ... disconnected, lineIdle
 //   outgoing, not answered:  dialTone, dialling, disconnected, lineIdle (busy, declined, failed)
 //   line ready:              lineIdleAgain (opened peer-to-peer, or registered with the server)
+// A call asked for while the line is not registered gives callRefused instead.
 // SIP has no dial tone: dialTone is given when the program places a call. Hold and resume (ours
 // or the other party's) give no event. An anonymous caller has no number and caller-ID flags 0.
 //
@@ -51,12 +54,31 @@ public:
     QString callNumber() const override;
     int callOrigin() const override;
 
+    Readiness readiness() const override;
+    QString readinessText() const override;
+
     // Why open() failed, empty when it did not.
     QString errorString() const;
     bool isRegistered() const;
+    // Why the last registration failed, in German; empty while registered.
+    QString failureReason() const;
     bool isHeld() const;
-    // Interval of the SIP stack's timer, 10 ms unless changed before open().
+    // Interval of the SIP stack's timer while something happens (10 ms) and while the line
+    // is idle (100 ms).
     void setTickInterval(int milliseconds);
+    void setIdleTickInterval(int milliseconds);
+    int currentTickInterval() const;
+    // After a failed registration the line registers again after this time (20 s).
+    void setRetryInterval(int milliseconds);
+
+    // The sound system's devices by the names the line's settings take; empty without a
+    // sound server.
+    struct SoundDevice {
+        QString id;
+        bool playback = false;
+        bool capture = false;
+    };
+    static QList<SoundDevice> soundDevices(const QString& dataDir);
 
 private:
     struct Impl;

@@ -73,6 +73,7 @@ SipServer=127.0.0.1:5080
 SipPort=5070
 SipBind=127.0.0.1
 SipAudioPort=7078
+SipAudio=files
 SipDataDir=$DATA/sip-line
 INI
   mv "$ini.new" "$ini"

@@ -8,6 +8,9 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fis-gtm
   liblinphone-dev liblinphone10 liblinphone++10 linphone-common
+  qtkeychain-qt6-dev
+  kamailio kamailio-tls-modules baresip-core pulseaudio pulseaudio-utils
+  dbus-daemon gnome-keyring
   xvfb xauth x11-utils libxcb1-dev
   iproute2 util-linux procps openssl systemd libc-bin stunnel4
   desktop-file-utils appstream dbus at-spi2-core python3-pyatspi openbox xdotool baresip-core

@@ -27,17 +27,34 @@ CallSession::CallSession(cacheapi::ServerLink& link, line::Line& line, ListBarMo
     connect(&line, &L::dialling, this, [this] { onDialling(QStringLiteral("Wählen")); });
     connect(&line, &L::dialTone, this, [this] { onDialling(QStringLiteral("Wählton")); });
     connect(&line, &L::disconnected, this, &CallSession::onDisconnected);
+    connect(&line, &L::readinessChanged, this, &CallSession::readinessChanged);
+    connect(&line, &L::callRefused, this, &CallSession::callRefused);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and a repeated login
 
 void CallSession::start() {
+    startWithoutLine();
+    openLine();
+}
+
+void CallSession::startWithoutLine() {
     params_ = TelephoneParameters::read(link_);
     LoadListBar(link_, listBar_);
     loadedFor_ = loginKey();
     setStatus(StatusReady);
+}
 
+line::Line::Readiness CallSession::readiness() const {
+    return line_.readiness();
+}
+
+QString CallSession::readinessText() const {
+    return line_.readinessText();
+}
+
+void CallSession::openLine() {
     line_.setTextSetting(params_.LineText);
     line_.setDevice(0);
     const int count = line_.deviceCount();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "line.h"
 #include "numberops.h"
 #include "telephoneparams.h"
 
@@ -10,9 +11,6 @@ namespace cacheapi {
 class ServerLink;
 class Clock;
 } // namespace cacheapi
-namespace line {
-class Line;
-}
 
 namespace telefon {
 
@@ -57,6 +55,13 @@ public:
     // Reads the telephone parameters, fills the list bar, shows "Bereit" and opens the line on
     // the first device whose name holds "BOSCH" (else the first). Runs once, after the login.
     void start();
+    // The same with the line still closed: it opens with openLine(), for example once the
+    // window shows "Bereit".
+    void startWithoutLine();
+    void openLine();
+    // Whether the line can call, and why not, in the user's words.
+    line::Line::Readiness readiness() const;
+    QString readinessText() const;
     // After a repeated login: when the user (or company or branch) changed, the speed-dial and
     // journal groups are loaded again for the new user.
     void loginChanged();
@@ -127,6 +132,10 @@ signals:
     void callMissed(const telefon::CallSession::Caller& caller);
     // Text in the number field that is no number: the number search with it as search word.
     void searchRequested(const QString& word);
+    // The line's readiness changed (registered, lost its server, reconfigured).
+    void readinessChanged();
+    // A call was not placed because the line cannot call now; `why` is for the user.
+    void callRefused(const QString& why);
     // A department of the list bar was chosen.
     void departmentBoardRequested(const QString& department);
     // A speed-dial item was activated: the editor with these fields.

@@ -1,6 +1,7 @@
 #pragma once
-// What every benchmark prints: percentiles of measured times.
+// What every benchmark prints: percentiles of measured times; and the server's frames.
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <algorithm>
@@ -16,6 +17,13 @@ inline double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     const auto index = size_t(p * double(values.size() - 1) + 0.5);
     return values[std::min(index, values.size() - 1)];
+}
+
+// One frame of the server's protocol: the payload behind its 4-byte big-endian length.
+inline QByteArray frame(const QByteArray& payload) {
+    const auto n = quint32(payload.size());
+    const char header[4] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+    return QByteArray(header, 4) + payload;
 }
 
 // The offscreen platform cannot raise windows and says so at every popup.

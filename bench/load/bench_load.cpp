@@ -38,14 +38,8 @@ using namespace testsupport;
 
 namespace {
 
-QByteArray frame(const QByteArray& payload) {
-    const auto n = quint32(payload.size());
-    const char header[4] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
-    return QByteArray(header, 4) + payload;
-}
-
 QByteArray command(const QString& text) {
-    return frame(QByteArrayLiteral("XVX.Windows") + '\0' + cacheapi::toWindows1252(text));
+    return bench::frame(QByteArrayLiteral("XVX.Windows") + '\0' + cacheapi::toWindows1252(text));
 }
 
 QString quoted(const QString& text) {
@@ -115,8 +109,8 @@ public:
             return false;
         int one = 1;
         ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        const QByteArray hello = frame(QByteArrayLiteral("H1") + '\0' +
-                                       cacheapi::toWindows1252(user_) + '\0' + "telefon");
+        const QByteArray hello = bench::frame(QByteArrayLiteral("H1") + '\0' +
+                                              cacheapi::toWindows1252(user_) + '\0' + "telefon");
         if (::write(fd_, hello.constData(), size_t(hello.size())) != hello.size())
             return false;
         // The hello's reply, read blocking: the loop starts only with logged-in clients.
@@ -342,12 +336,6 @@ Material sample(const TestServer& server) {
         QString::number((today.year() - 1900) * 10000 + today.month() * 100 + today.day());
     return m;
 }
-
-struct Figures {
-    std::map<QString, Samples> samples;
-    qint64 requests = 0;
-    double seconds = 0;
-};
 
 } // namespace
 

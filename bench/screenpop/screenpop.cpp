@@ -37,12 +37,6 @@ template <typename Step> Figures timed(int calls, Step step) {
     return percentiles(ms);
 }
 
-QByteArray frame(const QByteArray& payload) {
-    const auto n = quint32(payload.size());
-    const char header[4] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
-    return QByteArray(header, 4) + payload;
-}
-
 // One request on a blocking socket; false when no whole reply came.
 bool roundTrip(QTcpSocket& socket, const QByteArray& request) {
     socket.write(request);
@@ -63,8 +57,8 @@ Figures bareRoundTrips(quint16 port, int calls, bool& ok) {
     socket.connectToHost(QStringLiteral("127.0.0.1"), port);
     ok = socket.waitForConnected(5000);
     socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    ok = ok && roundTrip(socket, frame(QByteArray("H1\0MEIER\0telefon", 16)));
-    const QByteArray empty = frame(QByteArray("XVX.Windows\0D ^%XTT", 19));
+    ok = ok && roundTrip(socket, bench::frame(QByteArray("H1\0MEIER\0telefon", 16)));
+    const QByteArray empty = bench::frame(QByteArray("XVX.Windows\0D ^%XTT", 19));
     for (int i = 0; ok && i < 50; ++i)
         ok = roundTrip(socket, empty);
     return timed(calls, [&] { ok = roundTrip(socket, empty) && ok; });

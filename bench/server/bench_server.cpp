@@ -24,19 +24,9 @@ using namespace testsupport;
 
 namespace {
 
-QByteArray frame(const QByteArray& payload) {
-    QByteArray out(4, '\0');
-    const auto n = quint32(payload.size());
-    out[0] = char(n >> 24);
-    out[1] = char(n >> 16);
-    out[2] = char(n >> 8);
-    out[3] = char(n);
-    return out + payload;
-}
-
 QByteArray lookupRequest(const QString& number) {
-    return frame(QByteArrayLiteral("XVX.Windows") + '\0' +
-                 toWindows1252(QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(number)));
+    return bench::frame(QByteArrayLiteral("XVX.Windows") + '\0' +
+                        toWindows1252(QStringLiteral("D TELSU^RUFAP(\"%1\")").arg(number)));
 }
 
 // One closed-loop client connection: sends the next lookup as soon as the reply is complete.
@@ -49,7 +39,7 @@ public:
         if (!socket_.waitForConnected(5000))
             return false;
         socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        socket_.write(frame(QByteArray("H1\0MEIER\0telefon", 16)));
+        socket_.write(bench::frame(QByteArray("H1\0MEIER\0telefon", 16)));
         return waitReply(15000);
     }
     void start() {
@@ -202,7 +192,7 @@ public:
     }
     // The reply payload, empty when none came.
     QByteArray ask(const QByteArray& payload) {
-        socket_.write(frame(payload));
+        socket_.write(bench::frame(payload));
         QByteArray buffer;
         QElapsedTimer t;
         t.start();

@@ -5,18 +5,26 @@
 // program started with --bare-window).
 //   bench_startup [--rounds N] [--customers N] [--program PATH]
 // --program measures another build of the program (for instance one without the SIP line).
-// Prints p50, min and max in ms of both.
+// Prints p50, min and max in ms of both, the same for the program on the SIP line (in a private
+// network namespace), and the idle CPU time and resident memory on either line.
 #include "../common/figures.h"
 #include "programprocess.h"
+#ifdef WITH_SIP_LINE
+#include "privatenetwork.h"
+#endif
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <QWidget>
 
 #include <poll.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -154,6 +162,58 @@ Figures measure(MapWatcher& watcher, const QProcessEnvironment& environment, con
     return f;
 }
 
+// What the program costs when it waits for calls: CPU time over 5 s of nothing happening and
+// resident memory, once its window shows and its line had 3 s to settle.
+struct Idle {
+    double cpuSeconds = -1;
+    double residentMiB = -1;
+};
+
+double cpuSecondsOf(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    // utime and stime are fields 14 and 15 of the whole line, 12 and 13 after the name.
+    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
+           double(sysconf(_SC_CLK_TCK));
+}
+
+double residentMiBOf(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+Idle measureIdle(MapWatcher& watcher, const QProcessEnvironment& environment,
+                 const QString& program, const QStringList& arguments, const QString& title) {
+    Idle idle;
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    if (watcher.waitForWindow(title, 20000)) {
+        QThread::sleep(3);
+        const double before = cpuSecondsOf(process.processId());
+        QThread::sleep(5);
+        idle.cpuSeconds = cpuSecondsOf(process.processId()) - before;
+        idle.residentMiB = residentMiBOf(process.processId());
+    }
+    process.kill();
+    process.waitForFinished(5000);
+    return idle;
+}
+
+void print(const char* what, const Idle& i) {
+    std::printf("  %-40s CPU %.3f s per 5 s idle, resident %.1f MiB\n", what, i.cpuSeconds,
+                i.residentMiB);
+}
+
 void print(const char* what, const Figures& f) {
     std::printf("  %-40s p50 %6.1f  min %6.1f  max %6.1f ms%s\n", what,
                 bench::percentile(f.ms, 0.5), bench::percentile(f.ms, 0.0),
@@ -174,6 +234,10 @@ int bareWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc > 1 && QByteArray(argv[1]) == "--bare-window")
         return bareWindow(argc, argv);
+#ifdef WITH_SIP_LINE
+    // The SIP line talks only on loopback: the whole run in a network of its own.
+    const QString isolation = line::enterPrivateNetwork(argc, argv);
+#endif
     QCoreApplication app(argc, argv);
     QCommandLineParser options;
     options.addHelpOption();
@@ -214,11 +278,49 @@ int main(int argc, char** argv) {
         measure(watcher, environment, programPath, arguments, QStringLiteral("Firma: 1"), rounds);
     const Figures bare = measure(watcher, environment, QCoreApplication::applicationFilePath(),
                                  {QStringLiteral("--bare-window")}, BareTitle, rounds);
+    const Idle simIdle =
+        measureIdle(watcher, environment, programPath, arguments, QStringLiteral("Firma: 1"));
+#ifdef WITH_SIP_LINE
+    // The SIP line as a user has it in peer mode, files for sound (no sound card here).
+    Figures sip;
+    Idle sipIdle;
+    if (isolation.isEmpty()) {
+        const QString ini = environment.value(QStringLiteral("XDG_CONFIG_HOME")) +
+                            QStringLiteral("/ventor-telefon/Telefon.ini");
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        QFile file(ini);
+        if (file.open(QIODevice::Append))
+            file.write("[Line]\nSipMode=peer\nSipServer=127.0.0.1:5080\nSipPort=5070\n"
+                       "SipBind=127.0.0.1\nSipAudio=files\nSipDataDir=" +
+                       QFileInfo(ini).absolutePath().toUtf8() + "/sip\n");
+        file.close();
+        QStringList sipArguments = session.loginWords() << QStringLiteral("--line=sip");
+        measure(watcher, environment, programPath, sipArguments, QStringLiteral("Firma: 1"), 1);
+        sip = measure(watcher, environment, programPath, sipArguments, QStringLiteral("Firma: 1"),
+                      rounds);
+        sipIdle = measureIdle(watcher, environment, programPath, sipArguments,
+                              QStringLiteral("Firma: 1"));
+    } else {
+        std::fprintf(stderr, "SIP line not measured: %s\n", qPrintable(isolation));
+    }
+#endif
 
     std::printf("start-up to the window on the display, %d starts each, server with %s "
                 "customers\n",
                 rounds, qPrintable(options.value(QStringLiteral("customers"))));
     print("VENTOR Telefon, logged in, \"Bereit\":", program);
     print("a bare Qt window:", bare);
+#ifdef WITH_SIP_LINE
+    if (!sip.ms.empty()) {
+        print("VENTOR Telefon on the SIP line:", sip);
+        std::printf("  SIP line minus simulated line: %+.1f ms (p50)\n",
+                    bench::percentile(sip.ms, 0.5) - bench::percentile(program.ms, 0.5));
+    }
+#endif
+    print("simulated line, waiting for calls:", simIdle);
+#ifdef WITH_SIP_LINE
+    if (sipIdle.cpuSeconds >= 0)
+        print("SIP line, waiting for calls:", sipIdle);
+#endif
     return program.failed || bare.failed ? 1 : 0;
 }

@@ -226,6 +226,12 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("VENTOR_LINE_SIM_SOCKET"), home.filePath(QStringLiteral("line")));
+        // A runtime folder of its own: no other test's program is taken for this one's instance.
+        const QString runtime = home.filePath(QStringLiteral("run"));
+        QVERIFY(QDir().mkpath(runtime));
+        QVERIFY(
+            QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         // The test server runs on this machine without TLS.
         QDir(home.path()).mkpath(QStringLiteral("config/ventor-telefon"));
         QFile login(home.filePath(QStringLiteral("config/ventor-telefon/Cache Login.ini")));

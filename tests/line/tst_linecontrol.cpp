@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(defaults.sipMode, LineConfig::SipMode::Account);
         QCOMPARE(defaults.sipTransport, u"udp"_s);
         QCOMPARE(defaults.sipPort, 5060);
-        QVERIFY(defaults.audioFiles);
+        QCOMPARE(defaults.audio, LineConfig::Audio::Auto);
         QVERIFY(defaults.dataDir.endsWith("/ventor-telefon/sip"));
         QCOMPARE(defaults.ringSeconds, 60);
 
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(c.sipPassword, u"geheim "_s);
         QCOMPARE(c.sipTransport, u"tcp"_s);
         QCOMPARE(c.sipPort, 5070);
-        QVERIFY(!c.audioFiles);
+        QCOMPARE(c.audio, LineConfig::Audio::Devices);
         QCOMPARE(c.ringSeconds, 25);
         QCOMPARE(c.simulatedDevices, (QStringList{"Modem", "BOSCH 1"}));
 
@@ -182,8 +182,9 @@ private slots:
         line::writeLineConfig(copy, c);
         const LineConfig back = line::readLineConfig(copy);
         QCOMPARE(std::tuple(back.sipServer, back.sipMode, back.sipPort, back.simulatedDevices,
-                            back.audioFiles, back.ringSeconds),
-                 std::tuple(c.sipServer, c.sipMode, c.sipPort, c.simulatedDevices, c.audioFiles,
+                            back.audio, back.sipPassword, back.ringSeconds),
+                 std::tuple(c.sipServer, c.sipMode, c.sipPort, c.simulatedDevices, c.audio,
+                            QString(), // the password belongs in the secret store
                             c.ringSeconds));
     }
 

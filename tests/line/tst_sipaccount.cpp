@@ -1,114 +1,46 @@
-// The SIP line in account mode against a small registrar on loopback that asks for the
-// password, inside a private network namespace.
+// The SIP line in account mode at a real registrar with digest authentication, reached by a
+// second registered SIP telephone, over UDP, TCP and TLS, inside a private network namespace.
 #include "callwatcher.h"
 #include "privatenetwork.h"
+#include "sipagents.h"
 #include "sipline.h"
 
-#include <QCryptographicHash>
-#include <QNetworkDatagram>
-#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUdpSocket>
 
 using namespace Qt::StringLiterals;
+using Readiness = line::Line::Readiness;
 
 namespace {
 QString isolation;
-const int Wait = 8000;
-const QByteArray Realm = "ventor";
-const QByteArray Nonce = "4f1e2d3c";
-
-QByteArray md5(const QByteArray& text) {
-    return QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex();
-}
+const int Wait = 10000;
+const quint16 RegistrarPort = 5090, TlsPort = 5091, LinePort = 5070, BaresipPort = 5100,
+              ConsolePort = 5555;
 } // namespace
-
-// Answers REGISTER with a digest challenge and, once the password is right, with 200; turns
-// every INVITE away as busy. Keeps every request it gets and where it came from.
-class Registrar : public QObject {
-    Q_OBJECT
-public:
-    QList<QByteArray> requests;
-    QSet<QString> senders;
-    bool authorised = false;
-
-    bool listen(quint16 port) {
-        connect(&socket_, &QUdpSocket::readyRead, this, &Registrar::read);
-        return socket_.bind(QHostAddress::LocalHost, port);
-    }
-
-private:
-    static QByteArray header(const QByteArray& message, const QByteArray& name) {
-        for (const QByteArray& line : message.split('\n'))
-            if (line.toLower().startsWith(name.toLower() + ':'))
-                return line.mid(name.size() + 1).trimmed();
-        return {};
-    }
-    static QByteArray param(const QByteArray& field, const char* name) {
-        const QRegularExpression re(u"\\b%1=\"?([^\",]*)"_s.arg(QLatin1String(name)));
-        return re.match(QString::fromLatin1(field)).captured(1).toLatin1();
-    }
-    static bool passwordRight(const QByteArray& authorization) {
-        const QByteArray ha1 = md5(param(authorization, "username") + ':' + Realm + ":geheim");
-        const QByteArray ha2 = md5("REGISTER:" + param(authorization, "uri"));
-        return param(authorization, "response") == md5(ha1 + ':' + Nonce + ':' + ha2);
-    }
-    static QByteArray reply(const QByteArray& request, const QByteArray& status,
-                            const QByteArray& extra = {}) {
-        QByteArray out = "SIP/2.0 " + status + "\r\n";
-        for (const char* name : {"Via", "From", "Call-ID", "CSeq"})
-            out += name + QByteArray(": ") + header(request, name) + "\r\n";
-        const QByteArray to = header(request, "To");
-        return out + "To: " + to + (to.contains(";tag=") ? "" : ";tag=reg1") + "\r\n" + extra +
-               "Content-Length: 0\r\n\r\n";
-    }
-    void read() {
-        while (socket_.hasPendingDatagrams()) {
-            const QNetworkDatagram datagram = socket_.receiveDatagram();
-            const QByteArray request = datagram.data();
-            requests << request;
-            senders << datagram.senderAddress().toString() + ':' +
-                           QString::number(datagram.senderPort());
-            QByteArray response;
-            if (request.startsWith("REGISTER ")) {
-                const QByteArray authorization = header(request, "Authorization");
-                authorised = !authorization.isEmpty() && passwordRight(authorization);
-                response =
-                    authorised
-                        ? reply(request, "200 OK",
-                                "Contact: " + header(request, "Contact") + ";expires=3600\r\n")
-                        : reply(request, "401 Unauthorized",
-                                "WWW-Authenticate: Digest realm=\"" + Realm + "\", nonce=\"" +
-                                    Nonce + "\", algorithm=MD5\r\n");
-            } else if (request.startsWith("INVITE ")) {
-                response = reply(request, "486 Busy Here");
-            } else if (!request.startsWith("ACK ")) {
-                response = reply(request, "200 OK");
-            }
-            if (!response.isEmpty())
-                socket_.writeDatagram(datagram.makeReply(response));
-        }
-    }
-    QUdpSocket socket_;
-};
 
 class TestSipAccount : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
+    agents::Certificates certificates;
 
-    line::LineConfig config(const QString& password) const {
+    line::LineConfig config(const QString& password, const QString& transport = u"udp"_s) const {
         line::LineConfig c;
         c.type = line::LineConfig::Type::Sip;
         c.sipMode = line::LineConfig::SipMode::Account;
-        c.sipServer = u"127.0.0.1:5090"_s;
+        c.sipServer = u"127.0.0.1:%1"_s.arg(transport == u"tls" ? TlsPort : RegistrarPort);
         c.sipUser = u"4711"_s;
         c.sipPassword = password;
+        c.sipTransport = transport;
         c.sipBindAddress = u"127.0.0.1"_s;
-        c.sipPort = 5070;
+        c.sipPort = LinePort;
+        c.audio = line::LineConfig::Audio::Files;
         c.dataDir = dir.filePath(u"line"_s);
         return c;
+    }
+    static bool reaches(const line::SipLine& l, Readiness state) {
+        return QTest::qWaitFor([&] { return l.readiness() == state; }, Wait);
     }
 
 private slots:
@@ -116,44 +48,107 @@ private slots:
         if (!isolation.isEmpty())
             QSKIP(qPrintable(u"no private network namespace: "_s + isolation));
         QVERIFY(dir.isValid());
+        QVERIFY(certificates.make(QDir(dir.path())));
     }
 
-    void registersWithThePasswordAndCallsThroughTheServer() {
-        Registrar registrar;
-        QVERIFY(registrar.listen(5090));
+    // Registered, the line calls the second user and is called by it through the registrar.
+    void registersAndCallsBothWaysThroughTheRegistrar() {
+        agents::Kamailio registrar;
+        QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
         line::SipLine line(config(u"geheim"_s));
         CallWatcher watcher(line);
         QCOMPARE(line.deviceName(0), u"SIP 4711@127.0.0.1:5090"_s);
         line.open();
         QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
-        QVERIFY(QTest::qWaitFor([&] { return line.isRegistered(); }, Wait));
-        QVERIFY(registrar.authorised);
+        QCOMPARE(line.readiness(), Readiness::Connecting);
+        QVERIFY2(reaches(line, Readiness::Ready), qPrintable(line.readinessText()));
+        QCOMPARE(line.readinessText(), u"Angemeldet als 4711 bei 127.0.0.1:5090"_s);
         QTRY_COMPARE_WITH_TIMEOUT(watcher.events, QStringList{"lineIdleAgain"}, Wait);
-        QVERIFY(registrar.requests.first().contains("sip:4711@127.0.0.1"));
 
-        line.setNumber(u"0555"_s);
+        agents::Baresip second;
+        QVERIFY(second.start(
+            QDir(dir.path()),
+            u"<sip:4712@127.0.0.1:%1>;auth_pass=zweites;answermode=auto"_s.arg(RegistrarPort),
+            BaresipPort, ConsolePort));
+        QVERIFY2(QTest::qWaitFor([&] { return second.output().contains("200 OK"); }, Wait),
+                 qPrintable(second.output().right(900)));
+        watcher.clear();
+        QVERIFY(second.command("/dial sip:4711@127.0.0.1:5090"));
+        QVERIFY2(QTest::qWaitFor([&] { return watcher.events.contains("callOffered"); }, Wait),
+                 qPrintable(second.output() + registrar.log()));
+        QCOMPARE(line.callerNumber(), u"04712"_s);
+        line.answer();
+        QVERIFY(QTest::qWaitFor([&] { return watcher.events.contains("connected"); }, Wait));
+        line.drop();
+        QVERIFY2(QTest::qWaitFor([&] { return watcher.events.contains("lineIdle"); }, Wait),
+                 qPrintable(second.output() + registrar.log()));
+        QCOMPARE(watcher.events,
+                 (QStringList{"callOffered", "connected", "disconnected", "lineIdle"}));
+
+        watcher.clear();
+        line.setNumber(u"4712"_s);
         line.makeCall();
+        QVERIFY2(QTest::qWaitFor([&] { return watcher.events.contains("connected"); }, Wait),
+                 qPrintable(watcher.events.join(u" "_s)));
+        line.drop();
         QVERIFY(QTest::qWaitFor([&] { return watcher.events.contains("lineIdle"); }, Wait));
-        QCOMPARE(watcher.events, (QStringList{"lineIdleAgain", "dialTone", "dialling",
-                                              "disconnected", "lineIdle"}));
-        QVERIFY(std::any_of(
-            registrar.requests.begin(), registrar.requests.end(),
-            [](const QByteArray& r) { return r.startsWith("INVITE sip:0555@127.0.0.1"); }));
-        QCOMPARE(registrar.senders, QSet<QString>{u"127.0.0.1:5070"_s});
+        QCOMPARE(watcher.events,
+                 (QStringList{"dialTone", "dialling", "connected", "disconnected", "lineIdle"}));
     }
 
-    void wrongPasswordLeavesTheLineUnregistered() {
-        Registrar registrar;
-        QVERIFY(registrar.listen(5090));
+    // A wrong password is said as such, and no call is placed while the line is down.
+    void wrongPasswordFailsAndRefusesCalls() {
+        agents::Kamailio registrar;
+        QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
         line::SipLine line(config(u"falsch"_s));
         CallWatcher watcher(line);
+        QSignalSpy refused(&line, &line::Line::callRefused);
         line.open();
         QVERIFY(line.isOpen());
-        QVERIFY(QTest::qWaitFor([&] { return registrar.requests.size() >= 2; }, Wait));
-        QTest::qWait(300);
-        QVERIFY(!registrar.authorised);
-        QVERIFY(!line.isRegistered());
+        QVERIFY(reaches(line, Readiness::Failed));
+        QCOMPARE(line.readinessText(), u"Nicht angemeldet bei 127.0.0.1:5090: falsches Passwort "
+                                       u"oder unbekannter Benutzer"_s);
+        line.setNumber(u"4712"_s);
+        line.makeCall();
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.first().first().toString(),
+                 u"Der Anruf kann nicht gewählt werden: "_s + line.readinessText() + u"."_s);
         QVERIFY(watcher.events.isEmpty());
+    }
+
+    // The registrar is away when the line opens and comes back later.
+    void registersAgainWhenTheServerIsBack() {
+        line::SipLine line(config(u"geheim"_s, u"tcp"_s));
+        line.setRetryInterval(300);
+        line.open();
+        QVERIFY(reaches(line, Readiness::Failed));
+        QCOMPARE(line.failureReason(), u"Server nicht erreichbar"_s);
+        agents::Kamailio registrar;
+        QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
+        QVERIFY2(reaches(line, Readiness::Ready), qPrintable(line.readinessText()));
+    }
+
+    void tlsChecksTheServerCertificate_data() {
+        QTest::addColumn<bool>("trusted");
+        QTest::newRow("signed by the company's authority") << true;
+        QTest::newRow("signed by nobody known") << false;
+    }
+    void tlsChecksTheServerCertificate() {
+        QFETCH(bool, trusted);
+        agents::Kamailio registrar;
+        QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort, TlsPort,
+                                 trusted ? certificates.serverCert : certificates.rogueCert,
+                                 trusted ? certificates.serverKey : certificates.rogueKey),
+                 qPrintable(registrar.log()));
+        line::LineConfig c = config(u"geheim"_s, u"tls"_s);
+        c.caFile = certificates.ca;
+        line::SipLine line(c);
+        line.open();
+        QVERIFY(line.isOpen());
+        QVERIFY2(reaches(line, trusted ? Readiness::Ready : Readiness::Failed),
+                 qPrintable(line.readinessText() + registrar.log()));
+        if (!trusted)
+            QVERIFY(line.failureReason().contains(u"Zertifikat"_s));
     }
 
     void accountWithoutServerDoesNotOpen() {
@@ -162,7 +157,9 @@ private slots:
         line::SipLine line(c);
         line.open();
         QVERIFY(!line.isOpen());
-        QCOMPARE(line.errorString(), u"SIP account needs server and user"_s);
+        QCOMPARE(line.readiness(), Readiness::Failed);
+        QCOMPARE(line.readinessText(),
+                 u"Leitung nicht geöffnet: Im SIP-Konto fehlen Server oder Benutzer"_s);
     }
 };
 

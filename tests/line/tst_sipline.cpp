@@ -38,6 +38,7 @@ class TestSipLine : public QObject {
         c.sipBindAddress = u"127.0.0.1"_s;
         c.sipPort = 5070;
         c.sipAudioPort = 7078;
+        c.audio = line::LineConfig::Audio::Files;
         c.playFile = u"/usr/share/sounds/linphone/hello8000.wav"_s;
         c.dataDir = dir.filePath(u"line"_s);
         return c;
