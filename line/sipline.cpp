@@ -18,7 +18,7 @@ namespace {
 using CallState = linphone::Call::State;
 using Readiness = Line::Readiness;
 
-constexpr int IdleTickMs = 100;
+constexpr int IdleTickMs = 200;
 constexpr int QuietAfterMs = 2000;
 constexpr int RetryMs = 20000;
 

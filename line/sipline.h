@@ -64,7 +64,7 @@ public:
     QString failureReason() const;
     bool isHeld() const;
     // Interval of the SIP stack's timer while something happens (10 ms) and while the line
-    // is idle (100 ms).
+    // is idle (200 ms).
     void setTickInterval(int milliseconds);
     void setIdleTickInterval(int milliseconds);
     int currentTickInterval() const;

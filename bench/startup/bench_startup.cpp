@@ -24,7 +24,6 @@
 #include <QWidget>
 
 #include <poll.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -169,15 +168,16 @@ struct Idle {
     double residentMiB = -1;
 };
 
+// CPU time of all the process's threads, to the nanosecond.
 double cpuSecondsOf(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // utime and stime are fields 14 and 15 of the whole line, 12 and 13 after the name.
-    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
-           double(sysconf(_SC_CLK_TCK));
+    double seconds = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (stat.open(QIODevice::ReadOnly))
+            seconds += stat.readAll().split(' ').value(0).toDouble() / 1e9;
+    }
+    return seconds;
 }
 
 double residentMiBOf(qint64 pid) {
@@ -210,7 +210,7 @@ Idle measureIdle(MapWatcher& watcher, const QProcessEnvironment& environment,
 }
 
 void print(const char* what, const Idle& i) {
-    std::printf("  %-40s CPU %.3f s per 5 s idle, resident %.1f MiB\n", what, i.cpuSeconds,
+    std::printf("  %-40s CPU %.4f s per 5 s idle, resident %.1f MiB\n", what, i.cpuSeconds,
                 i.residentMiB);
 }
 
