@@ -50,6 +50,9 @@ public:
     virtual bool Connect(const QString& connectionString) = 0;
     virtual bool IsConnected() = 0;
     virtual void Disconnect() = 0;
+    // Why the last Connect was refused where trying again cannot help (the server's certificate
+    // is not trusted, encryption is off for a remote server); empty otherwise.
+    virtual QString refusal() const { return {}; }
     // A new object of a server class (as "VX.Windows").
     virtual std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) = 0;
     // A stored object of a server class by its ID (company "||" key).

@@ -184,8 +184,14 @@ struct FakeSurroundings {
     context::Context context() { return {store, dialogs, clock, clock, idle, end}; }
 };
 
-// The same with the real clock and event loop, for tests against a real server over TCP.
+// The same with the real clock and event loop, for tests against a real server over TCP. The
+// test servers run on this machine without TLS.
 struct LiveSurroundings {
+    LiveSurroundings() {
+        store.write(settings::keys::CacheLogin, settings::keys::Login, settings::keys::Verbindung,
+                    settings::defaults::Unencrypted);
+    }
+
     LoginState state;
     settings::MemorySettingsStore store;
     ScriptedDialogs dialogs;

@@ -164,6 +164,9 @@ void Sichern(ServerLink& link) {
     store.write(keys::CacheLogin, keys::Login, keys::Server, fields.server);
     store.write(keys::CacheLogin, keys::Login, keys::Port, fields.port);
     store.write(keys::CacheLogin, keys::Login, keys::Namespace, fields.nameSpace);
+    const TransportFields transport = windows->transportFields();
+    store.write(keys::CacheLogin, keys::Login, keys::Verbindung, transport.connection);
+    store.write(keys::CacheLogin, keys::Login, keys::Zertifikat, transport.certificate);
 }
 
 } // namespace cacheapi

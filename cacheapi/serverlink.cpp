@@ -57,7 +57,21 @@ void ServerLink::fillWindowsFromState() {
         return;
     windows_->setServerFields(
         {state_.Firma, state_.Filiale, state_.Server, state_.Port, state_.Namespace});
+    windows_->setTransportFields(
+        {state_.Unencrypted ? settings::defaults::Unencrypted : settings::defaults::Encrypted,
+         state_.TrustedCertificate});
     windows_->setUserField(state_.UserCode);
+}
+
+// Read also for an unattended start: the command line says nothing about encryption.
+void ServerLink::readTransportSettings() {
+    using namespace settings;
+    const SettingsStore& store = context_.store;
+    state_.Unencrypted =
+        store.read(keys::CacheLogin, keys::Login, keys::Verbindung, defaults::Encrypted)
+            .trimmed() == defaults::Unencrypted;
+    state_.TrustedCertificate =
+        store.read(keys::CacheLogin, keys::Login, keys::Zertifikat, {}).trimmed();
 }
 
 void ServerLink::ReadStoredSettings() {
@@ -70,6 +84,7 @@ void ServerLink::ReadStoredSettings() {
     state_.Namespace =
         store.read(keys::CacheLogin, keys::Login, keys::Namespace, defaults::Namespace);
     state_.UserCode = store.read(keys::CacheLogin, keys::Login, keys::Name, {});
+    readTransportSettings();
     state_.Password = windows_ ? windows_->passwordField() : QString();
     if (!state_.KeepPasswordOut) {
         state_.Password =
@@ -91,6 +106,7 @@ void ServerLink::LoadConnectionSettings() {
         state_.Server = word(words, 4, settings::defaults::Server);
         state_.Port = word(words, 5, QStringLiteral("1972"));
         state_.Namespace = word(words, 6, settings::defaults::Namespace);
+        readTransportSettings();
         fillWindowsFromState();
     } else {
         ReadStoredSettings();
@@ -124,7 +140,12 @@ void ServerLink::ConnectServer() {
             return;
         }
         ++failures;
-        if (failures < AttemptsPerSeries) {
+        // A refused certificate (or encryption) would be refused again: the user hears why and
+        // goes straight on to the settings window.
+        const QString refusal = attempt->refusal();
+        if (!refusal.isEmpty())
+            context_.dialogs.message(refusal, ConnectTitle, context::Icon::Critical, context::Buttons::Ok);
+        if (failures < AttemptsPerSeries && refusal.isEmpty()) {
             context_.events.processEvents();
             context::WaitHundredths(HundredthsBetweenAttempts, context_.clock, context_.events);
             if (connectedMeanwhile(attempt))
@@ -135,8 +156,9 @@ void ServerLink::ConnectServer() {
             giveUp();
             return;
         }
-        context_.dialogs.message(firstAttemptsFailedText(), ConnectTitle,
-                                 context::Icon::Exclamation, context::Buttons::Ok);
+        if (refusal.isEmpty())
+            context_.dialogs.message(firstAttemptsFailedText(), ConnectTitle, context::Icon::Exclamation,
+                                 context::Buttons::Ok);
         if (windows_)
             windows_->showServerSettingsModal();
         if (connectedMeanwhile(attempt))

@@ -26,6 +26,11 @@ struct LoginState {
     QString CommandLine;   // the seven-word command line, taken once at the first login
     QString LoginIdentity; // user code "|" person name after a successful login
     QString PersonName;
+    // How the connection travels: encrypted unless "unverschlüsselt" was chosen for a server on
+    // this machine; the certificate or CA file the server's certificate must be signed by
+    // (empty: the system's certificate authorities).
+    bool Unencrypted = false;
+    QString TrustedCertificate;
     bool LoginFailed = false;
     bool KeepPasswordOut = false;
     // Given by the server to the login's first connection; later connections of the same
@@ -46,6 +51,12 @@ struct ServerFields {
     QString firma, filiale, server, port, nameSpace;
 };
 
+// How the connection travels, as the server settings window shows it.
+struct TransportFields {
+    QString connection = QStringLiteral("verschlüsselt"); // or "unverschlüsselt"
+    QString certificate;                                  // trusted certificate or CA file
+};
+
 // What the server link and the login need of the login window (FMPass) and the server settings
 // window (FMServer). The windows implement it; tests use a plain record of fields.
 class LoginWindows {
@@ -53,6 +64,9 @@ public:
     virtual ~LoginWindows() = default;
     virtual ServerFields serverFields() const = 0;
     virtual void setServerFields(const ServerFields& fields) = 0;
+    // The encryption settings; windows without those controls give the defaults.
+    virtual TransportFields transportFields() const { return {}; }
+    virtual void setTransportFields(const TransportFields&) {}
     virtual QString userField() const = 0;
     virtual void setUserField(const QString& text) = 0;
     virtual QString passwordField() const = 0;
@@ -118,6 +132,7 @@ private:
     void announce();
     bool connectedMeanwhile(const std::shared_ptr<Factory>& attempt) const;
     void fillWindowsFromState();
+    void readTransportSettings();
     void giveUp();
 
     LoginState& state_;

@@ -5,8 +5,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
@@ -66,7 +69,12 @@ QByteArray requestOf(char type, const QStringList& fields) {
     return payload;
 }
 
+// The server cuts every reply to this length; a longer one is no reply of it.
+constexpr qsizetype MaxReplyChars = 32767;
+
 Reply decodeReply(const QByteArray& frame) {
+    if (frame.startsWith('R') && frame.size() - 1 > MaxReplyChars)
+        return Reply::failure(TcpErrorProtocol, QStringLiteral("Antwort des Servers zu lang"));
     if (frame.startsWith('R'))
         return {true, frame.mid(1), {}};
     if (frame.startsWith('E')) {
@@ -76,6 +84,45 @@ Reply decodeReply(const QByteArray& frame) {
         return Reply::failure(number.toInt(), fromWindows1252(text));
     }
     return Reply::failure(TcpErrorProtocol, QStringLiteral("Unbekannte Antwort des Servers"));
+}
+
+const QString CheckSettings = QStringLiteral("Bitte prüfen Sie die Verbindung und das Zertifikat "
+                                             "in den Servereinstellungen.");
+
+// What the user reads when the server's certificate is refused.
+QString certificateRefusal(const QList<QSslError>& errors, const QString& host) {
+    QString reason = QStringLiteral("Es kann nicht geprüft werden.");
+    for (const QSslError& e : errors) {
+        switch (e.error()) {
+        case QSslError::HostNameMismatch:
+            reason = QStringLiteral("Es gilt nicht für den Server %1.").arg(host);
+            break;
+        case QSslError::CertificateExpired:
+            reason = QStringLiteral("Es ist abgelaufen.");
+            break;
+        case QSslError::CertificateNotYetValid:
+            reason = QStringLiteral("Es ist noch nicht gültig.");
+            break;
+        case QSslError::SelfSignedCertificate:
+        case QSslError::SelfSignedCertificateInChain:
+        case QSslError::UnableToGetLocalIssuerCertificate:
+        case QSslError::UnableToGetIssuerCertificate:
+        case QSslError::UnableToVerifyFirstCertificate:
+        case QSslError::CertificateUntrusted:
+            reason = QStringLiteral("Es ist von keiner vertrauenswürdigen Stelle unterschrieben.");
+            break;
+        default:
+            continue;
+        }
+        break;
+    }
+    return QStringLiteral("Die Verbindung zum Server wurde abgelehnt: Das Zertifikat des Servers "
+                          "ist nicht vertrauenswürdig.\r\n") +
+           reason + QStringLiteral("\r\n") + CheckSettings;
+}
+
+bool isLoopback(const QString& host) {
+    return host == u"localhost" || QHostAddress(host).isLoopback();
 }
 
 CallResult toCallResult(const Reply& reply) {
@@ -88,9 +135,10 @@ CallResult toCallResult(const Reply& reply) {
 // that runs while an earlier request waits may send its own request, whose reply then follows.
 class TcpLink {
 public:
-    TcpLink(std::function<TcpCredentials()> credentials, int replyTimeoutMs, QString* sessionToken)
+    TcpLink(std::function<TcpCredentials()> credentials, int replyTimeoutMs, QString* sessionToken,
+            TcpTransport transport)
         : credentials_(std::move(credentials)), replyTimeoutMs_(replyTimeoutMs),
-          sessionToken_(sessionToken) {}
+          sessionToken_(sessionToken), transport_(std::move(transport)) {}
     ~TcpLink() { close(); }
     TcpLink(const TcpLink&) = delete;
     TcpLink& operator=(const TcpLink&) = delete;
@@ -103,11 +151,13 @@ public:
         return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
     }
     Reply request(const QByteArray& payload);
+    QString refusal() const { return refusal_; }
     // Queues a request without waiting: it leaves with the next request (or when the event loop
     // runs), and its reply is dropped when it comes.
     void post(const QByteArray& payload);
 
 private:
+    QTcpSocket* makeSocket(const QString& host);
     Reply exchange(const QByteArray& payload, int timeoutMs);
     bool resumeSession(const TcpCredentials& who);
     Reply logIn(const TcpCredentials& who);
@@ -117,6 +167,8 @@ private:
     void readFrames();
     void notifyWaiters();
     void failWaiting(int number, const QString& description);
+    // A link that expects quick replies does not wait longer for the login either.
+    int helloTimeoutMs() const { return std::min(HelloTimeoutMs, replyTimeoutMs_); }
     TcpCredentials currentCredentials() const {
         return credentials_ ? credentials_() : TcpCredentials{};
     }
@@ -124,6 +176,8 @@ private:
     std::function<TcpCredentials()> credentials_;
     int replyTimeoutMs_;
     QString* sessionToken_;
+    TcpTransport transport_;
+    QString refusal_;
     QTcpSocket* socket_ = nullptr;
     QByteArray buffer_;
     std::deque<quint64> waiting_;
@@ -141,28 +195,83 @@ bool TcpLink::eventLoopAvailable() const {
     return app && app->thread() == QThread::currentThread();
 }
 
+// A socket of the configured transport, or nullptr with the refusal set.
+QTcpSocket* TcpLink::makeSocket(const QString& host) {
+    if (!transport_.encrypted) {
+        if (isLoopback(host))
+            return new QTcpSocket;
+        refusal_ = QStringLiteral("Unverschlüsselte Verbindungen sind nur zu einem Server auf "
+                                  "diesem Rechner erlaubt.\r\n") +
+                   CheckSettings;
+        return nullptr;
+    }
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setProtocol(QSsl::TlsV1_3OrLater);
+    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (!transport_.trustedCertificate.isEmpty()) {
+        const QList<QSslCertificate> trusted =
+            QSslCertificate::fromPath(transport_.trustedCertificate, QSsl::Pem);
+        if (trusted.isEmpty()) {
+            refusal_ = QStringLiteral("Die Zertifikatsdatei %1 kann nicht gelesen werden.\r\n")
+                           .arg(transport_.trustedCertificate) +
+                       CheckSettings;
+            return nullptr;
+        }
+        config.setCaCertificates(trusted);
+    }
+    auto* socket = new QSslSocket;
+    socket->setSslConfiguration(config);
+    QObject::connect(socket, &QSslSocket::sslErrors, socket,
+                     [this, host](const QList<QSslError>& errors) {
+                         refusal_ = certificateRefusal(errors, host);
+                     });
+    QObject::connect(socket, &QSslSocket::encrypted, socket, [this] { notifyWaiters(); });
+    return socket;
+}
+
 bool TcpLink::open(const QString& host, quint16 port) {
     close();
     if (loops_.empty())
         retired_.clear();
-    socket_ = new QTcpSocket;
+    refusal_.clear();
+    socket_ = makeSocket(host);
+    if (!socket_)
+        return false;
     QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { readFrames(); });
     QObject::connect(socket_, &QTcpSocket::stateChanged, socket_, [this] { notifyWaiters(); });
     QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this] { notifyWaiters(); });
     QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] {
         failWaiting(TcpErrorConnectionLost, QStringLiteral("Verbindung zum Server unterbrochen"));
     });
-    socket_->connectToHost(host, port);
     QTcpSocket* socket = socket_;
-    const auto settled = [socket] {
-        return socket->state() == QAbstractSocket::ConnectedState ||
-               socket->state() == QAbstractSocket::UnconnectedState;
+    auto* secure = qobject_cast<QSslSocket*>(socket);
+    bool reached = false;
+    const QMetaObject::Connection reaching =
+        QObject::connect(socket, &QTcpSocket::connected, socket, [&reached] { reached = true; });
+    if (secure)
+        secure->connectToHostEncrypted(host, port);
+    else
+        socket->connectToHost(host, port);
+    // Connected means encrypted too when the transport is TLS.
+    const auto ready = [socket, secure] {
+        return socket->state() == QAbstractSocket::ConnectedState &&
+               (!secure || secure->isEncrypted());
+    };
+    const auto settled = [socket, ready] {
+        return ready() || socket->state() == QAbstractSocket::UnconnectedState;
     };
     if (eventLoopAvailable())
         waitUntil(settled, ConnectTimeoutMs);
+    else if (secure)
+        secure->waitForEncrypted(ConnectTimeoutMs);
     else
-        socket_->waitForConnected(ConnectTimeoutMs);
-    if (socket_ != socket || socket->state() != QAbstractSocket::ConnectedState) {
+        socket->waitForConnected(ConnectTimeoutMs);
+    QObject::disconnect(reaching);
+    if (socket_ != socket || !ready()) {
+        // Reached, but no TLS came back: the server speaks plain TCP (or something else).
+        if (secure && refusal_.isEmpty() && reached)
+            refusal_ = QStringLiteral("Der Server antwortet nicht verschlüsselt (TLS 1.3).\r\n") +
+                       CheckSettings;
         close();
         return false;
     }
@@ -182,7 +291,7 @@ bool TcpLink::resumeSession(const TcpCredentials& who) {
     if (!sessionToken_ || sessionToken_->isEmpty())
         return false;
     const Reply reply =
-        exchange(requestOf('T', {who.firma, who.user, *sessionToken_}), HelloTimeoutMs);
+        exchange(requestOf('T', {who.firma, who.user, *sessionToken_}), helloTimeoutMs());
     if (!reply.ok)
         sessionToken_->clear();
     return reply.ok;
@@ -190,7 +299,7 @@ bool TcpLink::resumeSession(const TcpCredentials& who) {
 
 Reply TcpLink::logIn(const TcpCredentials& who) {
     const Reply reply =
-        exchange(requestOf('H', {who.firma, who.user, who.password}), HelloTimeoutMs);
+        exchange(requestOf('H', {who.firma, who.user, who.password}), helloTimeoutMs());
     if (reply.ok && sessionToken_)
         *sessionToken_ = QString::fromLatin1(reply.value);
     return reply;
@@ -364,8 +473,9 @@ private:
 class TcpFactory : public Factory {
 public:
     TcpFactory(std::function<TcpCredentials()> credentials, int replyTimeoutMs,
-               QString* sessionToken)
-        : link_(std::make_shared<TcpLink>(std::move(credentials), replyTimeoutMs, sessionToken)) {}
+               QString* sessionToken, TcpTransport transport)
+        : link_(std::make_shared<TcpLink>(std::move(credentials), replyTimeoutMs, sessionToken,
+                                          std::move(transport))) {}
 
     bool Connect(const QString& connectionString) override {
         QString host;
@@ -376,6 +486,7 @@ public:
     }
     bool IsConnected() override { return link_->isOpen(); }
     void Disconnect() override { link_->close(); }
+    QString refusal() const override { return link_->refusal(); }
 
     // Objects for commands need no round trip: the class is checked with the first command.
     std::unique_ptr<ServerObject> New(const QString& className, ServerError& error) override {
@@ -417,8 +528,10 @@ bool parseConnectionString(const QString& text, QString& host, quint16& port) {
 }
 
 std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credentials,
-                                        int replyTimeoutMs, QString* sessionToken) {
-    return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs, sessionToken);
+                                        int replyTimeoutMs, QString* sessionToken,
+                                        TcpTransport transport) {
+    return std::make_unique<TcpFactory>(std::move(credentials), replyTimeoutMs, sessionToken,
+                                        std::move(transport));
 }
 
 FactoryMaker tcpFactoryMaker(LoginState& state, int replyTimeoutMs) {
@@ -428,7 +541,8 @@ FactoryMaker tcpFactoryMaker(LoginState& state, int replyTimeoutMs) {
             [login] {
                 return TcpCredentials{login->Firma, login->UserCode, login->Password};
             },
-            replyTimeoutMs, &login->SessionToken);
+            replyTimeoutMs, &login->SessionToken,
+            TcpTransport{!login->Unencrypted, login->TrustedCertificate});
     };
 }
 

@@ -17,6 +17,15 @@ struct TcpCredentials {
     bool operator==(const TcpCredentials&) const = default;
 };
 
+// How a connection travels: TLS 1.3 with the server's certificate checked against
+// `trustedCertificate` (a PEM file with the server's certificate or that of its certificate
+// authority; empty: the system's authorities), or plain TCP, which only a server on this machine
+// is offered. There is no fallback from one to the other.
+struct TcpTransport {
+    bool encrypted = true;
+    QString trustedCertificate;
+};
+
 // Error numbers of the connection itself; numbers the server sends are passed on unchanged.
 enum TcpErrorNumber {
     TcpErrorNotConnected = 10057,
@@ -32,11 +41,12 @@ enum TcpErrorNumber {
 // With a `sessionToken` slot, a password login stores the server's session token there and
 // later connections present that token instead of the password.
 std::unique_ptr<Factory> makeTcpFactory(std::function<TcpCredentials()> credentials,
-                                        int replyTimeoutMs = 30000,
-                                        QString* sessionToken = nullptr);
+                                        int replyTimeoutMs = 30000, QString* sessionToken = nullptr,
+                                        TcpTransport transport = {});
 
 // The program's factories: each connection carries the login state's company, user code and
-// password as they are at that moment, and the session token of the state's login.
+// password as they are at that moment and the session token of the state's login, and travels
+// as the login state's transport settings say.
 FactoryMaker tcpFactoryMaker(LoginState& state, int replyTimeoutMs = 30000);
 
 // Host and port of a connection string "cn_iptcp:HOST[PORT]:NAMESPACE"; false when malformed.

@@ -27,6 +27,11 @@ if [ ! -f "$DATA/ventor.dat" ]; then
   server/ventor-server create "$DATA"
   server/ventor-server generate "$DATA"
 fi
+# The demo server speaks TLS with a self-signed certificate made on its first start; one left
+# running from before TLS is started again.
+if server/ventor-server status "$DATA" >/dev/null 2>&1 && [ ! -f "$DATA/tls/stunnel.conf" ]; then
+  server/ventor-server stop "$DATA" >/dev/null
+fi
 server/ventor-server status "$DATA" >/dev/null 2>&1 || server/ventor-server start "$DATA" "$PORT"
 
 run() {
@@ -44,6 +49,16 @@ export XDG_CONFIG_HOME="$DATA/config"
 DEMO_INI="$XDG_CONFIG_HOME/ventor-telefon/Telefon.ini"
 mkdir -p "$(dirname "$DEMO_INI")"
 [ -f "$DEMO_INI" ] || printf '[Pos]\nLeft=300\nTop=300\nWidth=10185\nHight=8000\n' > "$DEMO_INI"
+
+# The program trusts the demo server's certificate (key "Zertifikat" of "Cache Login.ini").
+LOGIN_INI="$XDG_CONFIG_HOME/ventor-telefon/Cache Login.ini"
+[ -f "$LOGIN_INI" ] || printf '[Login]\n' > "$LOGIN_INI"
+awk -v cert="$DATA/tls/server.crt" '
+  /^\[/ { inLogin = ($0 == "[Login]") }
+  inLogin && /^(Zertifikat|Verbindung)=/ { next }
+  { print }
+  $0 == "[Login]" { print "Zertifikat=" cert }' "$LOGIN_INI" > "$LOGIN_INI.new"
+mv "$LOGIN_INI.new" "$LOGIN_INI"
 
 # Writes the SIP demo's line settings into the demo's Telefon.ini, keeping the other sections
 # (window place, popup choice) the program stored there.

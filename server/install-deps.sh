@@ -1,9 +1,10 @@
 #!/bin/bash
 # Installs what the VENTOR server needs on Debian: GT.M, the socket activator that binds the
 # gateway to one address, a C compiler and libcrypt for the gateway's password-hash helper,
-# iconv (libc-bin) for the routines.
+# openssl for the certificates, iconv (libc-bin) for the routines, stunnel4 for TLS in front of
+# the gateway.
 set -euo pipefail
-PACKAGES=(fis-gtm systemd openssl gcc libcrypt-dev libc-bin procps)
+PACKAGES=(fis-gtm systemd openssl gcc libcrypt-dev libc-bin procps stunnel4)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -67,6 +67,9 @@ inline const QString Passwort = QStringLiteral("Passwort");
 
 // Further per-user values of this program that the ERP client never had.
 inline const QString Line = QStringLiteral("Line"); // section of "Telefon": the telephone line
+// "Cache Login", section "Login": how the connection to the server travels.
+inline const QString Verbindung = QStringLiteral("Verbindung"); // verschlüsselt | unverschlüsselt
+inline const QString Zertifikat = QStringLiteral("Zertifikat"); // trusted certificate or CA file
 } // namespace keys
 
 namespace defaults {
@@ -81,6 +84,8 @@ inline const QString Filiale = QStringLiteral("0");
 inline const QString Server = QStringLiteral("192.168.1.10");
 inline const QString Port = QStringLiteral("1973");
 inline const QString Namespace = QStringLiteral("VENTOR");
+inline const QString Encrypted = QStringLiteral("verschlüsselt");
+inline const QString Unencrypted = QStringLiteral("unverschlüsselt");
 } // namespace defaults
 
 } // namespace settings

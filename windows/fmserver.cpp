@@ -4,6 +4,7 @@
 #include "services.h"
 #include "settingsstore.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,7 +35,7 @@ FMServer::FMServer(cacheapi::ServerLink& link, QWidget* owner)
     : QWidget(owner, Qt::Dialog), link_(link) {
     setObjectName(QStringLiteral("FMServer"));
     setWindowTitle(QStringLiteral("VENTOR Server"));
-    setFixedSize(twipsToPixels(4560), twipsToPixels(3360));
+    setFixedSize(twipsToPixels(4560), twipsToPixels(4260));
 
     BSERVERIP = lockedField(this, "BSERVERIP", settings::defaults::Server);
     BPORT = lockedField(this, "BPORT", settings::defaults::Port);
@@ -61,12 +62,31 @@ FMServer::FMServer(cacheapi::ServerLink& link, QWidget* owner)
     BUZurueck->setObjectName(QStringLiteral("BUZurück"));
     placeTwips(BUZurueck, 2520, 2520, 1800, 420);
 
+    BVERBINDUNG = new QComboBox(this);
+    BVERBINDUNG->setObjectName(QStringLiteral("BVERBINDUNG"));
+    BVERBINDUNG->addItems({settings::defaults::Encrypted, settings::defaults::Unencrypted});
+    BVERBINDUNG->setEnabled(false);
+    BZERTIFIKAT = lockedField(this, "BZERTIFIKAT", QString());
+    BZERTIFIKAT->setToolTip(
+        QStringLiteral("Zertifikat des Servers oder seiner Zertifizierungsstelle (PEM-Datei); "
+                       "leer: die Zertifizierungsstellen des Systems"));
+    top = 3060;
+    for (const auto& [caption, field] :
+         QList<QPair<QString, QWidget*>>{{QStringLiteral("Verbindung:"), BVERBINDUNG},
+                                         {QStringLiteral("Zertifikat:"), BZERTIFIKAT}}) {
+        labelAt(this, caption, top);
+        placeTwips(field, 1560, top, 2760, 315);
+        top += 420;
+    }
+
     setTabOrder(BSERVERIP, BPORT);
     setTabOrder(BPORT, BFIRMA);
     setTabOrder(BFIRMA, BFIL);
     setTabOrder(BFIL, BNAMESPACE);
     setTabOrder(BNAMESPACE, BUEdit);
     setTabOrder(BUEdit, BUZurueck);
+    setTabOrder(BUZurueck, BVERBINDUNG);
+    setTabOrder(BVERBINDUNG, BZERTIFIKAT);
 
     // The button has already changed its state when the handler runs.
     connect(BUEdit, &QPushButton::clicked, this, &FMServer::editToggled);
@@ -85,12 +105,22 @@ void FMServer::setFields(const cacheapi::ServerFields& fields) {
     BNAMESPACE->setText(fields.nameSpace);
 }
 
+cacheapi::TransportFields FMServer::transport() const {
+    return {BVERBINDUNG->currentText(), BZERTIFIKAT->text()};
+}
+
+void FMServer::setTransport(const cacheapi::TransportFields& fields) {
+    BVERBINDUNG->setCurrentIndex(fields.connection == settings::defaults::Unencrypted ? 1 : 0);
+    BZERTIFIKAT->setText(fields.certificate);
+}
+
 bool FMServer::isLocked() const {
     return !BUEdit->isChecked();
 }
 
 void FMServer::setFieldsEnabled(bool enabled) {
-    for (QLineEdit* field : {BSERVERIP, BPORT, BFIRMA, BFIL, BNAMESPACE})
+    for (QWidget* field : std::initializer_list<QWidget*>{BSERVERIP, BPORT, BFIRMA, BFIL,
+                                                          BNAMESPACE, BVERBINDUNG, BZERTIFIKAT})
         field->setEnabled(enabled);
 }
 

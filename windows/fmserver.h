@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -21,6 +22,8 @@ public:
 
     cacheapi::ServerFields fields() const;
     void setFields(const cacheapi::ServerFields& fields);
+    cacheapi::TransportFields transport() const;
+    void setTransport(const cacheapi::TransportFields& fields);
     // True while the five fields are locked (the "Ändern" button is up).
     bool isLocked() const;
 
@@ -31,6 +34,11 @@ public:
     QLineEdit* BNAMESPACE;
     QPushButton* BUEdit;
     QPushButton* BUZurueck;
+    // Below the buttons, locked with the five fields: "verschlüsselt" or "unverschlüsselt" (only
+    // for a server on this machine), and the certificate or CA file the server's certificate
+    // must be signed by.
+    QComboBox* BVERBINDUNG;
+    QLineEdit* BZERTIFIKAT;
 
 private:
     void editToggled(bool unlocked);

@@ -36,6 +36,14 @@ void LoginWindowsAdapter::setServerFields(const cacheapi::ServerFields& fields) 
     server_->setFields(fields);
 }
 
+cacheapi::TransportFields LoginWindowsAdapter::transportFields() const {
+    return server_->transport();
+}
+
+void LoginWindowsAdapter::setTransportFields(const cacheapi::TransportFields& fields) {
+    server_->setTransport(fields);
+}
+
 QString LoginWindowsAdapter::userField() const {
     return pass_->BUSER->text();
 }

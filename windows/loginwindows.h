@@ -26,6 +26,8 @@ public:
 
     cacheapi::ServerFields serverFields() const override;
     void setServerFields(const cacheapi::ServerFields& fields) override;
+    cacheapi::TransportFields transportFields() const override;
+    void setTransportFields(const cacheapi::TransportFields& fields) override;
     QString userField() const override;
     void setUserField(const QString& text) override;
     QString passwordField() const override;

@@ -2,7 +2,8 @@
 // throughput with 1, 20 and 200 connections, and what the gateway costs compared with the same
 // routine call made inside GT.M; then what a new connection costs (with the password or the
 // session token), the password-hash check inside GT.M, and how long a refused login takes for
-// a known and an unknown user.
+// a known and an unknown user; last the cost of a new connection and the lookup latency with
+// the server behind TLS, beside the same figures over plain TCP.
 #include "../common/figures.h"
 #include "testserver.h"
 #include "win1252.h"
@@ -137,9 +138,10 @@ Throughput measureThroughput(quint16 port, const QStringList& numbers, int conne
 
 // Round trips of single lookups through the program's connection (TcpFactory).
 std::vector<double> measureLatency(const TestServer& server, const QStringList& numbers,
-                                   int requests, int& found) {
+                                   int requests, int& found,
+                                   const TcpTransport& transport = TestServer::PlainTransport) {
     std::vector<double> micros;
-    auto factory = TestServer::factoryFor(DemoMeier);
+    auto factory = TestServer::factoryFor(DemoMeier, 30000, transport);
     if (!factory->Connect(server.connectionString()))
         return micros;
     QElapsedTimer clock;
@@ -156,6 +158,27 @@ std::vector<double> measureLatency(const TestServer& server, const QStringList& 
             ++found;
     }
     return micros;
+}
+
+// New connections of the program's link, each up to the answered login, in milliseconds.
+std::vector<double> measureConnects(const TestServer& server, const TcpTransport& transport,
+                                    int count) {
+    std::vector<double> millis;
+    QElapsedTimer clock;
+    for (int i = 0; i < count; ++i) {
+        auto factory = TestServer::factoryFor(DemoMeier, 30000, transport);
+        clock.start();
+        const bool up = factory->Connect(server.connectionString());
+        const double ms = clock.nsecsElapsed() / 1e6;
+        factory->Disconnect();
+        if (!up) {
+            std::fprintf(stderr, "connection %d failed: %s\n", i + 1,
+                         qPrintable(factory->refusal()));
+            break;
+        }
+        millis.push_back(ms);
+    }
+    return millis;
 }
 
 // A blocking connection for the login figures.
@@ -213,6 +236,39 @@ std::vector<double> measureNewConnections(quint16 port, const QByteArray& hello,
         millis.push_back(clock.nsecsElapsed() / 1e6);
     }
     return millis;
+}
+
+// The same server restarted behind TLS: new connections and lookups, against the plain figures.
+bool compareWithTls(TestServer& server, const QStringList& numbers, int requests,
+                    double plainLookupP50) {
+    constexpr int Connects = 100;
+    const std::vector<double> plainConnects =
+        measureConnects(server, TestServer::PlainTransport, Connects);
+    server.stop();
+    server.setTls(true);
+    if (!server.restart()) {
+        std::fprintf(stderr, "TLS server did not start: %s\n", qPrintable(server.errorText()));
+        return false;
+    }
+    const TcpTransport tls{true, server.certificatePath()};
+    const std::vector<double> tlsConnects = measureConnects(server, tls, Connects);
+    int found = 0;
+    const std::vector<double> tlsLatency = measureLatency(server, numbers, requests, found, tls);
+    if (tlsConnects.empty() || tlsLatency.empty())
+        return false;
+    std::printf("new connection with login, plain TCP (%zu): p50 %.2f ms, p99 %.2f ms\n",
+                plainConnects.size(), bench::percentile(plainConnects, 0.50),
+                bench::percentile(plainConnects, 0.99));
+    std::printf("new connection with login, TLS 1.3 (%zu): p50 %.2f ms, p99 %.2f ms "
+                "(target p50 <= 5 ms)\n",
+                tlsConnects.size(), bench::percentile(tlsConnects, 0.50),
+                bench::percentile(tlsConnects, 0.99));
+    const double tlsP50 = bench::percentile(tlsLatency, 0.50);
+    std::printf("TELSU through TLS (%zu lookups, %d found): p50 %.0f us, p99 %.0f us; "
+                "TLS / plain p50 %.2f (target <= 1.3)\n",
+                tlsLatency.size(), found, tlsP50, bench::percentile(tlsLatency, 0.99),
+                tlsP50 / plainLookupP50);
+    return true;
 }
 
 // Refused logins on one connection; the failure counts are cleared before they slow it down.
@@ -370,6 +426,8 @@ int main(int argc, char** argv) {
                     connections, t.perSecond, t.connections, t.connectSeconds);
     }
     loginFigures(server);
+    const bool tlsMeasured =
+        compareWithTls(server, numbers, requests, bench::percentile(latency, 0.50));
     server.stop();
-    return 0;
+    return tlsMeasured ? 0 : 1;
 }

@@ -231,6 +231,12 @@ private slots:
         QVERIFY(
             QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        // The test server runs on this machine without TLS.
+        QDir(home.path()).mkpath(QStringLiteral("config/ventor-telefon"));
+        QFile login(home.filePath(QStringLiteral("config/ventor-telefon/Cache Login.ini")));
+        QVERIFY(login.open(QIODevice::WriteOnly));
+        login.write("[Login]\nVerbindung=unverschl\xc3\xbcsselt\n");
+        login.close();
         QProcess program;
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(PROGRAM),

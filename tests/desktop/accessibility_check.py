@@ -181,6 +181,10 @@ def main():
     subprocess.run([SERVER, "create", db], check=True, **quiet)
     subprocess.run([SERVER, "generate", db, "--customers", "300"], check=True, **quiet)
     subprocess.run([SERVER, "start", db, str(port)], check=True, **quiet)
+    # The server speaks TLS; the program trusts its self-signed certificate.
+    os.makedirs(os.path.join(work, "config", "ventor-telefon"))
+    with open(os.path.join(work, "config", "ventor-telefon", "Cache Login.ini"), "w") as ini:
+        ini.write("[Login]\nZertifikat=" + os.path.join(db, "tls", "server.crt") + "\n")
     # Each helper leads a process group of its own, so that its children end with it.
     helpers = [subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                 env=env, start_new_session=True)]

@@ -25,6 +25,11 @@ public:
         env_.insert(QStringLiteral("HOME"), home_.path());
         env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env_.remove(QStringLiteral("VENTOR_LINE_SIM_SOCKET"));
+        // The test server runs on this machine without TLS.
+        QDir(home_.path()).mkpath(QStringLiteral("config/ventor-telefon"));
+        QFile login(home_.filePath(QStringLiteral("config/ventor-telefon/Cache Login.ini")));
+        if (login.open(QIODevice::WriteOnly))
+            login.write("[Login]\nVerbindung=unverschl\xc3\xbcsselt\n");
     }
     ~ProgramSession() {
         for (QProcess* p : started_) {

@@ -581,7 +581,8 @@ private slots:
 
     void correctedCredentialsReachTheOpenConnection() {
         TcpCredentials who{DemoFirma, DemoMeier.code, u"falsch"_s};
-        auto factory = makeTcpFactory([&who] { return who; });
+        auto factory =
+            makeTcpFactory([&who] { return who; }, 30000, nullptr, TestServer::PlainTransport);
         QVERIFY(factory->Connect(server_.connectionString()));
         QCOMPARE(run(*factory, u"D PARAM^RUFAP"_s).error.number, 2);
         who.password = DemoMeier.password;

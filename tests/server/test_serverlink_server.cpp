@@ -115,6 +115,72 @@ private slots:
         QVERIFY(f.dialogs.shown.isEmpty());
     }
 
+    // A server speaking TLS: the configured certificate is trusted, any other refused with the
+    // reason; encryption is never given up silently.
+    void tlsTrustsOnlyTheConfiguredCertificate() {
+        TestServer tls;
+        tls.setTls(true);
+        QVERIFY2(tls.start(20), qPrintable(tls.errorText()));
+        {
+            ServerLinkFixture f;
+            f.transport(u"verschlüsselt"_s, tls.certificatePath());
+            QVERIFY(f.login(tls, DemoMeier));
+            QCOMPARE(f.command(u"D PARAM^RUFAP"_s), u"0`30`VENTOR"_s);
+            QVERIFY(f.dialogs.shown.isEmpty());
+        }
+        struct Refusal {
+            QString connection, certificate, host;
+            const TestServer* server;
+            QString firstLine, reason;
+        };
+        const QString untrusted =
+            u"Die Verbindung zum Server wurde abgelehnt: Das Zertifikat des Servers ist nicht "
+            "vertrauenswürdig."_s;
+        const QList<Refusal> refusals{
+            {u"verschlüsselt"_s,
+             {},
+             u"127.0.0.1"_s,
+             &tls,
+             untrusted,
+             u"Es ist von keiner vertrauenswürdigen Stelle unterschrieben."_s},
+            {u"verschlüsselt"_s,
+             server_.dataDir() + u"/ventor.gld"_s,
+             u"127.0.0.1"_s,
+             &tls,
+             u"Die Zertifikatsdatei "_s + server_.dataDir() +
+                 u"/ventor.gld kann nicht gelesen "
+                 "werden."_s,
+             {}},
+            {u"verschlüsselt"_s,
+             tls.certificatePath(),
+             u"127.0.0.1"_s,
+             &server_,
+             u"Der Server antwortet nicht verschlüsselt (TLS 1.3)."_s,
+             {}},
+            {u"unverschlüsselt"_s,
+             {},
+             u"192.0.2.1"_s,
+             &tls,
+             u"Unverschlüsselte Verbindungen sind nur zu einem Server auf diesem Rechner "
+             "erlaubt."_s,
+             {}},
+        };
+        for (const Refusal& r : refusals) {
+            ServerLinkFixture f;
+            f.transport(r.connection, r.certificate);
+            QVERIFY_THROWS_EXCEPTION(fake::ProgramEnded, f.login(*r.server, DemoMeier, r.host));
+            QVERIFY(f.dialogs.shown.size() >= 2);
+            const QStringList lines = f.dialogs.shown.first().text.split(u"\r\n"_s);
+            QCOMPARE(lines.first(), r.firstLine);
+            if (!r.reason.isEmpty())
+                QCOMPARE(lines.value(1), r.reason);
+            QCOMPARE(lines.last(), u"Bitte prüfen Sie die Verbindung und das Zertifikat in den "
+                                   "Servereinstellungen."_s);
+            QCOMPARE(f.dialogs.shown.first().title, u"Anmeldung an Caché"_s);
+            QCOMPARE(f.windows.settingsShown, 1); // where the certificate is set
+        }
+    }
+
     void aReconnectionPresentsTheSessionTokenNotThePassword() {
         ServerLinkFixture f;
         QVERIFY(f.login(server_, DemoMeier));

@@ -95,9 +95,11 @@ bool TestServer::restart() {
         return false;
     // Another process may take the port between probing and binding; try a few others then.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (runScript(QStringList{QStringLiteral("start"), dataDir(), QString::number(port_)} +
-                          startOptions_,
-                      ScriptTimeoutMs)) {
+        QStringList arguments =
+            QStringList{QStringLiteral("start"), dataDir(), QString::number(port_)} + startOptions_;
+        if (!tls_)
+            arguments << QStringLiteral("--plain");
+        if (runScript(arguments, ScriptTimeoutMs)) {
             started_ = true;
             return true;
         }
@@ -140,15 +142,20 @@ QString TestServer::mumpsQuery(const QString& expression) const {
     return output.endsWith(QLatin1Char('\n')) ? output.chopped(1) : output;
 }
 
-std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user,
-                                                          int replyTimeoutMs) {
-    return factoryFor(cacheapi::TcpCredentials{DemoFirma, user.code, user.password},
-                      replyTimeoutMs);
+QString TestServer::certificatePath() const {
+    return dataDir() + QStringLiteral("/tls/server.crt");
+}
+
+std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user, int replyTimeoutMs,
+                                                          const cacheapi::TcpTransport& transport) {
+    return factoryFor(cacheapi::TcpCredentials{DemoFirma, user.code, user.password}, replyTimeoutMs,
+                      transport);
 }
 
 std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const cacheapi::TcpCredentials& who,
-                                                          int replyTimeoutMs) {
-    return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs);
+                                                          int replyTimeoutMs,
+                                                          const cacheapi::TcpTransport& transport) {
+    return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs, nullptr, transport);
 }
 
 int TestServer::journalCount(const QString& user, int kind) const {

@@ -38,6 +38,11 @@ public:
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
+    // The server speaks TLS with its own self-signed certificate (see certificatePath) instead
+    // of plain TCP from its next start on. The tests' clients talk plain TCP to a plain server.
+    void setTls(bool on) { tls_ = on; }
+    QString certificatePath() const;
+
     // Creates the database, generates `customers` customers (and a fifth as many suppliers)
     // and starts the gateway. False (see errorText) when any step failed.
     bool start(int customers = 300);
@@ -71,10 +76,13 @@ public:
     QString mumpsRun(const QString& commands) const;
 
     // A connection factory for a demo user (or any credentials).
-    static std::unique_ptr<cacheapi::Factory> factoryFor(const DemoUser& user,
-                                                         int replyTimeoutMs = 30000);
-    static std::unique_ptr<cacheapi::Factory> factoryFor(const cacheapi::TcpCredentials& who,
-                                                         int replyTimeoutMs = 30000);
+    static std::unique_ptr<cacheapi::Factory>
+    factoryFor(const DemoUser& user, int replyTimeoutMs = 30000,
+               const cacheapi::TcpTransport& transport = PlainTransport);
+    static std::unique_ptr<cacheapi::Factory>
+    factoryFor(const cacheapi::TcpCredentials& who, int replyTimeoutMs = 30000,
+               const cacheapi::TcpTransport& transport = PlainTransport);
+    static inline const cacheapi::TcpTransport PlainTransport{false, {}};
 
     QString errorText() const { return error_; }
 
@@ -87,6 +95,7 @@ private:
     quint16 port_ = 0;
     QStringList startOptions_;
     bool started_ = false;
+    bool tls_ = false;
     mutable QString error_;
 };
 

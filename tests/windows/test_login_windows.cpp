@@ -7,6 +7,7 @@
 #include "loginwindows.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -131,21 +132,30 @@ private slots:
         server.BFIRMA->setText(QStringLiteral("2"));
         server.BFIL->setText(QStringLiteral("4"));
         server.BNAMESPACE->setText(QStringLiteral("TEST"));
+        QVERIFY(server.BVERBINDUNG->isEnabled());
+        server.BVERBINDUNG->setCurrentText(QStringLiteral("unverschlüsselt"));
+        server.BZERTIFIKAT->setText(QStringLiteral("/etc/ventor/server.crt"));
         server.BUEdit->click();
         QCOMPARE(world.dialogs.shown.last().text, QStringLiteral("Änderungen sichern?"));
         QVERIFY(server.isLocked());
+        QVERIFY(!server.BZERTIFIKAT->isEnabled());
         QVERIFY(!server.BPORT->isEnabled());
 
         QVERIFY(!world.server->connected);
         QVERIFY(!world.idle.active);
-        const QList<QPair<QString, QString>> expected = {{Firma, "2"},         {Filiale, "4"},
-                                                         {Server, "10.1.2.3"}, {Port, "1980"},
-                                                         {Namespace, "TEST"},  {Name, "MEIER"}};
+        const QList<QPair<QString, QString>> expected = {{Firma, "2"},
+                                                         {Filiale, "4"},
+                                                         {Server, "10.1.2.3"},
+                                                         {Port, "1980"},
+                                                         {Namespace, "TEST"},
+                                                         {Name, "MEIER"},
+                                                         {Verbindung, "unverschlüsselt"},
+                                                         {Zertifikat, "/etc/ventor/server.crt"}};
         for (const auto& [key, value] : expected)
             QCOMPARE(world.store.read(CacheLogin, Login, key, {}), value);
         QCOMPARE(ScramblePassword(world.store.read(CacheLogin, Login, Passwort, {})),
                  QStringLiteral("telefon"));
-        QCOMPARE(world.store.size(), 7);
+        QCOMPARE(world.store.size(), 9);
         // Read back into the session; the connection string, and the company and branch the
         // connection works for, wait for the next login.
         QCOMPARE(world.state.Server, QStringLiteral("10.1.2.3"));

@@ -36,6 +36,7 @@ namespace {
 struct Session : fake::FakeSurroundings {
     explicit Session(const TestServer& server, bool storeConnection = true) {
         using namespace settings::keys;
+        store.write(CacheLogin, Login, Verbindung, settings::defaults::Unencrypted);
         if (storeConnection) {
             store.write(CacheLogin, Login, Server, QStringLiteral("127.0.0.1"));
             store.write(CacheLogin, Login, Port, QString::number(server.port()));
@@ -125,7 +126,9 @@ private slots:
         QCOMPARE(s.state.ConnectionString,
                  QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(server_.port()));
         using namespace settings::keys;
-        QCOMPARE(s.store.size(), 7);
+        QCOMPARE(s.store.size(), 9); // the seven of the login and the two of encryption
+        QCOMPARE(s.store.read(CacheLogin, Login, Verbindung, {}),
+                 QStringLiteral("unverschlüsselt"));
         QCOMPARE(s.store.read(CacheLogin, Login, Port, {}), QString::number(server_.port()));
         QCOMPARE(s.sent.filter("PERSONAL=").last(),
                  QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""));

@@ -1,0 +1,520 @@
+// The whole program against a server whose replies break: a proxy in front of a real VENTOR
+// server spoils the reply to one chosen request (every kind of broken reply, at every request of
+// start-up, login, incoming, missed and outgoing calls and each side window). The program must
+// report the failure where one is reported, never crash, and go on working. A line event and the
+// idle timer strike while the error box is open and while the program waits for the server.
+// The sanitizer build runs this test too.
+#include "callsession.h"
+#include "fakeworld.h"
+#include "fmabt.h"
+#include "fmaddr.h"
+#include "fmop.h"
+#include "fmpass.h"
+#include "fmstart.h"
+#include "fmsuch.h"
+#include "listbar.h"
+#include "loginwindows.h"
+#include "qtsidewindows.h"
+#include "serverlink.h"
+#include "simulatedline.h"
+#include "tcpconnection.h"
+#include "telephoneparams.h"
+#include "testserver.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+#include <deque>
+#include <memory>
+
+using namespace cacheapi;
+using testsupport::TestServer;
+
+namespace {
+
+const QString Showcase = QStringLiteral("030123456");
+constexpr int ReplyTimeoutMs = 2000;
+
+// The ways a reply breaks.
+enum class Fault {
+    ServerError,   // a well-formed error with a number the program does not know
+    UnknownKind,   // neither a value nor an error
+    EmptyFrame,    // a frame without any byte
+    ErrorNoNumber, // an error without number and field break
+    HugeLength,    // a length no reply can have
+    Truncated,     // half the reply, then the connection closes
+    Dropped,       // the connection closes instead of the reply
+    Silent,        // no reply at all; the connection stays open
+    Garbage,       // a value of separators, backquotes, NUL and unassigned code points
+    Oversized,     // a value of 40000 separators, longer than any reply of the server
+    Unsolicited,   // the reply, then a frame nobody asked for
+};
+constexpr Fault AllFaults[] = {Fault::ServerError,   Fault::UnknownKind, Fault::EmptyFrame,
+                               Fault::ErrorNoNumber, Fault::HugeLength,  Fault::Truncated,
+                               Fault::Dropped,       Fault::Silent,      Fault::Garbage,
+                               Fault::Oversized,     Fault::Unsolicited};
+
+const char* faultName(Fault f) {
+    static const char* names[] = {"ServerError", "UnknownKind", "EmptyFrame", "ErrorNoNumber",
+                                  "HugeLength",  "Truncated",   "Dropped",    "Silent",
+                                  "Garbage",     "Oversized",   "Unsolicited"};
+    return names[int(f)];
+}
+
+// Faults the program sees as a failed request (the others deliver some value).
+bool failsTheRequest(Fault f) {
+    return f != Fault::Garbage && f != Fault::Unsolicited;
+}
+
+QByteArray frame(const QByteArray& payload) {
+    const auto n = quint32(payload.size());
+    QByteArray header(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        header[i] = char(n >> (24 - 8 * i));
+    return header + payload;
+}
+
+// A short name for a request: its kind and class, member or command up to its arguments.
+QString labelOf(const QByteArray& payload) {
+    if (payload.isEmpty())
+        return {};
+    const QList<QByteArray> fields = payload.mid(1).split('\0');
+    const char kind = payload.at(0);
+    switch (kind) {
+    case 'X': {
+        const QString command = QString::fromLatin1(fields.value(1));
+        const qsizetype cut = command.indexOf(QRegularExpression(QStringLiteral("[(,]")));
+        return QStringLiteral("X ") + command.left(cut);
+    }
+    case 'O':
+        return QStringLiteral("O ") + QString::fromLatin1(fields.value(0));
+    case 'P':
+        return QStringLiteral("P %1 %2").arg(QString::fromLatin1(fields.value(0)),
+                                             QString::fromLatin1(fields.value(2)));
+    case 'C':
+        return QStringLiteral("C ") + QString::fromLatin1(fields.value(2));
+    default:
+        return QString(QLatin1Char(kind));
+    }
+}
+
+// Passes every frame between the program and the real server, except the reply to the next
+// request with the armed label, which it spoils. Runs on the program's thread: it is served
+// while the program waits for the server, as the server would be.
+class MalformingProxy : public QObject {
+public:
+    explicit MalformingProxy(quint16 upstream) : upstream_(upstream) {
+        connect(&listener_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* client = listener_.nextPendingConnection())
+                pair(client);
+        });
+        listener_.listen(QHostAddress::LocalHost);
+    }
+    quint16 port() const { return listener_.serverPort(); }
+
+    void arm(const QString& label, Fault fault) {
+        armedLabel_ = label;
+        fault_ = fault;
+        hit = false;
+    }
+    void disarm() { armedLabel_.clear(); }
+
+    QStringList labels; // every request seen, in order
+    bool hit = false;
+    // Runs while the program waits for the spoiled reply.
+    std::function<void()> onHit;
+
+private:
+    struct Pair {
+        QPointer<QTcpSocket> client, server;
+        QByteArray fromClient, fromServer;
+        std::deque<bool> spoil; // one per request on its way, in order
+        bool silent = false;
+    };
+
+    void pair(QTcpSocket* client) {
+        auto p = std::make_shared<Pair>();
+        p->client = client;
+        p->server = new QTcpSocket(client);
+        connect(client, &QTcpSocket::readyRead, this, [this, p] { fromClient(*p); });
+        connect(p->server, &QTcpSocket::readyRead, this, [this, p] { fromServer(*p); });
+        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        connect(p->server, &QTcpSocket::disconnected, this, [p] {
+            if (p->client)
+                p->client->disconnectFromHost();
+        });
+        p->server->connectToHost(QHostAddress::LocalHost, upstream_);
+    }
+
+    void fromClient(Pair& p) {
+        p.fromClient += p.client->readAll();
+        while (p.fromClient.size() >= 4) {
+            const quint32 length = qFromBigEndian<quint32>(p.fromClient.constData());
+            if (p.fromClient.size() < 4 + qsizetype(length))
+                break;
+            const QByteArray payload = p.fromClient.mid(4, length);
+            const QString label = labelOf(payload);
+            labels << label;
+            const bool spoil = !armedLabel_.isEmpty() && label == armedLabel_;
+            if (spoil)
+                armedLabel_.clear();
+            p.spoil.push_back(spoil);
+            p.server->write(p.fromClient.left(4 + length));
+            p.fromClient.remove(0, 4 + length);
+            if (spoil) {
+                hit = true;
+                // Later, from the program's wait: this socket may be gone by its end.
+                if (fault_ == Fault::Silent && onHit)
+                    QTimer::singleShot(0, this, onHit);
+            }
+        }
+    }
+
+    void fromServer(Pair& p) {
+        p.fromServer += p.server->readAll();
+        while (p.fromServer.size() >= 4 && p.client) {
+            const quint32 length = qFromBigEndian<quint32>(p.fromServer.constData());
+            if (p.fromServer.size() < 4 + qsizetype(length))
+                break;
+            const QByteArray reply = p.fromServer.left(4 + length);
+            p.fromServer.remove(0, 4 + length);
+            const bool spoil = !p.spoil.empty() && p.spoil.front();
+            if (!p.spoil.empty())
+                p.spoil.pop_front();
+            if (p.silent)
+                continue;
+            if (spoil)
+                spoilReply(p, reply);
+            else
+                p.client->write(reply);
+        }
+    }
+
+    void spoilReply(Pair& p, const QByteArray& reply) {
+        QByteArray garbage("R");
+        for (int i = 0; i < 3000; ++i)
+            garbage.append("\xff`\x00\x81\x8d\x9d\xfe"[i % 7]);
+        switch (fault_) {
+        case Fault::ServerError:
+            p.client->write(frame(QByteArray("E99\0Fehler im Test", 18)));
+            break;
+        case Fault::UnknownKind:
+            p.client->write(frame("Z" + reply.mid(5)));
+            break;
+        case Fault::EmptyFrame:
+            p.client->write(frame({}));
+            break;
+        case Fault::ErrorNoNumber:
+            p.client->write(frame("E\xfe\xff kaputt"));
+            break;
+        case Fault::HugeLength:
+            p.client->write(QByteArray(4, '\xff') + "R");
+            break;
+        case Fault::Truncated:
+            p.client->write(reply.left(4 + (reply.size() - 4) / 2));
+            p.client->disconnectFromHost();
+            break;
+        case Fault::Dropped:
+            p.client->abort();
+            break;
+        case Fault::Silent:
+            p.silent = true;
+            break;
+        case Fault::Garbage:
+            p.client->write(frame(garbage));
+            break;
+        case Fault::Oversized:
+            p.client->write(frame("R" + QByteArray(40000, '\xff')));
+            break;
+        case Fault::Unsolicited:
+            p.client->write(reply + frame("Rnachgereicht"));
+            break;
+        }
+    }
+
+    QTcpServer listener_;
+    quint16 upstream_;
+    QString armedLabel_;
+    Fault fault_ = Fault::ServerError;
+};
+
+// Real time for everything, except that the waits between connection attempts pass at once.
+struct QuickWaits : Clock, EventPump {
+    QDateTime now() const override { return QDateTime::currentDateTime().addMSecs(skipped); }
+    void processEvents() override {
+        QCoreApplication::processEvents();
+        skipped += 500;
+    }
+    qint64 skipped = 0;
+};
+
+// The program as main() assembles it, with real windows offscreen, on the proxy. Message boxes
+// and modal windows are answered by the test; the end of the program shows as an exception.
+struct Program {
+    LoginState state;
+    settings::MemorySettingsStore store;
+    fake::ScriptedDialogs dialogs;
+    QuickWaits clock;
+    fake::ManualTimer idle;
+    fake::ThrowingProgramEnd end;
+    ServerLink link{
+        state, {store, dialogs, clock, clock, idle, end}, tcpFactoryMaker(state, ReplyTimeoutMs)};
+    testkit::ScriptedModal modal;
+    windows::LoginWindowsAdapter loginWindows{link, modal};
+    line::SimulatedLine line;
+    telefon::ListBarModel listBar;
+    telefon::TelephoneParameters params;
+    telefon::CallSession session{link, line, listBar, params, clock};
+    std::unique_ptr<app::FMStart> fm;
+    std::unique_ptr<windows::Services> services;
+    std::unique_ptr<app::QtSideWindows> side;
+    bool striking = false;
+
+    explicit Program(quint16 port) {
+        store.write(settings::keys::CacheLogin, settings::keys::Login, settings::keys::Verbindung,
+                    settings::defaults::Unencrypted);
+        line.setIncomingPrefix(testsupport::DemoDialPrefix);
+        const QString commandLine =
+            QStringLiteral("%1 %2 %3 %4 127.0.0.1 %5 VENTOR")
+                .arg(testsupport::DemoFirma, testsupport::DemoFiliale, testsupport::DemoMeier.code,
+                     testsupport::DemoMeier.password)
+                .arg(port);
+        loginWindows.loginWindow().setProgramCommandLine(commandLine);
+        const context::Context context{store, dialogs, clock, clock, idle, end};
+        services = std::make_unique<windows::Services>(
+            windows::Services{context, link, modal, listBar, params, nullptr});
+        side = std::make_unique<app::QtSideWindows>(*services, loginWindows);
+        fm = std::make_unique<app::FMStart>(
+            app::FMStartParts{context, link, listBar, session, *side, commandLine});
+        services->main = fm.get();
+        loginWindows.setMainWindow(fm.get());
+        modal.onModal = [](QWidget* window) { answerModal(window); };
+        dialogs.onMessage = [this](const fake::ShownMessage&) { strike(); };
+    }
+    ~Program() {
+        side.reset(); // its windows are children of the main window
+        fm.reset();
+        link.DisconnectServer();
+    }
+
+    // The user closes a modal side window at once (the speed-dial editor saves first).
+    static void answerModal(QWidget* window) {
+        if (auto* board = qobject_cast<windows::FMAbt*>(window))
+            board->BUend()->click();
+        else if (auto* items = qobject_cast<windows::FMOP*>(window))
+            items->ctPush1->click();
+        else if (auto* editor = qobject_cast<windows::FMAddr*>(window))
+            editor->BUSpeich->click();
+        else
+            window->hide();
+    }
+
+    // While a box is open or the program waits: the connection's idle time runs out and the
+    // line reports the next event of a call.
+    void strike() {
+        if (striking)
+            return;
+        striking = true;
+        idle.fire();
+        if (line.state() == line::SimulatedLine::State::Idle)
+            line.ring(QStringLiteral("0309999"));
+        else
+            line.remoteHangUp();
+        striking = false;
+    }
+
+    // Back to a quiet line with no window open.
+    void settle() {
+        for (int i = 0; i < 3 && line.state() != line::SimulatedLine::State::Idle; ++i) {
+            if (!line.remoteHangUp())
+                line.drop();
+        }
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != fm.get())
+                w->hide();
+    }
+
+    QString field(const char* name) const {
+        return fm->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    }
+    int errorBoxes() const {
+        int n = 0;
+        for (const fake::ShownMessage& m : dialogs.shown)
+            n += m.title == u"Caché Zugriffsfehler" && m.text.startsWith(u"Vorgang: ");
+        return n;
+    }
+};
+
+struct Step {
+    const char* name;
+    std::function<void(Program&)> run;
+};
+
+// What the user and the telephone do, a part at a time.
+const std::vector<Step>& steps() {
+    static const std::vector<Step> all{
+        {"incoming call",
+         [](Program& p) {
+             p.line.ring(Showcase);
+             p.line.answer();
+             p.line.remoteHangUp();
+         }},
+        {"missed call",
+         [](Program& p) {
+             p.line.ring(Showcase);
+             p.line.remoteHangUp();
+         }},
+        {"outgoing call",
+         [](Program& p) {
+             // A call to the same party as the last one is not journalled again.
+             static int called = 1000;
+             p.fm->setNumberText(QStringLiteral("030") + QString::number(++called));
+             p.fm->findChild<QPushButton*>(QStringLiteral("BUWaehl"))->click();
+             p.line.remoteAnswer();
+             p.line.drop();
+         }},
+        {"list bar", [](Program& p) { p.fm->lookupCaller(p.listBar.value(1, 1)); }},
+        {"search window", [](Program& p) { p.side->showSearchWithWord(QStringLiteral("Müller")); }},
+        {"open items",
+         [](Program& p) {
+             p.fm->lookupCaller(Showcase);
+             p.side->showOpenItemsModal();
+         }},
+        {"speed dial",
+         [](Program& p) {
+             p.side->showSpeedDialEditor(QStringLiteral("Fuzz"), QStringLiteral("0309"),
+                                         QStringLiteral("9"));
+             p.side->showSpeedDialEditor(QStringLiteral("Fuzz_9"), QStringLiteral("0309"),
+                                         QStringLiteral("9"));
+             auto* editor = p.fm->findChild<windows::FMAddr*>();
+             if (editor)
+                 editor->BULOE->click();
+         }},
+        {"department board",
+         [](Program& p) { p.side->showDepartmentBoard(p.listBar.value(2, 1)); }},
+    };
+    return all;
+}
+
+QStringList distinct(const QStringList& labels) {
+    QStringList result;
+    for (const QString& l : labels)
+        if (!result.contains(l))
+            result << l;
+    return result;
+}
+
+} // namespace
+
+class MalformedRepliesTest : public QObject {
+    Q_OBJECT
+    TestServer server;
+    std::unique_ptr<MalformingProxy> proxy;
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(server.start(300), qPrintable(server.errorText()));
+        proxy = std::make_unique<MalformingProxy>(server.port());
+        QVERIFY(proxy->port() != 0);
+    }
+
+    void everyRequestOfStartUpAndLogin() {
+        proxy->labels.clear();
+        QStringList startUp;
+        {
+            Program clean(proxy->port());
+            clean.fm->startUp();
+            startUp = distinct(proxy->labels);
+        }
+        QVERIFY2(startUp.size() >= 8, qPrintable(startUp.join(", ")));
+        for (const QString& label : startUp) {
+            for (Fault fault : AllFaults) {
+                const QString where = label + QStringLiteral(" / ") + faultName(fault);
+                Program p(proxy->port());
+                proxy->onHit = [&p] { p.strike(); };
+                proxy->arm(label, fault);
+                try {
+                    p.fm->startUp();
+                } catch (const fake::ProgramEnded&) {
+                    QFAIL(qPrintable(where + ": the program ended"));
+                }
+                proxy->disarm();
+                QVERIFY2(proxy->hit, qPrintable(where));
+                QVERIFY2(p.fm->windowTitle().endsWith(p.state.PersonName) &&
+                             !p.state.PersonName.isEmpty(),
+                         qPrintable(where + ": " + p.fm->windowTitle()));
+                goesOn(p, where);
+                if (QTest::currentTestFailed())
+                    return;
+            }
+        }
+    }
+
+    void everyRequestOfCallsAndSideWindows() {
+        Program p(proxy->port());
+        p.fm->startUp();
+        proxy->onHit = [&p] { p.strike(); };
+        for (const Step& step : steps()) {
+            proxy->labels.clear();
+            step.run(p);
+            p.settle();
+            const QStringList labels = distinct(proxy->labels);
+            QVERIFY2(!labels.isEmpty(), step.name);
+
+            for (const QString& label : labels) {
+                for (Fault fault : AllFaults) {
+                    const QString where =
+                        QStringLiteral("%1: %2 / %3").arg(step.name, label, faultName(fault));
+                    const int boxesBefore = p.errorBoxes();
+
+                    proxy->arm(label, fault);
+                    try {
+                        step.run(p);
+                    } catch (const fake::ProgramEnded&) {
+                        QFAIL(qPrintable(where + ": the program ended"));
+                    }
+                    proxy->disarm();
+                    if (!proxy->hit)
+                        continue; // the request is made only in some states of the step
+                    if (failsTheRequest(fault) && !label.startsWith(u"X S FIRMA") &&
+                        label != u"X D ^%XTT")
+                        QVERIFY2(p.errorBoxes() > boxesBefore, qPrintable(where));
+                    try {
+                        goesOn(p, where);
+                    } catch (const fake::ProgramEnded&) {
+                        QFAIL(qPrintable(where + ": the program ended afterwards"));
+                    }
+                    if (QTest::currentTestFailed())
+                        return;
+                }
+            }
+        }
+    }
+
+private:
+    // The program goes on: a caller is still recognised and the line still rings through.
+    void goesOn(Program& p, const QString& where) {
+        p.settle();
+        QVERIFY2(p.fm->lookupCaller(Showcase), qPrintable(where));
+        QCOMPARE(p.field("Nr"), testsupport::ShowcaseAccount);
+        p.settle();
+        QVERIFY2(p.line.ring(Showcase),
+                 qPrintable(where + QStringLiteral(": line %1 open %2")
+                                        .arg(line::SimulatedLine::stateName(p.line.state()))
+                                        .arg(p.line.isOpen())));
+        QCOMPARE(p.fm->statusText(), QStringLiteral("Income call"));
+        p.line.remoteHangUp();
+        QCOMPARE(p.line.state(), line::SimulatedLine::State::Idle);
+    }
+};
+
+QTEST_MAIN(MalformedRepliesTest)
+#include "tst_malformed_replies.moc"
