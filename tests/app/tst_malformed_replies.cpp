@@ -36,6 +36,7 @@
 #include <memory>
 
 using namespace cacheapi;
+using namespace context;
 using testsupport::TestServer;
 
 namespace {
