@@ -93,8 +93,9 @@ void ListBarWidget::syncGroups() {
 
 // The buttons of the open group and those before it stand above the items, the rest below.
 void ListBarWidget::placeList() {
+    // The layout hands its items over; the widgets stay, their layout items go.
     while (layout_->count() > 0)
-        layout_->takeAt(0);
+        delete layout_->takeAt(0);
     for (int g = 1; g <= buttons_.size(); ++g) {
         layout_->addWidget(buttons_[g - 1]);
         if (g == openGroup_)
