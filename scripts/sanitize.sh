@@ -13,11 +13,13 @@ TESTS='app\.tst_malformed_replies|line\.tst_linecontrol|^test_serverlink$|^test_
 flags="-O1 -g1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all"
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+mkdir -p build-asan
+log=build-asan/build.log
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=None "${launcher[@]}" \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-  > build-asan.log 2>&1 || { cat build-asan.log; exit 1; }
-cmake --build build-asan -j"$(nproc)" --target "${TARGETS[@]}" >> build-asan.log 2>&1 \
-  || { tail -50 build-asan.log; exit 1; }
+  > "$log" 2>&1 || { cat "$log"; exit 1; }
+cmake --build build-asan -j"$(nproc)" --target "${TARGETS[@]}" >> "$log" 2>&1 \
+  || { tail -50 "$log"; exit 1; }
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1"
