@@ -8,6 +8,7 @@
 // The mixes "lookups" (caller lookups only) and "writes" (journal and speed-dial writes only)
 // show what lookups cost without writers beside them and how writers share the disk's syncs.
 #include "../common/figures.h"
+#include "helpers.h"
 #include "testserver.h"
 #include "win1252.h"
 
@@ -331,9 +332,7 @@ Material sample(const TestServer& server) {
     m.departments =
         lines(server, QStringLiteral("S A=\"\" F  S A=$O(^VXABT(1,A)) Q:A=\"\"  W A,!"));
     m.staff = lines(server, QStringLiteral("S P=\"\" F  S P=$O(^VXPB(1,P)) Q:P=\"\"  W P,!"));
-    const QDate today = QDate::currentDate();
-    m.serverDate =
-        QString::number((today.year() - 1900) * 10000 + today.month() * 100 + today.day());
+    m.serverDate = cacheapi::ToServerDate(QDate::currentDate());
     return m;
 }
 
