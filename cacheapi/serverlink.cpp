@@ -144,7 +144,8 @@ void ServerLink::ConnectServer() {
         // goes straight on to the settings window.
         const QString refusal = attempt->refusal();
         if (!refusal.isEmpty())
-            context_.dialogs.message(refusal, ConnectTitle, context::Icon::Critical, context::Buttons::Ok);
+            context_.dialogs.message(refusal, ConnectTitle, context::Icon::Critical,
+                                     context::Buttons::Ok);
         if (failures < AttemptsPerSeries && refusal.isEmpty()) {
             context_.events.processEvents();
             context::WaitHundredths(HundredthsBetweenAttempts, context_.clock, context_.events);
@@ -157,8 +158,8 @@ void ServerLink::ConnectServer() {
             return;
         }
         if (refusal.isEmpty())
-            context_.dialogs.message(firstAttemptsFailedText(), ConnectTitle, context::Icon::Exclamation,
-                                 context::Buttons::Ok);
+            context_.dialogs.message(firstAttemptsFailedText(), ConnectTitle,
+                                     context::Icon::Exclamation, context::Buttons::Ok);
         if (windows_)
             windows_->showServerSettingsModal();
         if (connectedMeanwhile(attempt))
@@ -210,8 +211,11 @@ void ServerLink::DisconnectServer() {
         factory_->Disconnect();
 }
 
+// Only the queued calls run here, not a whole round of the event loop: that would repaint the
+// window between the requests of one lookup. A reply that keeps the program waiting lets window
+// events run while it is awaited, and a quick one returns to the event loop at once.
 void ServerLink::CloseObject(std::unique_ptr<ServerObject>& object) {
-    context_.events.processEvents();
+    context_.events.runQueuedCalls();
     if (object)
         object->SYS_Close();
     object.reset();

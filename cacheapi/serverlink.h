@@ -113,7 +113,7 @@ public:
     // As ExecuteCommand, then splits the reply at `separator` into `records` (1-based).
     int ExecuteCommandSplit(const QString& command, QChar separator, RecordList& records,
                             bool& error);
-    // Closes a server object: lets pending events run, SYS_Close, releases the reference.
+    // Closes a server object: lets queued calls run, SYS_Close, releases the reference.
     void CloseObject(std::unique_ptr<ServerObject>& object);
     // The message box "Caché Zugriffsfehler"; ends the server access.
     void ReportServerError(const ServerError& error, const QString& operation);

@@ -12,6 +12,10 @@ void QtEventPump::processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+void QtEventPump::runQueuedCalls() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
 void QtEventPump::waitForEvents(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);

@@ -28,6 +28,9 @@ public:
         (void)milliseconds;
         processEvents();
     }
+    // Runs the calls other parts of the program have queued to run next (a line event sent on
+    // its way, a deferred reaction), without input, timers or painting.
+    virtual void runQueuedCalls() { processEvents(); }
 };
 
 // A single-shot-per-start timer (the connection's idle timer).
@@ -74,6 +77,7 @@ class QtEventPump : public EventPump {
 public:
     void processEvents() override;
     void waitForEvents(int milliseconds) override;
+    void runQueuedCalls() override;
 };
 
 class QtTimer : public Timer {
