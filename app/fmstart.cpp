@@ -262,8 +262,8 @@ void FMStart::connectSession() {
     S& session = parts_.session;
     connect(&session, &S::readinessChanged, this, &FMStart::showLineReadiness);
     connect(&session, &S::callRefused, this, [this](const QString& why) {
-        parts_.context.dialogs.message(why, QStringLiteral("VENTOR Telefon"), context::Icon::Exclamation,
-                               context::Buttons::Ok);
+        parts_.context.dialogs.message(why, QStringLiteral("VENTOR Telefon"),
+                                       context::Icon::Exclamation, context::Buttons::Ok);
     });
     // Beside the menus, where the window's layout has room.
     lineIndicator_ = new QLabel(QStringLiteral("\u25CF"), menuBar());
@@ -562,28 +562,40 @@ bool FMStart::lookupCaller(const QString& number) {
     return parts_.session.lookUp(number);
 }
 
+namespace {
+// A field that already shows the text is left alone: setting it again would lay the text out
+// and paint the field anew.
+void showText(QLineEdit* field, const QString& text) {
+    if (field->text() != text)
+        field->setText(text);
+}
+} // namespace
+
 void FMStart::showPanel(const telefon::CustomerPanel& p) {
-    nr_->setText(p.Nr);
-    anrede_->setText(p.Anrede);
-    namen_->setText(p.NAMEN);
-    branche_->setText(p.Branche);
-    strasse_->setText(p.Strasse);
-    plz_->setText(p.Plz);
-    ort_->setText(p.Ort);
-    telnr_->setText(p.Telnr);
-    email_->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                        .arg(p.emailLink.toHtmlEscaped(), p.emailText.toHtmlEscaped()));
-    email_->setProperty("link", p.emailLink);
-    email_->setProperty("address", p.emailText);
-    faxnr_->setText(p.Faxnr);
+    showText(nr_, p.Nr);
+    showText(anrede_, p.Anrede);
+    showText(namen_, p.NAMEN);
+    showText(branche_, p.Branche);
+    showText(strasse_, p.Strasse);
+    showText(plz_, p.Plz);
+    showText(ort_, p.Ort);
+    showText(telnr_, p.Telnr);
+    const QString email = QStringLiteral("<a href=\"%1\">%2</a>")
+                              .arg(p.emailLink.toHtmlEscaped(), p.emailText.toHtmlEscaped());
+    if (email_->text() != email) {
+        email_->setText(email);
+        email_->setProperty("link", p.emailLink);
+        email_->setProperty("address", p.emailText);
+    }
+    showText(faxnr_, p.Faxnr);
     for (QWidget* w : customerOnly_)
         w->setVisible(p.customerOnlyVisible);
-    mahnstufe_->setText(p.Mahnstufe);
-    mahnstDatum_->setText(p.MahnstDatum);
-    leAuDatum_->setText(p.LeAuDatum);
-    aktSaldo_->setText(p.AktSaldo);
-    umsatzLJ_->setText(p.UmsatzLJ);
-    umsatzVJ_->setText(p.UmsatzVJ);
+    showText(mahnstufe_, p.Mahnstufe);
+    showText(mahnstDatum_, p.MahnstDatum);
+    showText(leAuDatum_, p.LeAuDatum);
+    showText(aktSaldo_, p.AktSaldo);
+    showText(umsatzLJ_, p.UmsatzLJ);
+    showText(umsatzVJ_, p.UmsatzVJ);
 }
 
 void FMStart::dialNumber(const QString& text) {

@@ -3,9 +3,7 @@
 #include "linecontrol.h"
 #include "settingsstore.h"
 #include "simulatedline.h"
-#ifdef VENTOR_HAVE_SIP
-#include "sipline.h"
-#endif
+#include "sipmodule.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -145,18 +143,12 @@ bool LineConfig::usesAudioFiles() const {
 }
 
 bool sipLineAvailable() {
-#ifdef VENTOR_HAVE_SIP
-    return true;
-#else
-    return false;
-#endif
+    return !sipmodule::path().isEmpty();
 }
 
 std::unique_ptr<Line> makeLine(const LineConfig& config, QObject* parent) {
-#ifdef VENTOR_HAVE_SIP
     if (config.type == LineConfig::Type::Sip)
-        return std::make_unique<SipLine>(config, parent);
-#endif
+        return makeSipLine(config, parent);
     auto simulated = std::make_unique<SimulatedLine>(config.simulatedDevices, parent);
     simulated->setIncomingPrefix(config.incomingPrefix);
     if (config.simulatedControl) {

@@ -70,10 +70,11 @@ LineConfig readLineConfig(const settings::SettingsStore& store);
 // Writes everything but the SIP password, which belongs in the secret store (linesecret.h).
 void writeLineConfig(settings::SettingsStore& store, const LineConfig& config);
 
-// Whether this build has the SIP line.
+// Whether the SIP line's module is installed.
 bool sipLineAvailable();
 
-// The configured line. A SIP line asked for in a build without SIP gives the simulated line.
+// The configured line. The SIP line comes from its module, loaded here the first time; without
+// the module it is a line that cannot call and says why.
 std::unique_ptr<Line> makeLine(const LineConfig& config, QObject* parent = nullptr);
 
 } // namespace line

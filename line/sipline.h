@@ -2,6 +2,7 @@
 
 #include "line.h"
 #include "lineconfig.h"
+#include "sipmodule.h"
 
 #include <QList>
 
@@ -73,11 +74,7 @@ public:
 
     // The sound system's devices by the names the line's settings take; empty without a
     // sound server.
-    struct SoundDevice {
-        QString id;
-        bool playback = false;
-        bool capture = false;
-    };
+    using SoundDevice = line::SoundDevice;
     static QList<SoundDevice> soundDevices(const QString& dataDir);
 
 private:

@@ -1,10 +1,8 @@
 #include "linesettings.h"
 
 #include "linesecret.h"
-#ifdef VENTOR_HAVE_SIP
-#include "sipline.h"
-#endif
 #include "settingsstore.h"
+#include "sipmodule.h"
 #include "sounds.h"
 #include "switchableline.h"
 
@@ -42,12 +40,8 @@ QString shownName(const QString& id) {
 
 QList<SoundDeviceChoice> sipSoundDevices(const QString& dataDir) {
     QList<SoundDeviceChoice> choices;
-#ifdef VENTOR_HAVE_SIP
-    for (const auto& d : line::SipLine::soundDevices(dataDir))
+    for (const auto& d : line::sipSoundDevices(dataDir))
         choices.append({d.id, d.playback, d.capture});
-#else
-    Q_UNUSED(dataDir)
-#endif
     return choices;
 }
 

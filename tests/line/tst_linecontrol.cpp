@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -207,6 +208,34 @@ private slots:
         QCOMPARE(socket.readLine().trimmed(), QByteArray("ok"));
         QCOMPARE(made->callerNumber(), u"00301234"_s);
         qunsetenv("VENTOR_LINE_SIM_SOCKET");
+    }
+
+    // The SIP line comes from its module, loaded when the settings first choose SIP; without
+    // the module the line cannot call and says why in German.
+    void factoryLoadsTheSipLineFromItsModule() {
+        LineConfig c;
+        c.type = LineConfig::Type::Sip;
+        c.sipMode = LineConfig::SipMode::PeerToPeer;
+        c.sipServer = u"127.0.0.1:5999"_s;
+        qputenv("VENTOR_SIP_MODULE_DIR", dir.filePath(u"no-module"_s).toLocal8Bit());
+        QVERIFY(!line::sipLineAvailable());
+        std::unique_ptr<line::Line> missing = line::makeLine(c);
+        QCOMPARE(missing->readiness(), line::Line::Readiness::Failed);
+        QCOMPARE(
+            missing->readinessText(),
+            u"SIP-Leitung nicht verfügbar: Das Modul ventor-sipline.so ist nicht installiert"_s);
+        QSignalSpy refused(missing.get(), &line::Line::callRefused);
+        missing->setNumber(u"0301234"_s);
+        missing->makeCall();
+        QCOMPARE(refused.count(), 1);
+#ifdef SIP_MODULE_DIR
+        qputenv("VENTOR_SIP_MODULE_DIR", SIP_MODULE_DIR);
+        QVERIFY(line::sipLineAvailable());
+        std::unique_ptr<line::Line> made = line::makeLine(c);
+        QCOMPARE(made->metaObject()->className(), "line::SipLine");
+        QCOMPARE(made->readiness(), line::Line::Readiness::Closed);
+#endif
+        qunsetenv("VENTOR_SIP_MODULE_DIR");
     }
 };
 

@@ -45,6 +45,9 @@ for page in ventor-telefon ventor-server; do
   zcat "$ROOT/usr/share/man/man1/$page.1.gz" | grep -q '^\.TH' || fail "man page $page"
 done
 
+# The SIP line's module, where the program looks for it beside itself.
+compgen -G "$ROOT/usr/lib/*/ventor-telefon/ventor-sipline.so" >/dev/null || fail "SIP line module"
+
 # The unpacked program and tool run.
 QT_QPA_PLATFORM=offscreen "$ROOT/usr/bin/ventor-telefon" --help | grep -q -- '--dial' \
   || fail "ventor-telefon --help"
