@@ -18,7 +18,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <cmath>
@@ -58,10 +64,55 @@ QString singleText(double value) {
     return QString::number(float(value), 'g', 7);
 }
 
+// The style's rounded, smoothed frame of a field costs more to paint than the text inside it, and
+// a screen pop repaints every field of the customer panel: the frames are drawn once per size,
+// state and palette and then copied.
+class KeptFieldFrames : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+        if (element != PE_PanelLineEdit || !frame) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const qreal ratio = painter->device()->devicePixelRatio();
+        const QString key = QStringLiteral("ventor-field-%1x%2-%3-%4-%5")
+                                .arg(frame->rect.width())
+                                .arg(frame->rect.height())
+                                .arg(uint(frame->state))
+                                .arg(frame->palette.cacheKey())
+                                .arg(ratio);
+        QPixmap picture;
+        if (!QPixmapCache::find(key, &picture)) {
+            picture = QPixmap(frame->rect.size() * ratio);
+            picture.setDevicePixelRatio(ratio);
+            picture.fill(Qt::transparent);
+            QStyleOptionFrame atOrigin = *frame;
+            atOrigin.rect.moveTo(0, 0);
+            QPainter onPicture(&picture);
+            QProxyStyle::drawPrimitive(element, &atOrigin, &onPicture, widget);
+            onPicture.end();
+            QPixmapCache::insert(key, picture);
+        }
+        painter->drawPixmap(frame->rect.topLeft(), picture);
+    }
+};
+
+QStyle* keptFieldFrames() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new KeptFieldFrames;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
 QLineEdit* makeField(QWidget* parent, const QString& name, const TwipsRect& r,
                      bool readOnly = true) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
+    field->setStyle(keptFieldFrames());
     field->setReadOnly(readOnly);
     place(field, r);
     return field;

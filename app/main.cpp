@@ -205,10 +205,12 @@ int main(int argc, char** argv) {
         lineSettings->activateWindow();
     });
 
+    // Links dial once the line is open, which it is shortly after the window has shown.
+    QObject::connect(&session, &telefon::CallSession::lineOpened, &window,
+                     [&links] { links.setReady(); });
     window.setOpenLineWhenShown(true);
     window.startUp();
     window.show();
     tray.show();
-    links.setReady();
     return app.exec();
 }

@@ -293,17 +293,17 @@ int SplitRecords(const QString& reply, QChar separator, RecordList& records) {
 }
 
 QString Piece(const QString& text, QChar separator, int n, const QString& defaultValue) {
-    QString result;
-    int field = 1;
-    for (QChar c : text) {
-        if (c == separator) {
-            if (field == n)
-                break;
-            ++field;
-        } else if (field == n) {
-            result.append(c);
-        }
+    if (n < 1)
+        return defaultValue;
+    qsizetype start = 0;
+    for (int field = 1; field < n; ++field) {
+        start = text.indexOf(separator, start);
+        if (start < 0)
+            return defaultValue;
+        ++start;
     }
+    const qsizetype end = text.indexOf(separator, start);
+    const QString result = text.mid(start, end < 0 ? -1 : end - start);
     return result.isEmpty() ? defaultValue : result;
 }
 

@@ -68,6 +68,7 @@ void CallSession::openLine() {
     // The opened line announces itself idle on most lines; one that does not is ready as well.
     if (lineState_ == LineState::Down)
         setLineState(line_.isOpen() ? LineState::Ready : LineState::Down);
+    emit lineOpened();
 }
 
 QString CallSession::loginKey() const {

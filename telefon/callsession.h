@@ -134,6 +134,8 @@ signals:
     void callMissed(const telefon::CallSession::Caller& caller);
     // Text in the number field that is no number: the number search with it as search word.
     void searchRequested(const QString& word);
+    // The start-up has opened the line: from now on numbers can be dialled.
+    void lineOpened();
     // The line's readiness changed (registered, lost its server, reconfigured).
     void readinessChanged();
     // A call was not placed because the line cannot call now; `why` is for the user.
