@@ -1,8 +1,9 @@
 // The main window on an in-memory server and a simulated line: start-up, layout, closing, line
 // events, the call area and the list bar.
-#include "fakefixture.h"
 #include "layout.h"
 #include "listbarwidget.h"
+#include "login.h"
+#include "program.h"
 #include "programend.h"
 
 #include <QCheckBox>
@@ -17,6 +18,8 @@ using cacheapi::fake::ProgramEnded;
 using namespace app;
 
 namespace {
+using FakeFixture = testsupport::FakeProgram;
+
 template <typename W = QWidget> W* control(FMStart& fm, const char* name) {
     W* w = fm.findChild<W*>(QString::fromLatin1(name));
     if (!w)

@@ -1,9 +1,10 @@
 // The number search and the open-items window over the in-memory server.
 
-#include "fakeworld.h"
+#include "fakelink.h"
 #include "fmop.h"
 #include "fmsuch.h"
 #include "services.h"
+#include "sidewindowkit.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -11,7 +12,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-using namespace testkit;
+using namespace testsupport;
 using windows::FMOP;
 using windows::FMSuch;
 using windows::FoldUmlauts;
@@ -43,7 +44,8 @@ private slots:
     }
 
     void emptyOrFailedSearchLeavesTheListEmpty() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         world.storeLogin("MEIER", "telefon");
         FakeMainWindow main;
         world.server->reply(searchCommand("A"), "1`A`1`1`A");
@@ -66,7 +68,8 @@ private slots:
     // The server test shows marked and unmarked items; here the markers it never sends and a
     // reading anew for another customer.
     void openItemsAreListedWithTheirMarkers() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         world.storeLogin("MEIER", "telefon");
         FakeMainWindow main;
         main.account = "K100";
@@ -97,7 +100,8 @@ private slots:
     // Every activation, not only the first showing, puts the windows beside the main window where
     // it is now: the search field gets the focus, the open items are read anew.
     void searchAndOpenItemsFollowTheMainWindowWhenActivated() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         world.storeLogin("MEIER", "telefon");
         FakeMainWindow main;
         main.account = "K100";
@@ -126,4 +130,4 @@ private slots:
 };
 
 QTEST_MAIN(DirectoryWindowsTest)
-#include "test_directory_windows.moc"
+#include "tst_directory_windows.moc"
