@@ -7,7 +7,7 @@ INIT ; telephone parameters of a new database
  S ^VXPAR("AMT")=0 ; outside-line prefix
  S ^VXPAR("VORWAHL")=30 ; own area code without its 0 (Berlin)
  S ^VXPAR("LINIE")="VENTOR"
- S ^VXPAR("WORTE")=2 ; the word index counts its words and keeps them with each account
+ S ^VXPAR("WORTE")=3 ; the word index counts its words and keeps each account's words in its entries
  Q
  ;
 GEN ; from the command line: mumps -run GEN^VXGEN customers

@@ -1,27 +1,33 @@
 VXTXT ; VENTOR server: search of contacts by words of name and town
- ; ^VXWORT(folded word, account) = "" for every word of an account's name and town,
- ; ^VXWORT(folded word) = how many accounts have it, and the same words per account in
- ; ^VXADR(account,"W",folded word) = "". The search walks the accounts of its rarest word and
- ; tests each for the other words with one global reference: its cost follows the matches (and
- ; the rarest word's accounts), not the size of the data.
+ ; ^VXWORT(folded word, account) = the account's reply row, $C(1), then " W1 W2 ... " all
+ ; folded words of its name and town; ^VXWORT(folded word) = how many accounts have it. The
+ ; search walks the accounts of its rarest word and tests the other words against the words in
+ ; each index entry, and a hit's row is there too: a candidate costs one look at the index
+ ; block at hand, never a visit to the account. The cost follows the matches (and the rarest
+ ; word's accounts), not the size of the data. Whoever changes an account's name, town or
+ ; first telephone number indexes it again (INDEX).
  Q
  ;
 MAXHIT() Q 100 ; records of one reply
 MAXSCAN() Q 20000 ; index entries looked at for one search
  ;
 SEARCH(T) ; accounts whose words begin with every word of T, in index order
- N W,D,X,A,R,N,S,OK,Y
+ N W,D,L,X,A,V,R,N,S,P,C,I,E,OK,Y,MH,MS
  D WORDS^VXUTIL(T,.W)
  I $D(W)<10 Q ""
- I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))
- S D=$$LEAD(.W)
- S X="" F  S X=$O(W(X)) Q:X=""  I X'=D D FEW(X,.W)
+ I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))_$C(255)
+ S D=$$LEAD(.W),L=$L(D),MH=$$MAXHIT,MS=$$MAXSCAN
+ ; the other words, each to be found at the start of a word of the candidate
+ S C=0,X="" F  S X=$O(W(X)) Q:X=""  I X'=D S C=C+1,P(C)=" "_X
  S R="",N=0,S=0,X=$O(^VXWORT(D),-1)
- F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(D))'=D  D  Q:N'<$$MAXHIT  Q:S'<$$MAXSCAN
- . S A="" F  S A=$O(^VXWORT(X,A)) Q:A=""  S S=S+1 D  Q:N'<$$MAXHIT  Q:S'<$$MAXSCAN
+ F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,L)'=D  D  Q:N'<MH  Q:S'<MS
+ . S A="" F  S A=$O(^VXWORT(X,A)) Q:A=""  S S=S+1 D  Q:N'<MH  Q:S'<MS
+ . . S V=^VXWORT(X,A) S:V="" V=$$ENTRY(A) S E=$F(V,$C(1))
+ . . S OK=1 F I=1:1:C I '$F(V,P(I),E) S OK=0 Q
+ . . Q:'OK
+ . . ; an account found under two words of the lead's prefix is listed once
  . . Q:$D(Y(A))  S Y(A)=""
- . . S OK=1,W="" F  S W=$O(W(W)) Q:W=""  I W'=D,'$$TEST(A,W,.W) S OK=0 Q
- . . I OK S R=R_$$ROW(A),N=N+1
+ . . S R=R_$E(V,1,E-2)_$C(255),N=N+1
  Q R
  ;
 LEAD(W) ; the word of W(word) that the fewest index entries begin with
@@ -37,47 +43,33 @@ COUNT(P,MAX) ; index entries of words beginning with P, counted up to MAX
  F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S C=C+$G(^VXWORT(X)) Q:C'<MAX
  Q C
  ;
-FEW(P,W) ; W(P,i) = the index's words beginning with P when they are few (W(P) their count)
- N X,C
- S C=0,X=$O(^VXWORT(P),-1)
- F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S C=C+1 Q:C>8  S W(P,C)=X
- I C>8 K W(P) Q
- S W(P)=C
- Q
- ;
-TEST(A,P,W) ; 1 when a word of account A begins with P: looked up in the few words' index
- ; entries when there are few (they lie close together), otherwise in the account's words
- N I,F
- I $D(W(P))#2=0 Q $$HAS(A,P)
- S F=0 F I=1:1:W(P) I $D(^VXWORT(W(P,I),A)) S F=1 Q
- Q F
- ;
-HAS(A,W) ; 1 when a word of account A begins with W
- N V,D,X
- I $D(^VXADR(A,"W"))>1 Q $D(^VXADR(A,"W",W))!($E($O(^VXADR(A,"W",W)),1,$L(W))=W)
- ; an account indexed before the words were kept with it
+OWN(A) ; " W1 W2 ... " the folded words of account A's name and town
+ N D,V,X,S
  S D=^VXADR(A) D WORDS^VXUTIL($P(D,"`",2)_" "_$P(D,"`",7),.V)
- S X=$O(V(W),-1),X=$O(V(X))
- Q $E(X,1,$L(W))=W
+ S S=" ",X="" F  S X=$O(V(X)) Q:X=""  S S=S_X_" "
+ Q S
  ;
 ROW(A) ; number, name, telephone, postcode, town
  N D S D=^VXADR(A)
- Q A_"`"_$$CLEAN^VXUTIL($P(D,"`",2))_"`"_$$FIRST^VXTEL(A,"T")_"`"_$P(D,"`",6)_"`"_$P(D,"`",7)_$C(255)
+ Q A_"`"_$$CLEAN^VXUTIL($P(D,"`",2))_"`"_$$FIRST^VXTEL(A,"T")_"`"_$P(D,"`",6)_"`"_$P(D,"`",7)
+ ;
+ENTRY(A) ; the index entries' value for account A
+ Q $$ROW(A)_$C(1)_$$OWN(A)
  ;
 INDEX(A) ; puts the words of account A's name and town into the word index
- N D,V,X
- S D=^VXADR(A) D WORDS^VXUTIL($P(D,"`",2)_" "_$P(D,"`",7),.V)
- S X="" F  S X=$O(V(X)) Q:X=""  D
- . I '$D(^VXWORT(X,A)) S ^VXWORT(X,A)="",^VXWORT(X)=$G(^VXWORT(X))+1
- . S ^VXADR(A,"W",X)=""
+ N S,V,X,I
+ S V=$$ENTRY(A),S=$P(V,$C(1),2)
+ F I=2:1:$L(S," ")-1 S X=$P(S," ",I) D
+ . I '$D(^VXWORT(X,A)) S ^VXWORT(X)=$G(^VXWORT(X))+1
+ . S ^VXWORT(X,A)=V
  Q
  ;
-UPGRADE ; once per database: word counts, and every account's words kept with the account
+UPGRADE ; once per database: word counts, and every index entry holding its account's row and words
  N A,X
- Q:$G(^VXPAR("WORTE"))=2
+ Q:$G(^VXPAR("WORTE"))=3
  S X="" F  S X=$O(^VXWORT(X)) Q:X=""  S ^VXWORT(X)=$$ENTRIES(X)
- S A="" F  S A=$O(^VXADR(A)) Q:A=""  D INDEX(A)
- S ^VXPAR("WORTE")=2
+ S A="" F  S A=$O(^VXADR(A)) Q:A=""  K:$D(^VXADR(A,"W")) ^VXADR(A,"W") D INDEX(A)
+ S ^VXPAR("WORTE")=3
  Q
  ;
 ENTRIES(X) ; accounts that have word X
