@@ -3,6 +3,7 @@
 // the real server stores is checked in tst_serverlogic.
 #include "catalogue.h"
 #include "departmentboard.h"
+#include "directory.h"
 #include "fakelink.h"
 #include "journal.h"
 #include "listbar.h"
@@ -308,6 +309,52 @@ private slots:
             bar.width = width;
             QCOMPARE(board.CoversReferenceTime(bar), covers);
         }
+    }
+
+    void umlautsAreWrittenOut() {
+        QCOMPARE(FoldUmlauts("straße"), u"straSSe"_s);
+        QCOMPARE(FoldUmlauts("ÄÖÜäöü"), u"AEOEUEAEOEUE"_s);
+        QCOMPARE(FoldUmlauts("Café Noël"), u"Café Noël"_s);
+    }
+
+    // The search asks with the folded text; a failed search is reported and finds nothing.
+    void numberSearchRowsAndTheirNumbers() {
+        FakeLink f;
+        const auto command = [](const QString& text) {
+            return "S P0=$$TXTSU^RUFAP(\"" + text + "\") W:$F($ZV,\"MSM\") P0";
+        };
+        f.server->reply(command("MUEller"), list({"K1`Müller`030 1`10435`Berlin", "L2`B`0302``"}));
+        f.server->fail(command("Kaputt"), 8, "<SYNTAX>");
+        NumberSearch search(f.link);
+        QCOMPARE(search.search("Müller"), u"MUEller"_s);
+        QCOMPARE(search.rows().size(), 2);
+        QCOMPARE(search.rows()[0].columns,
+                 QStringList({"K1", "Müller", "10435", "Berlin", "030 1"}));
+        QCOMPARE(search.numberOf(1), u"0302"_s);
+        QCOMPARE(search.numberOf(2), QString());
+        search.search("Niemand");
+        QVERIFY(search.rows().isEmpty());
+        search.search("Kaputt");
+        QVERIFY(search.rows().isEmpty());
+        QCOMPARE(f.dialogs.shown.size(), 1);
+    }
+
+    // The server marks a reminder with a number above 0; empty or no number marks nothing.
+    void openItemsOfThePanelsAccount() {
+        FakeLink f;
+        const QString row1 = "R-1\n1050301\n1050315\n100,00\n\n1050331\n\n2";
+        f.server->reply("S P0=$$OPSU^RUFAP(100) W:$F($ZV,\"MSM\") P0",
+                        list({row1 + "`2", "R-2`", "R-3`x"}));
+        OpenItemsList items(f.link);
+        items.fill("K100");
+        QCOMPARE(items.rows().size(), 3);
+        QCOMPARE(items.rows()[0].columns, row1.split('\n'));
+        QCOMPARE(
+            QList<bool>({items.rows()[0].marked, items.rows()[1].marked, items.rows()[2].marked}),
+            QList<bool>({true, false, false}));
+        items.fill("K200");
+        QVERIFY(items.rows().isEmpty());
+        QVERIFY(f.server->commands.last().contains("OPSU^RUFAP(200)"));
     }
 };
 
