@@ -736,4 +736,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(GatewayTest)
-#include "test_gateway.moc"
+#include "tst_gateway.moc"
