@@ -131,7 +131,6 @@ void ServerLink::ConnectServer() {
         // replaces the link's connection meanwhile.
         const std::shared_ptr<Factory> attempt = makeFactory_();
         factory_ = attempt;
-        ++factoriesMade_;
         const bool connected = attempt->Connect(state_.ConnectionString) && attempt->IsConnected();
         if (connectedMeanwhile(attempt))
             return;

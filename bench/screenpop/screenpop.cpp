@@ -8,7 +8,7 @@
 // plain socket (the wire).
 #include "../common/figures.h"
 #include "numberops.h"
-#include "serverfixture.h"
+#include "program.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     }
     std::printf("server with %d customers ready in %.1f s\n", customers, setup.elapsed() / 1000.0);
 
-    ServerFixture f(server);
+    testsupport::LiveProgram f(server);
     f.start();
 
     const QString known = QStringLiteral("030123456"); // the showcase customer's central number

@@ -1,47 +1,39 @@
 VXTXT ; VENTOR server: search of contacts by words of name and town
- ; ^VXWORT(folded word, account) = the account's reply row, $C(1), then " W1 W2 ... " all
- ; folded words of its name and town; ^VXWORT(folded word) = how many accounts have it. The
- ; search walks the accounts of its rarest word and tests the other words against the words in
- ; each index entry, and a hit's row is there too: a candidate costs one look at the index
- ; block at hand, never a visit to the account. The cost follows the matches (and the rarest
- ; word's accounts), not the size of the data. Whoever changes an account's name, town or
- ; first telephone number indexes it again (INDEX).
+ ; Every account has an ordinal n (^VXWNR(account) = n) and its reply row in ^VXWACC(n)
+ ; (^VXWACC = how many accounts are numbered). For every folded word of a name or town,
+ ; ^VXWBIT(word) = how many accounts have it and ^VXWBIT(word,c) is a bit string of CHUNK bits:
+ ; bit n-(c*CHUNK)+1 is set when account n has the word. A search ANDs, chunk by chunk, the OR
+ ; of the bit strings of the words each query word begins with, and reads the rows of the bits
+ ; left: its cost follows the matches and the few chunks, never the accounts of a common word.
  Q
  ;
 MAXHIT() Q 100 ; records of one reply
-MAXSCAN() Q 20000 ; index entries looked at for one search
+CHUNK() Q 24000 ; accounts per bit string (3001 bytes, within a record)
  ;
-SEARCH(T) ; accounts whose words begin with every word of T, in index order
- N W,D,L,X,A,V,R,N,S,P,C,I,E,OK,Y,MH,MS
+SEARCH(T) ; accounts whose words begin with every word of T, in account order
+ N W,X,B,C,CH,LAST,Z,F,R,N,MH
  D WORDS^VXUTIL(T,.W)
  I $D(W)<10 Q ""
  I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))_$C(255)
- S D=$$LEAD(.W),L=$L(D),MH=$$MAXHIT,MS=$$MAXSCAN
- ; the other words, each to be found at the start of a word of the candidate
- S C=0,X="" F  S X=$O(W(X)) Q:X=""  I X'=D S C=C+1,P(C)=" "_X
- S R="",N=0,S=0,X=$O(^VXWORT(D),-1)
- F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,L)'=D  D  Q:N'<MH  Q:S'<MS
- . S A="" F  S A=$O(^VXWORT(X,A)) Q:A=""  S S=S+1 D  Q:N'<MH  Q:S'<MS
- . . S V=^VXWORT(X,A) S:V="" V=$$ENTRY(A) S E=$F(V,$C(1))
- . . S OK=1 F I=1:1:C I '$F(V,P(I),E) S OK=0 Q
- . . Q:'OK
- . . ; an account found under two words of the lead's prefix is listed once
- . . Q:$D(Y(A))  S Y(A)=""
- . . S R=R_$E(V,1,E-2)_$C(255),N=N+1
+ S X="" F  S X=$O(W(X)) Q:X=""  D PREFIX(X,.W) I 'W(X) Q
+ I X'="" Q ""
+ S CH=$$CHUNK,Z=$ZBITSTR(CH),LAST=$G(^VXWACC)-1\CH,R="",N=0,MH=$$MAXHIT
+ F C=0:1:LAST D  Q:N'<MH
+ . S B="",X="" F  S X=$O(W(X)) Q:X=""  S B=$$BITS(.W,X,C,B,Z) I B=Z Q
+ . Q:B=Z
+ . S F=1 F  S F=$ZBITFIND(B,1,F) Q:'F  S R=R_^VXWACC(C*CH+F-2)_$C(255),N=N+1 Q:N'<MH
  Q R
  ;
-LEAD(W) ; the word of W(word) that the fewest index entries begin with
- N X,C,B,BC
- S X=$O(W("")),B=X I $O(W(X))="" Q X
- S BC=$$COUNT(X,1E9)
- F  S X=$O(W(X)) Q:X=""  S C=$$COUNT(X,BC) I C<BC S B=X,BC=C
- Q B
+PREFIX(P,W) ; W(P,i) = the index's words beginning with P, W(P) how many
+ N X
+ S W(P)=0,X=$O(^VXWBIT(P),-1)
+ F  S X=$O(^VXWBIT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S W(P)=W(P)+1,W(P,W(P))=X
+ Q
  ;
-COUNT(P,MAX) ; index entries of words beginning with P, counted up to MAX
- N X,C
- S C=0,X=$O(^VXWORT(P),-1)
- F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S C=C+$G(^VXWORT(X)) Q:C'<MAX
- Q C
+BITS(W,P,C,B,Z) ; B ANDed with chunk C of the accounts having a word that begins with P
+ N I,U
+ S U=Z F I=1:1:W(P) S U=$ZBITOR(U,$G(^VXWBIT(W(P,I),C),Z))
+ Q $S(B="":U,1:$ZBITAND(B,U))
  ;
 OWN(A) ; " W1 W2 ... " the folded words of account A's name and town
  N D,V,X,S
@@ -53,26 +45,44 @@ ROW(A) ; number, name, telephone, postcode, town
  N D S D=^VXADR(A)
  Q A_"`"_$$CLEAN^VXUTIL($P(D,"`",2))_"`"_$$FIRST^VXTEL(A,"T")_"`"_$P(D,"`",6)_"`"_$P(D,"`",7)
  ;
-ENTRY(A) ; the index entries' value for account A
- Q $$ROW(A)_$C(1)_$$OWN(A)
- ;
-INDEX(A) ; puts the words of account A's name and town into the word index
- N S,V,X,I
- S V=$$ENTRY(A),S=$P(V,$C(1),2)
- F I=2:1:$L(S," ")-1 S X=$P(S," ",I) D
- . I '$D(^VXWORT(X,A)) S ^VXWORT(X)=$G(^VXWORT(X))+1
- . S ^VXWORT(X,A)=V
+INDEX(A) ; puts one account into the word index, or brings its row and words up to date
+ N N,S,I,X,C,CH,B,P
+ S CH=$$CHUNK,N=$G(^VXWNR(A)) I N="" S N=$I(^VXWACC)-1,^VXWNR(A)=N
+ S ^VXWACC(N)=$$ROW(A),C=N\CH,P=N#CH+1,S=$$OWN(A)
+ F I=2:1:$L(S," ")-1 S X=$P(S," ",I),B=$G(^VXWBIT(X,C)) D
+ . I B="" S B=$ZBITSTR(CH)
+ . I '$ZBITGET(B,P) S ^VXWBIT(X,C)=$ZBITSET(B,P,1),^VXWBIT(X)=$G(^VXWBIT(X))+1
  Q
  ;
-UPGRADE ; once per database: word counts, and every index entry holding its account's row and words
- N A,X
- Q:$G(^VXPAR("WORTE"))=3
- S X="" F  S X=$O(^VXWORT(X)) Q:X=""  S ^VXWORT(X)=$$ENTRIES(X)
- S A="" F  S A=$O(^VXADR(A)) Q:A=""  K:$D(^VXADR(A,"W")) ^VXADR(A,"W") D INDEX(A)
- S ^VXPAR("WORTE")=3
+BUILD ; numbers every account and builds the whole index in one pass (generation, upgrade)
+ ; The bit strings of a chunk are put together in memory and each is stored once.
+ N A,N,S,I,X,L,K,CH,Z
+ K ^VXWBIT,^VXWACC,^VXWNR
+ S CH=$$CHUNK,Z=$ZBITSTR(CH),N=0,A=""
+ F  S A=$O(^VXADR(A)) Q:A=""  D
+ . S ^VXWACC(N)=$$ROW(A),^VXWNR(A)=N,S=$$OWN(A)
+ . F I=2:1:$L(S," ")-1 S X=$P(S," ",I) S:'$D(L(X)) L(X)=Z S L(X)=$ZBITSET(L(X),N#CH+1,1),K(X)=$G(K(X))+1
+ . S N=N+1 I N#CH=0 D STORE(.L,N-1\CH)
+ D STORE(.L,N-1\CH)
+ S ^VXWACC=N
+ S X="" F  S X=$O(K(X)) Q:X=""  S ^VXWBIT(X)=K(X)
  Q
  ;
-ENTRIES(X) ; accounts that have word X
- N A,C S A="",C=0
- F  S A=$O(^VXWORT(X,A)) Q:A=""  S C=C+1
- Q C
+STORE(L,C) ; the chunk's bit strings into the index
+ N X S X=""
+ F  S X=$O(L(X)) Q:X=""  S ^VXWBIT(X,C)=L(X)
+ K L
+ Q
+ ;
+UPGRADE ; once per database: the index of an older version is built anew
+ N A
+ Q:$G(^VXPAR("WORTE"))=4
+ D BUILD
+ K ^VXWORT S A="" F  S A=$O(^VXADR(A)) Q:A=""  K:$D(^VXADR(A,"W")) ^VXADR(A,"W")
+ S ^VXPAR("WORTE")=4
+ Q
+ ;
+ENTRIES(X) ; accounts that have word X, counted in its bit strings
+ N C,N S C="",N=0
+ F  S C=$O(^VXWBIT(X,C)) Q:C=""  S N=N+$ZBITCOUNT(^VXWBIT(X,C))
+ Q N
