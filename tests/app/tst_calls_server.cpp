@@ -84,8 +84,12 @@ private slots:
                                     f.line.ring(Showcase);
                                     emit f.line.lineIdleAgain();
                                     f.line.remoteHangUp();
+                                    f.line.ring("030555666");
+                                    f.line.answer();
+                                    f.line.remoteHangUp();
                                 }),
-                 QStringList({"Income call", "Bereit", "Rufende", "Unterbrochen", "Bereit"}));
+                 QStringList({"Income call", "Bereit", "Rufende", "Unterbrochen", "Bereit",
+                              "Income call", "Verbunden", "Unterbrochen", "Bereit"}));
         QCOMPARE(statusesDuring(f,
                                 [&] {
                                     fm.setNumberText("0307777777");
@@ -123,11 +127,6 @@ private slots:
         ServerFixture f(server);
         FMStart& fm = f.start();
         const int before = journalCount(3);
-        QStringList statuses;
-        for (auto signal : {&line::Line::callOffered, &line::Line::connected,
-                            &line::Line::disconnected, &line::Line::lineIdle})
-            QObject::connect(&f.line, signal, &fm, [&] { statuses << fm.statusText(); });
-
         QVERIFY(f.line.ring(Showcase));
         QCOMPARE(fm.numberText(), Showcase);
         QCOMPARE(field(fm, "Nr"), QString("K100000"));
@@ -145,7 +144,6 @@ private slots:
         QCOMPARE(f.listBar.value(3, 1), Showcase);
 
         f.line.remoteHangUp();
-        QCOMPARE(statuses, QStringList({"Income call", "Verbunden", "Unterbrochen", "Bereit"}));
         QCOMPARE(fm.phonePicture(), LinePicture::Ph1);
         QCOMPARE(journalCount(3), before + 1);
     }
