@@ -1,12 +1,19 @@
 // The VENTOR server under the load of many telephone clients: every client is a connection of
-// its own that logs in as its own user and then, without pause, does what the program does all
-// day: caller lookups of known and unknown numbers (one to four TELSU requests in the program's
-// order), journal writes and reads, speed-dial reads and writes, searches, open items and the
+// its own that logs in as its own user and then does what the program does all day: caller
+// lookups of known and unknown numbers (one to four TELSU requests in the program's order),
+// journal writes and reads, speed-dial reads and writes, searches, open items and the
 // department board. Prints throughput, p50/p99/max per entry and the server's memory (PSS).
 //   bench_load [--clients N] [--seconds S] [--customers C] [--dir PATH] [--shared-user]
-//              [--mix program|lookups|writes]
-// The mixes "lookups" (caller lookups only) and "writes" (journal and speed-dial writes only)
-// show what lookups cost without writers beside them and how writers share the disk's syncs.
+//              [--mix program|lookups|writes] [--rate R]
+// Without --rate every client starts its next action as soon as the last one is answered: the
+// server's capacity, with every connection process runnable at once. With --rate the clients
+// together offer about R requests a second, each starting its actions at random moments
+// (independent of the answers, as users do): a request's time then counts from the moment its
+// action was due, so a server that falls behind shows in the figures. The mixes "lookups"
+// (caller lookups only) and "writes" (journal and speed-dial writes only) show what lookups
+// cost without writers beside them and how writers share the disk's syncs.
+// The measuring loop runs at real-time priority when it may, so that the figures hold the
+// server's time and not the client's own wait for a core; its CPU use is printed.
 #include "../common/figures.h"
 #include "helpers.h"
 #include "testserver.h"
@@ -23,21 +30,34 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sched.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <map>
 #include <memory>
+#include <queue>
+#include <thread>
 #include <vector>
 
 using namespace testsupport;
 
 namespace {
+
+qint64 nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 QByteArray command(const QString& text) {
     return bench::frame(QByteArrayLiteral("XVX.Windows") + '\0' + cacheapi::toWindows1252(text));
@@ -126,15 +146,17 @@ public:
         return reply.startsWith('R'); // with the login's session token
     }
 
-    // Starts the next action: its first request goes out.
-    void next() {
+    // Starts the next action, due at dueNs (now or earlier): its first request goes out.
+    void next(qint64 dueNs) {
         int pick = int(random_.bounded(100));
         int action = 0;
         while (pick >= mix_[size_t(action)])
             pick -= mix_[size_t(action++)];
         pending_.clear();
         action_ = Action(action);
-        actionClock_.start();
+        actionDue_ = dueNs;
+        firstRequest_ = true;
+        requests_ = 0;
         switch (action_) {
         case LookupKnown:
             lookup(material_.knownNumbers.at(int(random_.bounded(material_.knownNumbers.size()))));
@@ -214,7 +236,8 @@ public:
         QByteArray reply;
         if (!takeFrame(reply))
             return false;
-        const double ms = double(requestClock_.nsecsElapsed()) / 1e6;
+        const qint64 now = nowNs();
+        const double ms = double(now - requestStart_) / 1e6;
         Samples& s = samples[entry_];
         s.ms.push_back(ms);
         samples[QStringLiteral("all requests")].ms.push_back(ms);
@@ -233,7 +256,7 @@ public:
             const bool found = !reply.mid(1).split('`').value(0).isEmpty();
             const QString kind = action_ == LookupKnown ? QStringLiteral("lookup, known number")
                                                         : QStringLiteral("lookup, unknown number");
-            samples[kind].ms.push_back(double(actionClock_.nsecsElapsed()) / 1e6);
+            samples[kind].ms.push_back(double(now - actionDue_) / 1e6);
             // A random number may hit a central number by its extension; only a stored
             // number that is not found is wrong.
             if (action_ == LookupKnown && !found)
@@ -242,6 +265,8 @@ public:
         return true;
     }
     QString errorText() const { return errorText_; }
+    qint64 actionDue() const { return actionDue_; }
+    int requestsOfAction() const { return requests_; }
 
 private:
     static QString lookupCommand(const QString& candidate) {
@@ -257,7 +282,10 @@ private:
     void send(const QString& entry, const QString& text) {
         entry_ = entry;
         const QByteArray bytes = command(text);
-        requestClock_.start();
+        // The action's first request counts from when the action was due.
+        requestStart_ = firstRequest_ ? actionDue_ : nowNs();
+        firstRequest_ = false;
+        ++requests_;
         if (::write(fd_, bytes.constData(), size_t(bytes.size())) != bytes.size())
             broken_ = true;
     }
@@ -284,9 +312,46 @@ private:
     Action action_ = LookupKnown;
     QString entry_;
     QStringList pending_;
-    QElapsedTimer requestClock_, actionClock_;
+    qint64 requestStart_ = 0, actionDue_ = 0;
+    bool firstRequest_ = true;
+    int requests_ = 0;
     QString errorText_;
 };
+
+// When the actions of paced clients fall due: exponential gaps (users independent of each
+// other) whose mean makes all clients together offer the rate in requests a second.
+class Pacer {
+public:
+    Pacer(double rate, int clients) : rate_(rate), clients_(clients) {}
+    bool paced() const { return rate_ > 0; }
+    void count(int requests) {
+        requests_ += requests;
+        ++actions_;
+    }
+    qint64 interval() {
+        const double perAction = actions_ > 0 ? double(requests_) / double(actions_) : 1.5;
+        const double meanNs = 1e9 * clients_ * perAction / rate_;
+        return qint64(-std::log(1.0 - random_.generateDouble()) * meanNs);
+    }
+
+private:
+    double rate_;
+    int clients_;
+    qint64 requests_ = 0, actions_ = 0;
+    QRandomGenerator random_{20261206};
+};
+
+// The measuring thread takes a core as soon as a reply arrives, as a client on a machine of its
+// own would; without the right to do so it runs as it is.
+bool raisePriority() {
+    const sched_param param{1};
+    return sched_setscheduler(0, SCHED_FIFO, &param) == 0;
+}
+
+void lowerPriority() {
+    const sched_param param{0};
+    sched_setscheduler(0, SCHED_OTHER, &param);
+}
 
 // Proportional set size of every process that has the database open, in MB.
 double serverMemoryMb(const QString& dataDir) {
@@ -354,6 +419,9 @@ int main(int argc, char** argv) {
                        QStringLiteral("path")});
     options.addOption({QStringLiteral("mix"), QStringLiteral("program, lookups or writes"),
                        QStringLiteral("name"), QStringLiteral("program")});
+    options.addOption({QStringLiteral("rate"),
+                       QStringLiteral("requests a second the clients offer together (paced)"),
+                       QStringLiteral("n"), QStringLiteral("0")});
     options.addOption({QStringLiteral("shared-user"),
                        QStringLiteral("every client logs in as MEIER (one journal for all)")});
     options.process(app);
@@ -423,41 +491,89 @@ int main(int argc, char** argv) {
         epoll_ctl(poller, EPOLL_CTL_ADD, c->fd(), &event);
     }
     std::map<QString, Samples> warmUp, measured;
-    for (auto& c : all)
-        c->next();
-    // One second of warm-up, then the measured time with the memory looked at ten times.
-    QElapsedTimer clock;
-    clock.start();
-    bool measuring = false;
-    double memoryPeak = memoryBefore;
+    const double rate = std::max(0.0, options.value(QStringLiteral("rate")).toDouble());
+    Pacer pacer(rate, clients);
+    // The server's memory is looked at ten times in the measured time, beside the loop.
     std::vector<double> memoryLooks;
-    qint64 nextMemoryLook = 1000 + seconds * 100;
-    std::vector<epoll_event> events(static_cast<size_t>(clients));
-    while (clock.elapsed() < 1000 + qint64(seconds) * 1000) {
-        if (!measuring && clock.elapsed() >= 1000)
-            measuring = true;
-        if (measuring && clock.elapsed() >= nextMemoryLook) {
+    std::atomic<bool> running{true};
+    std::thread looker([&, begin = std::chrono::steady_clock::now()] {
+        for (int look = 1; look < 10; ++look) {
+            const auto at = begin + std::chrono::milliseconds(1000 + seconds * 100 * look);
+            while (running && std::chrono::steady_clock::now() < at)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (!running)
+                return;
             memoryLooks.push_back(serverMemoryMb(server.dataDir()));
-            memoryPeak = std::max(memoryPeak, memoryLooks.back());
-            nextMemoryLook += seconds * 100;
         }
-        const int n = epoll_wait(poller, events.data(), clients, 100);
+    });
+    const bool realTime = raisePriority();
+    rusage usageBefore{};
+    // One second of warm-up, then the measured time.
+    const qint64 startNs = nowNs();
+    const qint64 warmUpEnd = startNs + 1'000'000'000;
+    const qint64 endNs = warmUpEnd + qint64(seconds) * 1'000'000'000;
+    using Due = std::pair<qint64, Client*>;
+    std::priority_queue<Due, std::vector<Due>, std::greater<>> due;
+    for (auto& c : all)
+        if (pacer.paced())
+            due.push({startNs + pacer.interval(), c.get()});
+        else
+            c->next(startNs);
+    bool measuring = false;
+    std::vector<epoll_event> events(static_cast<size_t>(clients));
+    for (qint64 now = nowNs(); now < endNs; now = nowNs()) {
+        if (!measuring && now >= warmUpEnd) {
+            measuring = true;
+            getrusage(RUSAGE_THREAD, &usageBefore);
+        }
+        while (!due.empty() && due.top().first <= now) {
+            const auto [at, c] = due.top();
+            due.pop();
+            c->next(at);
+        }
+        const qint64 wait = due.empty() ? 100'000'000 : std::max<qint64>(0, due.top().first - now);
+        const timespec timeout{time_t(wait / 1'000'000'000), long(wait % 1'000'000'000)};
+        const int n = epoll_pwait2(poller, events.data(), clients, &timeout, nullptr);
         for (int i = 0; i < n; ++i) {
             auto* c = static_cast<Client*>(events[size_t(i)].data.ptr);
             std::map<QString, Samples>& target = measuring ? measured : warmUp;
-            if (c->receive(target))
-                c->next();
+            if (c->receive(target)) {
+                pacer.count(c->requestsOfAction());
+                if (pacer.paced()) {
+                    // The next action is due at a random moment after the last one was due; a
+                    // client still busy then starts it late, and the wait counts.
+                    due.push({c->actionDue() + pacer.interval(), c});
+                } else {
+                    c->next(nowNs());
+                }
+            }
             if (c->broken()) {
                 epoll_ctl(poller, EPOLL_CTL_DEL, c->fd(), nullptr);
                 std::fprintf(stderr, "client lost its connection\n");
             }
         }
     }
+    rusage usageAfter{};
+    getrusage(RUSAGE_THREAD, &usageAfter);
+    lowerPriority();
+    running = false;
+    looker.join();
+    const auto cpuSeconds = [](const rusage& u) {
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    const double clientCpu = (cpuSeconds(usageAfter) - cpuSeconds(usageBefore)) / seconds;
+    double memoryPeak = memoryBefore;
+    for (double mb : memoryLooks)
+        memoryPeak = std::max(memoryPeak, mb);
     ::close(poller);
     const double memoryAfter = serverMemoryMb(server.dataDir());
 
     const Samples& total = measured[QStringLiteral("all requests")];
-    std::printf("%.0f requests/s over %d s\n", double(total.ms.size()) / seconds, seconds);
+    std::printf("%.0f requests/s over %d s%s; the benchmark's client used %.0f %% of a core%s\n",
+                double(total.ms.size()) / seconds, seconds,
+                pacer.paced() ? qPrintable(QStringLiteral(" (%1 offered)").arg(rate)) : "",
+                clientCpu * 100, realTime ? " at real-time priority" : "");
     std::printf("  %-24s %9s %8s %8s %8s %7s\n", "entry", "count", "p50 ms", "p99 ms", "max ms",
                 "errors");
     qint64 errors = 0;

@@ -7,7 +7,7 @@ INIT ; telephone parameters of a new database
  S ^VXPAR("AMT")=0 ; outside-line prefix
  S ^VXPAR("VORWAHL")=30 ; own area code without its 0 (Berlin)
  S ^VXPAR("LINIE")="VENTOR"
- S ^VXPAR("WORTE")=2 ; the word index counts its words and keeps them with each account
+ S ^VXPAR("WORTE")=4 ; the word index holds bit strings of the accounts per word
  Q
  ;
 GEN ; from the command line: mumps -run GEN^VXGEN customers
@@ -18,12 +18,13 @@ GEN ; from the command line: mumps -run GEN^VXGEN customers
 ALL(N) ; customers K..., N/5 suppliers L..., staff, journals and speed dial
  N T0,I,RS,TODAY
  S T0=$ZUT,TODAY=+$H
- K ^VXADR,^VXTEL,^VXWORT,^VXOP,^VXPERS,^VXABT,^VXPB,^VXZEIT,^VXJOUR,^VXZW
+ K ^VXADR,^VXTEL,^VXWORT,^VXWBIT,^VXWACC,^VXWNR,^VXOP,^VXPERS,^VXABT,^VXPB,^VXZEIT,^VXJOUR,^VXZW
  D INIT
  S ^VXPAR("KUNDEN")=N
  D SHOWCASE
  F I=1:1:N-1 D CUSTOMER(I)
  F I=0:1:(N\5)-1 D SUPPLIER(I)
+ D BUILD^VXTXT
  D STAFF,JOURNALS,SPEEDDIAL
  W "generated ",N," customers and ",N\5," suppliers in ",$J($ZUT-T0/1E6,0,1)," s",!
  Q
@@ -53,7 +54,7 @@ SHOWCASE ; the first customer, used in demonstrations: every spelling of its num
  S ^VXOP(A,"2400188")=(TODAY-50)_"`"_(TODAY-50)_"`"_7310.1_"``"_(TODAY-20)_"`1"
  S ^VXOP(A,"2400230")=(TODAY-10)_"`"_(TODAY-10)_"`"_1290_"``"_(TODAY+20)_"`0"
  S ^VXOP(A,"2400231")=(TODAY-8)_"`"_(TODAY-8)_"``580`"_(TODAY-8)_"`0"
- D INDEX^VXTEL(A),INDEX^VXTXT(A)
+ D INDEX^VXTEL(A)
  Q
  ;
 CUSTOMER(I) ;
@@ -67,13 +68,13 @@ CUSTOMER(I) ;
  . I $$RND(10)=0 S ^VXOP(A,2400000+(I*8)+J)=B_"`"_B_"``"_V_"`"_B_"`0",SUM=SUM-V Q
  . S ^VXOP(A,2400000+(I*8)+J)=B_"`"_B_"`"_V_"``"_F_"`"_S,SUM=SUM+V
  S ^VXADR(A,"K")=M_"`"_$S(M:TODAY-$$RND(20),1:"")_"`"_(TODAY-$$RND(200))_"`"_SUM_"`"_($$RND(20000000)/100)_"`"_($$RND(30000000)/100)
- D INDEX^VXTEL(A),INDEX^VXTXT(A)
+ D INDEX^VXTEL(A)
  Q
  ;
 SUPPLIER(I) ;
  N A S A="L"_(10000+I) D SEED(I*2+2)
  D ADDRESS(A,I+1000000,"BRL")
- D INDEX^VXTEL(A),INDEX^VXTXT(A)
+ D INDEX^VXTEL(A)
  Q
  ;
 ADDRESS(A,I,BR) ; name, address and numbers; I makes the subscriber numbers unique

@@ -1,86 +1,88 @@
 VXTXT ; VENTOR server: search of contacts by words of name and town
- ; ^VXWORT(folded word, account) = "" for every word of an account's name and town,
- ; ^VXWORT(folded word) = how many accounts have it, and the same words per account in
- ; ^VXADR(account,"W",folded word) = "". The search walks the accounts of its rarest word and
- ; tests each for the other words with one global reference: its cost follows the matches (and
- ; the rarest word's accounts), not the size of the data.
+ ; Every account has an ordinal n (^VXWNR(account) = n) and its reply row in ^VXWACC(n)
+ ; (^VXWACC = how many accounts are numbered). For every folded word of a name or town,
+ ; ^VXWBIT(word) = how many accounts have it and ^VXWBIT(word,c) is a bit string of CHUNK bits:
+ ; bit n-(c*CHUNK)+1 is set when account n has the word. A search ANDs, chunk by chunk, the OR
+ ; of the bit strings of the words each query word begins with, and reads the rows of the bits
+ ; left: its cost follows the matches and the few chunks, never the accounts of a common word.
  Q
  ;
 MAXHIT() Q 100 ; records of one reply
-MAXSCAN() Q 20000 ; index entries looked at for one search
+CHUNK() Q 24000 ; accounts per bit string (3001 bytes, within a record)
  ;
-SEARCH(T) ; accounts whose words begin with every word of T, in index order
- N W,D,X,A,R,N,S,OK,Y
+SEARCH(T) ; accounts whose words begin with every word of T, in account order
+ N W,X,B,C,CH,LAST,Z,F,R,N,MH
  D WORDS^VXUTIL(T,.W)
  I $D(W)<10 Q ""
- I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))
- S D=$$LEAD(.W)
- S X="" F  S X=$O(W(X)) Q:X=""  I X'=D D FEW(X,.W)
- S R="",N=0,S=0,X=$O(^VXWORT(D),-1)
- F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(D))'=D  D  Q:N'<$$MAXHIT  Q:S'<$$MAXSCAN
- . S A="" F  S A=$O(^VXWORT(X,A)) Q:A=""  S S=S+1 D  Q:N'<$$MAXHIT  Q:S'<$$MAXSCAN
- . . Q:$D(Y(A))  S Y(A)=""
- . . S OK=1,W="" F  S W=$O(W(W)) Q:W=""  I W'=D,'$$TEST(A,W,.W) S OK=0 Q
- . . I OK S R=R_$$ROW(A),N=N+1
+ I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))_$C(255)
+ S X="" F  S X=$O(W(X)) Q:X=""  D PREFIX(X,.W) I 'W(X) Q
+ I X'="" Q ""
+ S CH=$$CHUNK,Z=$ZBITSTR(CH),LAST=$G(^VXWACC)-1\CH,R="",N=0,MH=$$MAXHIT
+ F C=0:1:LAST D  Q:N'<MH
+ . S B="",X="" F  S X=$O(W(X)) Q:X=""  S B=$$BITS(.W,X,C,B,Z) I B=Z Q
+ . Q:B=Z
+ . S F=1 F  S F=$ZBITFIND(B,1,F) Q:'F  S R=R_^VXWACC(C*CH+F-2)_$C(255),N=N+1 Q:N'<MH
  Q R
  ;
-LEAD(W) ; the word of W(word) that the fewest index entries begin with
- N X,C,B,BC
- S X=$O(W("")),B=X I $O(W(X))="" Q X
- S BC=$$COUNT(X,1E9)
- F  S X=$O(W(X)) Q:X=""  S C=$$COUNT(X,BC) I C<BC S B=X,BC=C
- Q B
- ;
-COUNT(P,MAX) ; index entries of words beginning with P, counted up to MAX
- N X,C
- S C=0,X=$O(^VXWORT(P),-1)
- F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S C=C+$G(^VXWORT(X)) Q:C'<MAX
- Q C
- ;
-FEW(P,W) ; W(P,i) = the index's words beginning with P when they are few (W(P) their count)
- N X,C
- S C=0,X=$O(^VXWORT(P),-1)
- F  S X=$O(^VXWORT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S C=C+1 Q:C>8  S W(P,C)=X
- I C>8 K W(P) Q
- S W(P)=C
+PREFIX(P,W) ; W(P,i) = the index's words beginning with P, W(P) how many
+ N X
+ S W(P)=0,X=$O(^VXWBIT(P),-1)
+ F  S X=$O(^VXWBIT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S W(P)=W(P)+1,W(P,W(P))=X
  Q
  ;
-TEST(A,P,W) ; 1 when a word of account A begins with P: looked up in the few words' index
- ; entries when there are few (they lie close together), otherwise in the account's words
- N I,F
- I $D(W(P))#2=0 Q $$HAS(A,P)
- S F=0 F I=1:1:W(P) I $D(^VXWORT(W(P,I),A)) S F=1 Q
- Q F
+BITS(W,P,C,B,Z) ; B ANDed with chunk C of the accounts having a word that begins with P
+ N I,U
+ S U=Z F I=1:1:W(P) S U=$ZBITOR(U,$G(^VXWBIT(W(P,I),C),Z))
+ Q $S(B="":U,1:$ZBITAND(B,U))
  ;
-HAS(A,W) ; 1 when a word of account A begins with W
- N V,D,X
- I $D(^VXADR(A,"W"))>1 Q $D(^VXADR(A,"W",W))!($E($O(^VXADR(A,"W",W)),1,$L(W))=W)
- ; an account indexed before the words were kept with it
+OWN(A) ; " W1 W2 ... " the folded words of account A's name and town
+ N D,V,X,S
  S D=^VXADR(A) D WORDS^VXUTIL($P(D,"`",2)_" "_$P(D,"`",7),.V)
- S X=$O(V(W),-1),X=$O(V(X))
- Q $E(X,1,$L(W))=W
+ S S=" ",X="" F  S X=$O(V(X)) Q:X=""  S S=S_X_" "
+ Q S
  ;
 ROW(A) ; number, name, telephone, postcode, town
  N D S D=^VXADR(A)
- Q A_"`"_$$CLEAN^VXUTIL($P(D,"`",2))_"`"_$$FIRST^VXTEL(A,"T")_"`"_$P(D,"`",6)_"`"_$P(D,"`",7)_$C(255)
+ Q A_"`"_$$CLEAN^VXUTIL($P(D,"`",2))_"`"_$$FIRST^VXTEL(A,"T")_"`"_$P(D,"`",6)_"`"_$P(D,"`",7)
  ;
-INDEX(A) ; puts the words of account A's name and town into the word index
- N D,V,X
- S D=^VXADR(A) D WORDS^VXUTIL($P(D,"`",2)_" "_$P(D,"`",7),.V)
- S X="" F  S X=$O(V(X)) Q:X=""  D
- . I '$D(^VXWORT(X,A)) S ^VXWORT(X,A)="",^VXWORT(X)=$G(^VXWORT(X))+1
- . S ^VXADR(A,"W",X)=""
+INDEX(A) ; puts one account into the word index, or brings its row and words up to date
+ N N,S,I,X,C,CH,B,P
+ S CH=$$CHUNK,N=$G(^VXWNR(A)) I N="" S N=$I(^VXWACC)-1,^VXWNR(A)=N
+ S ^VXWACC(N)=$$ROW(A),C=N\CH,P=N#CH+1,S=$$OWN(A)
+ F I=2:1:$L(S," ")-1 S X=$P(S," ",I),B=$G(^VXWBIT(X,C)) D
+ . I B="" S B=$ZBITSTR(CH)
+ . I '$ZBITGET(B,P) S ^VXWBIT(X,C)=$ZBITSET(B,P,1),^VXWBIT(X)=$G(^VXWBIT(X))+1
  Q
  ;
-UPGRADE ; once per database: word counts, and every account's words kept with the account
- N A,X
- Q:$G(^VXPAR("WORTE"))=2
- S X="" F  S X=$O(^VXWORT(X)) Q:X=""  S ^VXWORT(X)=$$ENTRIES(X)
- S A="" F  S A=$O(^VXADR(A)) Q:A=""  D INDEX(A)
- S ^VXPAR("WORTE")=2
+BUILD ; numbers every account and builds the whole index in one pass (generation, upgrade)
+ ; The bit strings of a chunk are put together in memory and each is stored once.
+ N A,N,S,I,X,L,K,CH,Z
+ K ^VXWBIT,^VXWACC,^VXWNR
+ S CH=$$CHUNK,Z=$ZBITSTR(CH),N=0,A=""
+ F  S A=$O(^VXADR(A)) Q:A=""  D
+ . S ^VXWACC(N)=$$ROW(A),^VXWNR(A)=N,S=$$OWN(A)
+ . F I=2:1:$L(S," ")-1 S X=$P(S," ",I) S:'$D(L(X)) L(X)=Z S L(X)=$ZBITSET(L(X),N#CH+1,1),K(X)=$G(K(X))+1
+ . S N=N+1 I N#CH=0 D STORE(.L,N-1\CH)
+ D STORE(.L,N-1\CH)
+ S ^VXWACC=N
+ S X="" F  S X=$O(K(X)) Q:X=""  S ^VXWBIT(X)=K(X)
  Q
  ;
-ENTRIES(X) ; accounts that have word X
- N A,C S A="",C=0
- F  S A=$O(^VXWORT(X,A)) Q:A=""  S C=C+1
- Q C
+STORE(L,C) ; the chunk's bit strings into the index
+ N X S X=""
+ F  S X=$O(L(X)) Q:X=""  S ^VXWBIT(X,C)=L(X)
+ K L
+ Q
+ ;
+UPGRADE ; once per database: the index of an older version is built anew
+ N A
+ Q:$G(^VXPAR("WORTE"))=4
+ D BUILD
+ K ^VXWORT S A="" F  S A=$O(^VXADR(A)) Q:A=""  K:$D(^VXADR(A,"W")) ^VXADR(A,"W")
+ S ^VXPAR("WORTE")=4
+ Q
+ ;
+ENTRIES(X) ; accounts that have word X, counted in its bit strings
+ N C,N S C="",N=0
+ F  S C=$O(^VXWBIT(X,C)) Q:C=""  S N=N+$ZBITCOUNT(^VXWBIT(X,C))
+ Q N
