@@ -11,24 +11,30 @@ VXPOOL ; VENTOR server listener and its pool of waiting connection processes
  Q
  ;
 LISTEN ; the listener (ventor-server start); ends when its port fails
- N T,P,POOL,IDLE,BUSY,PEND,START,WANT,ZL,SLIPS
- S T="|VXL|",P="|VXP|",POOL=$$CONF^VXSEC("POOL",4),WANT=$$ADDRESS
+ ; Devices: T the port, P the pool socket, W the connected processes' sockets (never in a
+ ; /WAIT: the listener polls their descriptors itself).
+ N T,P,W,POOL,IDLE,BUSY,PEND,START,WANT,ZL,SLIPS
+ S T="|VXL|",P="|VXP|",W="|VXW|",POOL=$$CONF^VXSEC("POOL",4),WANT=$$ADDRESS
  O T:(LISTEN=$$CONF^VXSEC("PORT",0)_":TCP":ATTACH="tcp":IOERROR="TRAP")::"SOCKET"
  U T W /LISTEN(256)
  O P:(LISTEN=$$SOCK_":LOCAL":ATTACH="pool":IOERROR="TRAP")::"SOCKET"
  U P W /LISTEN(256)
+ O W:::"SOCKET"
  D FILL
  S ZL=$ZL,SLIPS=0
 LOOP N $ET S $ET="D SLIP^VXPOOL ZG "_ZL_":LOOP^VXPOOL"
  F  D EVENT S SLIPS=0
  ;
-EVENT ; the next client or report of a process; queued clients wait for processes on their way
- N K,H
- U T W /WAIT($S($D(PEND):.02,1:10)) S K=$KEY,H=$P(K,"|",2)
- I $P(K,"|")="CONNECT" D CLIENT(H)
- I $P(K,"|")="READ" D REPORT(H)
- D ARRIVED,HAND,FILL
+EVENT ; waits for clients and processes; queued clients wait for processes on their way
+ N F,H
+ S F=$$FD(T,"tcp")_","_$$FD(P,"pool"),H=""
+ F  S H=$O(IDLE(H)) Q:H=""  S F=F_","_$$FD(W,H)
+ F  S H=$O(BUSY(H)) Q:H=""  S F=F_","_$$FD(W,H)
+ I $&vxsec.wait(F,$S($D(PEND):20,1:10000))
+ D CLIENTS,ARRIVED,REPORTS,HAND,FILL
  Q
+ ;
+FD(D,H) Q $ZSOCKET(D,"DESCRIPTOR",$ZSOCKET(D,"INDEX",H)) ; the descriptor of socket H
  ;
 SLIP ; an error around one client or process: that one is lost, the listener goes on
  ; Errors in a row without one good event mean the listener's own sockets failed.
@@ -37,37 +43,46 @@ SLIP ; an error around one client or process: that one is lost, the listener goe
  S SLIPS=SLIPS+1 I SLIPS>50 HALT
  Q
  ;
-CLIENT(H) ; a client at the port: queued, without a read, for the next waiting process
- I WANT'="",$$PLAIN($ZSOCKET(T,"LOCALADDRESS",$ZSOCKET(T,"INDEX",H)))'=WANT C T:(SOCKET=H) Q
- U T:(DETACH=H)
- S PEND($O(PEND(""),-1)+1)=H
+CLIENTS ; clients at the port: queued, without a read, for the next waiting process
+ ; A client that came to another address than the server's is closed unheard.
+ N I,K,H
+ F I=1:1:100 U T W /WAIT(0) S K=$KEY,H=$P(K,"|",2) Q:$P(K,"|")'="CONNECT"  D
+ . I WANT'="",$$PLAIN($ZSOCKET(T,"LOCALADDRESS",$ZSOCKET(T,"INDEX",H)))'=WANT C T:(SOCKET=H) Q
+ . U T:(DETACH=H)
+ . S PEND($O(PEND(""),-1)+1)=H
  Q
  ;
 ARRIVED ; started processes that connected to the pool socket: they wait for a client
  N I,K,H
  F I=1:1:100 U P W /WAIT(0) S K=$KEY,H=$P(K,"|",2) Q:$P(K,"|")'="CONNECT"  D
- . U P:(DETACH=H) U T:(ATTACH=H)
+ . U P:(DETACH=H) U W:(ATTACH=H)
  . S IDLE(H)="" K START($O(START("")))
  Q
  ;
-REPORT(H) ; a process on pool socket H is ready again (kept, unless twice the pool wait) or ended
- I $$BACK(H),$$COUNT(.IDLE)<(2*POOL) K BUSY(H) S IDLE(H)="" Q
- C T:(SOCKET=H) K IDLE(H),BUSY(H)
+REPORTS ; processes that reported back ready (kept, unless twice the pool wait) or ended
+ N H,R
+ S H="" F  S H=$O(BUSY(H)) Q:H=""  D
+ . S R=$$BACK(H) Q:'R
+ . K BUSY(H)
+ . I R=1,$$COUNT(.IDLE)<(2*POOL) S IDLE(H)="" Q
+ . C W:(SOCKET=H)
+ S H="" F  S H=$O(IDLE(H)) Q:H=""  I $$BACK(H) K IDLE(H) C W:(SOCKET=H)
  Q
  ;
 BACK(H) ; 1 when the process handed back its last client's socket, its report of being ready (a
- ; pool socket carries sockets only, no data); 0 when it ended
+ ; pool socket carries sockets only, no data); -1 when it ended; 0 when nothing is there
  N X,$ET
- S $ET="S $EC="""" Q:$Q 0 Q"
- U T:(SOCKET=H) W /ACCEPT(.X,,1)
+ I '$&vxsec.readable($$FD(W,H)) Q 0
+ S $ET="S $EC="""" Q:$Q -1 Q"
+ U W:(SOCKET=H) W /ACCEPT(.X,,5) E  Q -1
  U T:(ATTACH=X) C T:(SOCKET=X)
  Q 1
  ;
 HAND ; queued clients to waiting processes, the longest waiting first
- N C,W
- F  S C=$O(PEND("")),W=$O(IDLE("")) Q:C=""!(W="")  D
- . K IDLE(W) S BUSY(W)=""
- . U T:(SOCKET=W) W /PASS(,5,PEND(C)) K PEND(C)
+ N C,H
+ F  S C=$O(PEND("")),H=$O(IDLE("")) Q:C=""!(H="")  D
+ . K IDLE(H) S BUSY(H)=""
+ . U W:(SOCKET=H) W /PASS(,5,PEND(C)) K PEND(C)
  Q
  ;
 FILL ; starts processes until VENTOR_POOL wait beyond the queued clients
@@ -87,16 +102,18 @@ WORK ; a connection process, started ahead: serves clients one after the other
  ; Opened now, so that stop, kill and status find every process of the server by its file.
  I $D(^VXPAR)
  S $ET="HALT",M=$$CONF^VXSEC("REUSE",1000)
- O "|VXW|":(CONNECT=$$SOCK_":LOCAL":ATTACH="pool":IOERROR="TRAP")::"SOCKET"
+ ; Errors on the pool socket set $DEVICE only: a listener that ends or sends this process
+ ; away ends it quietly.
+ O "|VXW|":(CONNECT=$$SOCK_":LOCAL":ATTACH="pool"):10:"SOCKET" E  HALT
  ; Between clients every variable, lock and timer of the last one goes; handing its socket
  ; back to the listener, which closes it, reports the process ready.
- F N=1:1:M D ONE K (N,M,H) L  S $ZTIMEOUT=-1 Q:N=M  U "|VXW|" W /PASS(,5,H)
+ F N=1:1:M D ONE K (N,M,H) L  S $ZTIMEOUT=-1 Q:N=M  U "|VXW|" W /PASS(,,H)
  HALT
  ;
 ONE ; waits for the next client (H) and serves it
  N D
  S D="|VXC|",$ET="HALT"
- U "|VXW|" W /ACCEPT(.H,,)
+ U "|VXW|" W /ACCEPT(.H,,) I $DEVICE HALT
  O D:::"SOCKET" U D:(ATTACH=H) U D:(SOCKET=H) U D:(NODELIMITER:ZNODELAY:IOERROR="TRAP")
  S $ET="D LOG^VXSEC(""TLS handshake failed"") HALT"
  I $$CONF^VXSEC("TLS",0) W /TLS("server",$$CONF^VXSEC("FRAME",10),"ventor") E  D LOG^VXSEC("TLS handshake timed out") HALT
