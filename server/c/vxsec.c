@@ -1,10 +1,12 @@
-/* Password hashes, session tokens and a socket check for the gateway, called from M
- * (external call table vxsec.xc). Hashing inside the connection process keeps a login free
- * of process starts. */
+/* Password hashes, session tokens and socket checks for the gateway, called from M (external
+ * call table vxsec.xc). Hashing inside the connection process keeps a login free of process
+ * starts. */
+#define _GNU_SOURCE
 #include <crypt.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/socket.h>
 #include <sys/random.h>
 
 #include "gtmxc_types.h"
@@ -47,7 +49,7 @@ gtm_status_t vxrandom(int argc, gtm_char_t *out)
 
 /* Waits up to ms milliseconds until one of the sockets in fds ("3,7,9") has something to read
  * (data or its end); the number of such sockets. The listener waits here rather than in GT.M's
- * /WAIT, which announces a socket that carries passed sockets again after they were taken. */
+ * /WAIT, which keeps announcing a socket that carried passed sockets. */
 gtm_long_t vxwait(int argc, gtm_char_t *fds, gtm_long_t ms)
 {
 	struct pollfd p[4096];
@@ -68,6 +70,17 @@ gtm_long_t vxwait(int argc, gtm_char_t *fds, gtm_long_t ms)
 	}
 	ready = poll(p, n, (int)ms);
 	return ready < 0 ? 0 : ready;
+}
+
+/* The process id at the other end of local socket fd, 0 when unknown. */
+gtm_long_t vxpeer(int argc, gtm_long_t fd)
+{
+	struct ucred cred;
+	socklen_t len = sizeof cred;
+
+	if (argc < 1 || getsockopt((int)fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+		return 0;
+	return cred.pid;
 }
 
 /* 1 when socket fd has something to read (data or its end), 0 when not. */
