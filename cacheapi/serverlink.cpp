@@ -131,7 +131,6 @@ void ServerLink::ConnectServer() {
         // replaces the link's connection meanwhile.
         const std::shared_ptr<Factory> attempt = makeFactory_();
         factory_ = attempt;
-        ++factoriesMade_;
         const bool connected = attempt->Connect(state_.ConnectionString) && attempt->IsConnected();
         if (connectedMeanwhile(attempt))
             return;
@@ -144,7 +143,8 @@ void ServerLink::ConnectServer() {
         // goes straight on to the settings window.
         const QString refusal = attempt->refusal();
         if (!refusal.isEmpty())
-            context_.dialogs.message(refusal, ConnectTitle, context::Icon::Critical, context::Buttons::Ok);
+            context_.dialogs.message(refusal, ConnectTitle, context::Icon::Critical,
+                                     context::Buttons::Ok);
         if (failures < AttemptsPerSeries && refusal.isEmpty()) {
             context_.events.processEvents();
             context::WaitHundredths(HundredthsBetweenAttempts, context_.clock, context_.events);
@@ -157,8 +157,8 @@ void ServerLink::ConnectServer() {
             return;
         }
         if (refusal.isEmpty())
-            context_.dialogs.message(firstAttemptsFailedText(), ConnectTitle, context::Icon::Exclamation,
-                                 context::Buttons::Ok);
+            context_.dialogs.message(firstAttemptsFailedText(), ConnectTitle,
+                                     context::Icon::Exclamation, context::Buttons::Ok);
         if (windows_)
             windows_->showServerSettingsModal();
         if (connectedMeanwhile(attempt))

@@ -122,9 +122,6 @@ public:
     // flag is still set). Nests.
     void silenceErrors(bool silent) { silentDepth_ += silent ? 1 : -1; }
 
-    // Number of connection objects made so far (attempts), for diagnostics and tests.
-    int factoriesMade() const { return factoriesMade_; }
-
 private:
     // One command on a fresh object; false after a reported failure. `callName` names the call
     // in the error report.
@@ -140,7 +137,6 @@ private:
     FactoryMaker makeFactory_;
     std::shared_ptr<Factory> factory_;
     LoginWindows* windows_ = nullptr;
-    int factoriesMade_ = 0;
     int silentDepth_ = 0;
 };
 

@@ -40,24 +40,4 @@ void QSettingsStore::write(const QString& application, const QString& section, c
     store.sync();
 }
 
-QString MemorySettingsStore::path(const QString& application, const QString& section,
-                                  const QString& key) {
-    return application + QChar(0) + section + QChar(0) + key;
-}
-
-QString MemorySettingsStore::read(const QString& application, const QString& section,
-                                  const QString& key, const QString& defaultValue) const {
-    return values_.value(path(application, section, key), defaultValue);
-}
-
-void MemorySettingsStore::write(const QString& application, const QString& section,
-                                const QString& key, const QString& value) {
-    values_.insert(path(application, section, key), value);
-}
-
-bool MemorySettingsStore::contains(const QString& application, const QString& section,
-                                   const QString& key) const {
-    return values_.contains(path(application, section, key));
-}
-
 } // namespace settings

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMap>
 #include <QString>
 
 namespace settings {
@@ -28,21 +27,6 @@ public:
 
 private:
     QString folder_;
-};
-
-// A store that lives in memory only, for tests and throw-away sessions.
-class MemorySettingsStore : public SettingsStore {
-public:
-    QString read(const QString& application, const QString& section, const QString& key,
-                 const QString& defaultValue) const override;
-    void write(const QString& application, const QString& section, const QString& key,
-               const QString& value) override;
-    bool contains(const QString& application, const QString& section, const QString& key) const;
-    int size() const { return values_.size(); }
-
-private:
-    static QString path(const QString& application, const QString& section, const QString& key);
-    QMap<QString, QString> values_;
 };
 
 // Every value the program keeps, with its default.

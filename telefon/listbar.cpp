@@ -119,7 +119,6 @@ void ListBarModel::setPicture(int group, int index, Picture picture) {
 }
 
 void ListBarModel::redraw() {
-    ++redraws_;
     emit redrawRequested();
 }
 

@@ -53,7 +53,6 @@ public:
     const Group* group(int group) const;
     // Tells the views to repaint; item changes alone do not.
     void redraw();
-    int redraws() const { return redraws_; }
 
 signals:
     void redrawRequested();
@@ -63,7 +62,6 @@ private:
     Item* item(int group, int index);
     const Item* item(int group, int index) const;
     QVector<Group> groups_;
-    int redraws_ = 0;
 };
 
 // The caption of a speed-dial record: the name, plus "_" and the sort key unless it is "0".

@@ -1,7 +1,5 @@
 #include "fmop.h"
 
-#include "catalogue.h"
-#include "serverlink.h"
 #include "services.h"
 
 #include <QEvent>
@@ -14,20 +12,10 @@ namespace windows {
 
 namespace {
 constexpr int MarkerColumn = 7; // "MS"
-// The server joins the eight column values of a row with line feeds, as the search window joins
-// its columns.
-constexpr QChar ColumnSeparator = QLatin1Char('\n');
-
-// A marker that is no number counts as 0.
-bool marks(const QString& marker) {
-    bool ok = false;
-    const double value = marker.trimmed().toDouble(&ok);
-    return ok && value > 0;
-}
 } // namespace
 
 FMOP::FMOP(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), link_(link), main_(main) {
+    : QWidget(parent, Qt::Dialog), items_(link), main_(main) {
     setObjectName(QStringLiteral("FMOP"));
     setWindowTitle(QStringLiteral("Offene Posten"));
     resize(twipsToPixels(10200), twipsToPixels(5100));
@@ -85,14 +73,12 @@ void FMOP::fill() {
     leftSinceFill_ = false;
     filling_ = true;
     LIOP->clear();
-    const QString account = cacheapi::Piece(main_.accountText(), QChar('K'), 2);
-    const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    const QList<cacheapi::catalogue::OpenItem> items =
-        cacheapi::catalogue::openItems(link_, account);
+    items_.fill(main_.accountText());
     filling_ = false;
-    for (const auto& item : items) {
-        auto* row = new QTreeWidgetItem(LIOP, item.rowText.split(ColumnSeparator));
-        if (marks(item.marker))
+    const QIcon marker = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const telefon::DirectoryRow& item : items_.rows()) {
+        auto* row = new QTreeWidgetItem(LIOP, item.columns);
+        if (item.marked)
             row->setIcon(MarkerColumn, marker);
     }
 }

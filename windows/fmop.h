@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -15,8 +17,8 @@ namespace windows {
 class MainWindowAccess;
 class ModalRunner;
 
-// "Offene Posten": the open items of the customer shown in the main window, read anew every
-// time the window is opened or activated.
+// "Offene Posten": shows the open items of the customer in the main window's panel, read anew
+// every time the window is opened or activated.
 class FMOP : public QWidget {
     Q_OBJECT
 public:
@@ -39,7 +41,7 @@ protected:
 private:
     void place();
 
-    cacheapi::ServerLink& link_;
+    telefon::OpenItemsList items_;
     MainWindowAccess& main_;
     bool leftSinceFill_ = false; // deactivated since the list was read
     bool filling_ = false;

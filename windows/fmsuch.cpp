@@ -1,6 +1,5 @@
 #include "fmsuch.h"
 
-#include "catalogue.h"
 #include "services.h"
 
 #include <QApplication>
@@ -12,42 +11,8 @@
 
 namespace windows {
 
-namespace {
-constexpr int TagRole = Qt::UserRole;
-// Columns of one row as the window joins them.
-constexpr QChar ColumnSeparator = QLatin1Char('\n');
-
-} // namespace
-
-QString FoldUmlauts(const QString& text) {
-    QString folded;
-    folded.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case 0x00D6: // Ö
-        case 0x00F6: // ö
-            folded += QStringLiteral("OE");
-            break;
-        case 0x00C4: // Ä
-        case 0x00E4: // ä
-            folded += QStringLiteral("AE");
-            break;
-        case 0x00DC: // Ü
-        case 0x00FC: // ü
-            folded += QStringLiteral("UE");
-            break;
-        case 0x00DF: // ß
-            folded += QStringLiteral("SS");
-            break;
-        default:
-            folded += c;
-        }
-    }
-    return folded;
-}
-
 FMSuch::FMSuch(cacheapi::ServerLink& link, MainWindowAccess& main, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), link_(link), main_(main) {
+    : QWidget(parent, Qt::Dialog), search_(link), main_(main) {
     setObjectName(QStringLiteral("FMSuch"));
     setWindowTitle(QStringLiteral("Suche Rufnummer"));
     resize(twipsToPixels(9000), twipsToPixels(5400));
@@ -109,22 +74,16 @@ void FMSuch::openWithSearchWord(const QString& text) {
 }
 
 void FMSuch::search() {
-    const QString folded = FoldUmlauts(SUText->text());
-    SUText->setText(folded);
+    SUText->setText(telefon::FoldUmlauts(SUText->text()));
     QApplication::beep();
     LIRufnr->clear();
-    for (const auto& hit : cacheapi::catalogue::searchNumbers(link_, folded)) {
-        const QString rowText =
-            QStringList{hit.account, hit.name, hit.postcode, hit.town, hit.phone}.join(
-                ColumnSeparator);
-        auto* row = new QTreeWidgetItem(LIRufnr, rowText.split(ColumnSeparator));
-        row->setData(0, TagRole, hit.phone);
-    }
+    search_.search(SUText->text());
+    for (const telefon::DirectoryRow& row : search_.rows())
+        new QTreeWidgetItem(LIRufnr, row.columns);
 }
 
 QString FMSuch::rowTag(int row) const {
-    const QTreeWidgetItem* item = LIRufnr->topLevelItem(row);
-    return item ? item->data(0, TagRole).toString() : QString();
+    return search_.numberOf(row);
 }
 
 void FMSuch::chooseRow(int row) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -15,12 +17,8 @@ namespace windows {
 class MainWindowAccess;
 class ModalRunner;
 
-// The search text as the server's full-text search expects it: German umlauts and sharp s
-// written out in capitals ("Müller" becomes "MUEller"), everything else unchanged.
-QString FoldUmlauts(const QString& text);
-
-// "Suche Rufnummer": finds telephone numbers by a search text; choosing a row puts its number
-// into the main window and looks it up there.
+// "Suche Rufnummer": shows what the number search finds for the search text; choosing a row puts
+// its number into the main window and looks it up there.
 class FMSuch : public QWidget {
     Q_OBJECT
 public:
@@ -49,7 +47,7 @@ protected:
 private:
     void placeAndFocus();
 
-    cacheapi::ServerLink& link_;
+    telefon::NumberSearch search_;
     MainWindowAccess& main_;
 };
 

@@ -3,8 +3,11 @@
 // Also the refill after a date change. Prints figures; asserts nothing.
 
 #include "../common/figures.h"
-#include "boardfixture.h"
-#include "realserver.h"
+#include "fmabt.h"
+#include "listbar.h"
+#include "sidewindowkit.h"
+#include "telephoneparams.h"
+#include "testserver.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -37,6 +40,13 @@ QStringList workingDay(int member) {
 
 } // namespace
 
+// Lets window events run without the program pump's short sleep, to measure what the server and
+// the board take on their own.
+class PlainEventPump : public context::EventPump {
+public:
+    void processEvents() override { QCoreApplication::processEvents(); }
+};
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -45,21 +55,22 @@ int main(int argc, char** argv) {
     // The program's own event pump, or with --plain-pump one that does not pause between
     // events, which shows the share of the pauses in the figures.
     const bool plain = app.arguments().contains(QStringLiteral("--plain-pump"));
-    boardtest::PlainEventPump plainPump;
-    boardtest::RealServer server(300, plain ? &plainPump : nullptr);
-    if (!server.started()) {
-        std::fprintf(stderr, "server did not start: %s\n", qPrintable(server.errorText()));
+    PlainEventPump plainPump;
+    testsupport::TestServer testServer;
+    if (!testServer.start(300)) {
+        std::fprintf(stderr, "server did not start: %s\n", qPrintable(testServer.errorText()));
         return 1;
     }
     const QDate today = QDate::currentDate();
     for (int i = 1; i <= StaffCount; ++i) {
-        server.addStaff(QStringLiteral("B50"), 7000 + i, QStringLiteral("Mitarbeiter %1").arg(i),
-                        QString::number(10 + i));
-        server.setTimes(7000 + i, today, workingDay(i));
+        testServer.addStaff(QStringLiteral("B50"), 7000 + i,
+                            QStringLiteral("Mitarbeiter %1").arg(i), QString::number(10 + i));
+        testServer.setTimes(7000 + i, today, workingDay(i));
     }
 
-    boardtest::SettableClock clock;
-    clock.time = QDateTime::currentDateTime();
+    testsupport::LiveLink server(testServer);
+    cacheapi::fake::FakeClock clock;
+    clock.set(QDateTime::currentDateTime());
     context::QtEventPump programPump;
     context::EventPump& events = plain ? static_cast<context::EventPump&>(plainPump)
                                        : static_cast<context::EventPump&>(programPump);
@@ -69,8 +80,9 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     std::vector<double> open, refill;
     int commandsPerOpening = 0, rows = 0;
-    boardtest::ScriptedModalRunner modal;
-    modal.script = [&](windows::FMAbt& board) {
+    testsupport::ScriptedModal modal;
+    modal.onModal = [&](QWidget* window) {
+        auto& board = *static_cast<windows::FMAbt*>(window);
         open.push_back(timer.nsecsElapsed() / 1e6);
         rows = board.rowCount();
         timer.restart();
@@ -78,16 +90,22 @@ int main(int argc, char** argv) {
         refill.push_back(timer.nsecsElapsed() / 1e6);
     };
     windows::Services services{
-        server.contextWith(clock, events), server.link(), modal, listBar, params, nullptr};
+        {server.store, server.dialogs, clock, events, server.idle, server.end},
+        server.link,
+        modal,
+        listBar,
+        params,
+        nullptr};
 
     windows::OpenDepartmentBoard(services, QStringLiteral("B50")); // connects; not counted
     open.clear();
     refill.clear();
     for (int round = 0; round < Rounds; ++round) {
-        const int before = server.requests();
+        const int before = int(server.sent.filter(QStringLiteral("^RUFAP")).size());
         timer.start();
         windows::OpenDepartmentBoard(services, QStringLiteral("B50"));
-        commandsPerOpening = server.requests() - before - (StaffCount + 1); // minus the refill
+        commandsPerOpening = int(server.sent.filter(QStringLiteral("^RUFAP")).size()) - before -
+                             (StaffCount + 1); // minus the refill
     }
 
     std::printf("department board, %d staff, %d rows shown, %d server commands per opening, "
@@ -95,6 +113,6 @@ int main(int argc, char** argv) {
                 StaffCount, rows, commandsPerOpening, plain ? "plain" : "program's");
     print("open (51 commands, until shown)", open);
     print("refill after a date change", refill);
-    std::printf("server messages shown: %d\n", int(server.dialogs().shown.size()));
+    std::printf("server messages shown: %d\n", int(server.dialogs.shown.size()));
     return 0;
 }

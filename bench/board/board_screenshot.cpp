@@ -2,8 +2,11 @@
 // opened at 10:15 on the last working day before today (a day the demo data holds complete). Usage:
 // board_screenshot FILE.png [DEPARTMENT]
 
-#include "boardfixture.h"
-#include "realserver.h"
+#include "fmabt.h"
+#include "listbar.h"
+#include "sidewindowkit.h"
+#include "telephoneparams.h"
+#include "testserver.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -18,27 +21,33 @@ int main(int argc, char** argv) {
     const QString file = args.at(1);
     const QString department = args.value(2, QStringLiteral("10"));
 
-    boardtest::RealServer server;
-    if (!server.started()) {
-        std::fprintf(stderr, "server did not start: %s\n", qPrintable(server.errorText()));
+    testsupport::TestServer testServer;
+    if (!testServer.start()) {
+        std::fprintf(stderr, "server did not start: %s\n", qPrintable(testServer.errorText()));
         return 1;
     }
-    boardtest::SettableClock clock;
+    testsupport::LiveLink server(testServer);
+    cacheapi::fake::FakeClock clock;
     QDate day = QDate::currentDate().addDays(-1);
     while (day.dayOfWeek() > 5)
         day = day.addDays(-1);
-    clock.time = QDateTime(day, QTime(10, 15, 0));
+    clock.set(QDateTime(day, QTime(10, 15, 0)));
     context::QtEventPump events;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params{QStringLiteral("0"), QStringLiteral("30"), {}};
-    boardtest::ScriptedModalRunner modal;
+    testsupport::ScriptedModal modal;
     bool saved = false;
-    modal.script = [&](windows::FMAbt& board) {
+    modal.onModal = [&](QWidget* board) {
         QTest::qWait(300); // let the window manager place and paint it
-        saved = board.grab().save(file);
+        saved = board->grab().save(file);
     };
     windows::Services services{
-        server.contextWith(clock, events), server.link(), modal, listBar, params, nullptr};
+        {server.store, server.dialogs, clock, events, server.idle, server.end},
+        server.link,
+        modal,
+        listBar,
+        params,
+        nullptr};
     windows::OpenDepartmentBoard(services, department);
     std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
     return saved ? 0 : 1;

@@ -6,7 +6,7 @@
 // window, and the bare round trip of an empty request on a plain socket (the wire).
 #include "../common/figures.h"
 #include "numberops.h"
-#include "serverfixture.h"
+#include "program.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     }
     std::printf("server with %d customers ready in %.1f s\n", customers, setup.elapsed() / 1000.0);
 
-    ServerFixture f(server);
+    testsupport::LiveProgram f(server);
     f.start();
 
     const QString known = QStringLiteral("030123456"); // the showcase customer's central number

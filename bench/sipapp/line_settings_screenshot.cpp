@@ -1,10 +1,10 @@
 // Saves a picture of "Telefonie-Einstellungen" with a SIP account registered at a real
 // registrar (kamailio on loopback, in a private network namespace). Usage:
 //   line_settings_screenshot FILE.png
+#include "fakes.h"
 #include "linesecret.h"
 #include "linesettings.h"
 #include "privatenetwork.h"
-#include "settingsstore.h"
 #include "sipagents.h"
 #include "switchableline.h"
 

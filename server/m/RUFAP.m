@@ -40,11 +40,10 @@ JOURADD(K,TXT,NR) ; appends a call to the user's journal of kind K
  Q:$Q "" Q
  ;
 JOURGET(K) ; the newest 100 journal entries of kind K, newest first: caption, number
- N R,N,I,E
+ ; (the two fields cleaned as CLEAN^VXUTIL does, in one go: neither holds a backquote)
+ N R,N,I
  S K=+K,R="",N=""
- I K'<3,K'>5 F I=1:1:100 S N=$O(^VXJOUR(FIRMA,PERSONAL,K,N),-1) Q:N=""  D
- . S E=^VXJOUR(FIRMA,PERSONAL,K,N)
- . S R=R_$$CLEAN^VXUTIL($P(E,"`",1))_"`"_$$CLEAN^VXUTIL($P(E,"`",2))_$C(255)
+ I K'<3,K'>5 F I=1:1:100 S N=$O(^VXJOUR(FIRMA,PERSONAL,K,N),-1) Q:N=""  S R=R_$TR($P(^(N),"`",1,2),$C(255,10,13))_$C(255)
  Q:$Q R W R Q
  ;
 ZWAHL() ; the user's speed-dial list ordered by sort key (entries without one last)

@@ -8,31 +8,35 @@ VXTXT ; VENTOR server: search of contacts by words of name and town
  Q
  ;
 MAXHIT() Q 100 ; records of one reply
-CHUNK() Q 24000 ; accounts per bit string (3001 bytes, within a record)
+CHUNK() Q 24000 ; accounts per bit string (3001 bytes, within a record; a multiple of 800)
  ;
 SEARCH(T) ; accounts whose words begin with every word of T, in account order
- N W,X,B,C,CH,LAST,Z,F,R,N,MH
+ N W,X,B,C,CH,LAST,Z,ZB,F,R,N,MH,O,J,K,S
  D WORDS^VXUTIL(T,.W)
  I $D(W)<10 Q ""
  I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))_$C(255)
- S X="" F  S X=$O(W(X)) Q:X=""  D PREFIX(X,.W) I 'W(X) Q
+ ; the query words, those of the fewest accounts first: a chunk is left the sooner
+ S X="" F  S X=$O(W(X)) Q:X=""  D PREFIX(X,.W) Q:'W(X)  S O(W(X,"N"),X)=""
  I X'="" Q ""
- S CH=$$CHUNK,Z=$ZBITSTR(CH),LAST=$G(^VXWACC)-1\CH,R="",N=0,MH=$$MAXHIT
+ S (C,X)="",J=0 F  S C=$O(O(C)) Q:C=""  F  S X=$O(O(C,X)) Q:X=""  S J=J+1,O(J)=X
+ S CH=$$CHUNK,Z=$ZBITSTR(CH),ZB=$E(Z,2,101),LAST=$G(^VXWACC)-1\CH,R="",N=0,MH=$$MAXHIT
  F C=0:1:LAST D  Q:N'<MH
- . S B="",X="" F  S X=$O(W(X)) Q:X=""  S B=$$BITS(.W,X,C,B,Z) I B=Z Q
+ . S B="" F X=1:1:J S B=$$BITS(.W,O(X),C,B,Z) Q:B=Z
  . Q:B=Z
- . S F=1 F  S F=$ZBITFIND(B,1,F) Q:'F  S R=R_^VXWACC(C*CH+F-2)_$C(255),N=N+1 Q:N'<MH
+ . ; the set bits, looked for only in the parts of 800 that hold any
+ . F K=0:1:CH\800-1 S S=$E(B,K*100+2,K*100+101) D:S'=ZB  Q:N'<MH
+ . . S S=$C(0)_S,F=1 F  S F=$ZBITFIND(S,1,F) Q:'F  S R=R_^VXWACC(C*CH+(K*800)+F-2)_$C(255),N=N+1 Q:N'<MH
  Q R
  ;
-PREFIX(P,W) ; W(P,i) = the index's words beginning with P, W(P) how many
+PREFIX(P,W) ; W(P,i) = the index's words beginning with P, W(P) how many, W(P,"N") their accounts
  N X
- S W(P)=0,X=$O(^VXWBIT(P),-1)
- F  S X=$O(^VXWBIT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S W(P)=W(P)+1,W(P,W(P))=X
+ S (W(P),W(P,"N"))=0,X=$O(^VXWBIT(P),-1)
+ F  S X=$O(^VXWBIT(X)) Q:X=""  Q:$E(X,1,$L(P))'=P  S W(P)=W(P)+1,W(P,W(P))=X,W(P,"N")=W(P,"N")+^VXWBIT(X)
  Q
  ;
 BITS(W,P,C,B,Z) ; B ANDed with chunk C of the accounts having a word that begins with P
  N I,U
- S U=Z F I=1:1:W(P) S U=$ZBITOR(U,$G(^VXWBIT(W(P,I),C),Z))
+ S U=$G(^VXWBIT(W(P,1),C),Z) F I=2:1:W(P) S U=$ZBITOR(U,$G(^VXWBIT(W(P,I),C),Z))
  Q $S(B="":U,1:$ZBITAND(B,U))
  ;
 OWN(A) ; " W1 W2 ... " the folded words of account A's name and town

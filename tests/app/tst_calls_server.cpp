@@ -3,7 +3,8 @@
 #include "layout.h"
 #include "listbarwidget.h"
 #include "login.h"
-#include "serverfixture.h"
+#include "program.h"
+#include "testserver.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -17,6 +18,8 @@ using namespace app;
 using testsupport::TestServer;
 
 namespace {
+using ServerFixture = testsupport::LiveProgram;
+
 QString field(FMStart& fm, const char* name) {
     return fm.findChild<QLineEdit*>(QString::fromLatin1(name))->text();
 }

@@ -2,10 +2,10 @@
 // on-desktop.sh): the titles the window manager receives, the outer window size kept across runs,
 // and the program ended from outside (signals, the close box).
 #include "apptitle.h"
-#include "fakefixture.h"
 #include "fmpass.h"
 #include "fmserver.h"
 #include "loginwindows.h"
+#include "program.h"
 #include "qtdialogs.h"
 #include "qtsidewindows.h"
 #include "services.h"
@@ -122,7 +122,7 @@ private slots:
     // Every window's own caption, exactly: nothing appended by the desktop. The login window
     // opened again belongs to the main window.
     void titlesAsTheDesktopShowsThem() {
-        FakeFixture f;
+        testsupport::FakeProgram f;
         FMStart& fm = f.start();
         fm.show();
         checkTitle(&fm, Banner + QStringLiteral("Meier"));
@@ -182,7 +182,7 @@ private slots:
         const QStringList place{"1500", "1500", "12000", "9000"};
         QStringList stored = place;
         for (int run = 1; run <= 2; ++run) {
-            FakeFixture f;
+            testsupport::FakeProgram f;
             for (int i = 0; i < keys.size(); ++i)
                 f.store.write(Telefon, Pos, keys[i], stored[i]);
             FMStart& fm = f.start();
@@ -195,7 +195,7 @@ private slots:
             QCOMPARE(stored, place);
         }
 
-        FakeFixture f;
+        testsupport::FakeProgram f;
         FMStart& fm = f.start();
         fm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fm));

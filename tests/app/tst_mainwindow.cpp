@@ -1,15 +1,22 @@
 // The main window on an in-memory server and a simulated line: start-up, layout, closing, line
 // events, the call area and the list bar.
-#include "fakefixture.h"
+#include "fmpass.h"
 #include "layout.h"
 #include "listbarwidget.h"
+#include "login.h"
+#include "loginwindows.h"
+#include "program.h"
 #include "programend.h"
+#include "qtsidewindows.h"
+#include "sidewindowkit.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -17,6 +24,8 @@ using cacheapi::fake::ProgramEnded;
 using namespace app;
 
 namespace {
+using FakeFixture = testsupport::FakeProgram;
+
 template <typename W = QWidget> W* control(FMStart& fm, const char* name) {
     W* w = fm.findChild<W*>(QString::fromLatin1(name));
     if (!w)
@@ -299,25 +308,55 @@ private slots:
                  QString("Der Anruf kann nicht gewählt werden: Leitung gestört."));
     }
 
-    void menuEntriesAndButtonsOpenTheirWindows() {
+    // Each button, menu item and list item opens its real side window; "Login" again shows the
+    // login window with the password emptied and the focus in it.
+    void buttonsMenusAndListItemsOpenTheirSideWindows() {
         FakeFixture f;
-        FMStart& fm = f.start();
-        const QList<QAction*> menus = fm.menuBar()->actions();
-        QCOMPARE(menus[0]->menu()->actions().last()->text(), QString("B&eenden"));
-        QSignalSpy lineSettings(&fm, &FMStart::lineSettingsRequested);
-        menus[0]->menu()->actions()[1]->trigger();
-        QCOMPARE(menus[0]->menu()->actions()[1]->text(), QString("&Telefonie-Einstellungen ..."));
-        QCOMPARE(lineSettings.size(), 1);
-        menus[0]->menu()->actions().first()->trigger();
-        menus[1]->menu()->actions().first()->trigger();
-        click(fm, "BUSuch");
+        testsupport::ScriptedModal modal;
+        windows::LoginWindowsAdapter login(f.link, modal);
+        windows::Services services{f.context(), f.link, modal, f.listBar, f.params, nullptr};
+        auto side = std::make_unique<QtSideWindows>(services, login);
+        FMStart fm({f.context(), f.link, f.listBar, f.session, *side, {}});
+        // The side windows are children of the main window: they go first.
+        const auto sideFirst = qScopeGuard([&] { side.reset(); });
+        services.main = &fm;
+        login.setMainWindow(&fm);
+        fm.startUp();
+        fm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fm));
+        const QList<QAction*> datei = fm.menuBar()->actions()[0]->menu()->actions();
+        const QList<QAction*> hilfe = fm.menuBar()->actions()[1]->menu()->actions();
+        ListBarWidget* bar = fm.listBarWidget();
+        const QList<std::pair<QString, std::function<void()>>> paths{
+            {"FMSuch", [&] { click(fm, "BUSuch"); }},
+            {"FMSuch", [&] { QTest::mouseDClick(control(fm, "RUFNR"), Qt::LeftButton); }},
+            {"FMOP", [&] { control(fm, "BUOP")->show(), click(fm, "BUOP"); }},
+            {"frmAbout", [&] { click(fm, "BUInfo"); }},
+            {"frmAbout", [&] { hilfe[0]->trigger(); }},
+            {"FMAddr", [&] { emit bar->itemActivated(1, 1); }},
+            {"FMAbt", [&] { emit bar->itemChosen(2, 1); }},
+            {"FMPass", [&] { datei[0]->trigger(); }},
+            {"FMPass", [&] { click(fm, "cmd_LogIn"); }},
+        };
+        const auto classOf = [](QWidget* w) {
+            return QString::fromLatin1(w->metaObject()->className()).section("::", -1);
+        };
+        QStringList opened;
+        modal.onModal = [&](QWidget* w) { opened << classOf(w); };
+        for (const auto& [window, open] : paths) {
+            opened.clear();
+            login.loginWindow().BPASSWORT->setText("alt");
+            open();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w != &fm && w->isVisible())
+                    opened << classOf(w), w->hide();
+            QVERIFY2(opened.contains(window), qPrintable(window + ": " + opened.join(' ')));
+        }
+        login.loginWindow().BPASSWORT->setText("alt");
         click(fm, "cmd_LogIn");
-        click(fm, "BUInfo");
-        control(fm, "BUOP")->setVisible(true);
-        click(fm, "BUOP");
-        QTest::mouseDClick(control(fm, "RUFNR"), Qt::LeftButton);
-        QCOMPARE(f.side.calls, QStringList({"login", "about", "searchModal", "login", "about",
-                                            "openItems", "searchModal"}));
+        windows::FMPass& pass = login.loginWindow();
+        QVERIFY(pass.BPASSWORT->text().isEmpty());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pass.BPASSWORT));
     }
 
     void listBarShowsSlotsAndChangesOnlyAfterTheRedraw() {

@@ -5,7 +5,7 @@
 // idle timer strike while the error box is open and while the program waits for the server.
 // The sanitizer build runs this test too.
 #include "callsession.h"
-#include "fakeworld.h"
+#include "fakes.h"
 #include "fmabt.h"
 #include "fmaddr.h"
 #include "fmop.h"
@@ -16,6 +16,7 @@
 #include "loginwindows.h"
 #include "qtsidewindows.h"
 #include "serverlink.h"
+#include "sidewindowkit.h"
 #include "simulatedline.h"
 #include "tcpconnection.h"
 #include "telephoneparams.h"
@@ -268,7 +269,7 @@ struct Program {
     fake::ThrowingProgramEnd end;
     ServerLink link{
         state, {store, dialogs, clock, clock, idle, end}, tcpFactoryMaker(state, ReplyTimeoutMs)};
-    testkit::ScriptedModal modal;
+    testsupport::ScriptedModal modal;
     windows::LoginWindowsAdapter loginWindows{link, modal};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;

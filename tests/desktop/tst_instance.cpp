@@ -1,5 +1,6 @@
-// One program per user session: later starts hand links and --dial numbers to the first one,
-// which dials them on its line; they never take its line or its control socket over.
+// The program's options, and one program per user session: later starts hand links and --dial
+// numbers to the first one, which dials them on its line; they never take its line or its
+// control socket over.
 #include "programprocess.h"
 
 #include <QTest>
@@ -29,6 +30,27 @@ class TestInstance : public QObject {
 
 private slots:
     void initTestCase() { QVERIFY2(server.start(300), qPrintable(server.errorText())); }
+
+    // --help and wrong options end at once; --line=sim wins over a stored SIP line.
+    void commandLineOptions() {
+        desktoptest::ProgramSession session(server);
+        const QString usage = u"Usage: ventor-telefon [FIRMA FILIALE BENUTZER PASSWORT SERVER PORT "
+                              "NAMESPACE] [--line=sim|sip]\n"_s;
+        const QList<std::pair<QString, int>> ending{
+            {u"--help"_s, 0}, {u"-h"_s, 0}, {u"--line=fax"_s, 2}, {u"--laut"_s, 2}};
+        for (const auto& [option, code] : ending) {
+            QString output;
+            QCOMPARE(session.run({option}, 15000, &output), code);
+            QVERIFY2(output.startsWith(usage), qPrintable(option + ": " + output));
+        }
+        QFile stored(session.configDir() + u"/Telefon.ini"_s);
+        QVERIFY(stored.open(QIODevice::WriteOnly));
+        stored.write("[Line]\nType=sip\nSipMode=peer\nSipServer=127.0.0.1:5999\n");
+        stored.close();
+        session.start(session.loginWords() << u"--line=sim"_s);
+        const QString status = session.lineStatusUntil(idle);
+        QVERIFY2(idle(status), qPrintable(status));
+    }
 
     void laterStartsAndLinksReachTheFirstProgram() {
         desktoptest::ProgramSession session(server);

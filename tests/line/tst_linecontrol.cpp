@@ -1,7 +1,7 @@
-#include "callwatcher.h"
+#include "fakes.h"
 #include "lineconfig.h"
 #include "linecontrol.h"
-#include "settingsstore.h"
+#include "sessiononline.h"
 #include "simulatedline.h"
 
 #include <QLocalServer>
@@ -38,7 +38,7 @@ class TestLineControl : public QObject {
 private slots:
     void commandsPlayTheOutsideWorld() {
         SimulatedLine line;
-        CallWatcher watcher(line);
+        testsupport::SessionOnLine watcher(line);
         LineControlServer control(&line);
         QVERIFY(control.execute("ring 03012345").startsWith("error not possible in state idle"));
         line.open();
@@ -83,7 +83,7 @@ private slots:
         QVERIFY(dir.isValid());
         const QString path = dir.filePath("line.sock");
         SimulatedLine line;
-        CallWatcher watcher(line, "0");
+        testsupport::SessionOnLine watcher(line);
         line.setIncomingPrefix("0");
         line.open();
         LineControlServer control(&line);
@@ -93,13 +93,12 @@ private slots:
         int code = -1;
         QCOMPARE(runTool(path, {"ring", "03012345"}, &code), u"ok"_s);
         QCOMPARE(code, 0);
-        QCOMPARE(watcher.numberField, u"03012345"_s);
+        QCOMPARE(watcher.session.number(), u"03012345"_s);
         QCOMPARE(runTool(path, {"ring", "0555"}, &code), u"error not possible in state offered"_s);
         QCOMPARE(code, 1);
         QCOMPARE(runTool(path, {"answer"}, &code), u"ok"_s);
         QCOMPARE(runTool(path, {"hangup"}, &code), u"ok"_s);
-        QCOMPARE(watcher.journal,
-                 (QList<CallWatcher::Entry>{{"03012345", CallWatcher::nameOf("03012345"), 3}}));
+        QCOMPARE(watcher.journal(), QStringList{"03012345 3"});
 
         // A second server on the same path (a restarted program) takes over the stale socket.
         LineControlServer again(&line);

@@ -1,4 +1,5 @@
-#include "callwatcher.h"
+// The simulated line's event orders and call data, seen by the program's call session.
+#include "sessiononline.h"
 #include "simulatedline.h"
 
 #include <QHash>
@@ -10,19 +11,19 @@ using namespace Qt::StringLiterals;
 using line::Line;
 using line::SimulatedLine;
 using State = SimulatedLine::State;
-using Entry = CallWatcher::Entry;
+using testsupport::SessionOnLine;
 
 class TestSimulatedLine : public QObject {
     Q_OBJECT
 
     std::unique_ptr<SimulatedLine> line;
-    std::unique_ptr<CallWatcher> watcher;
+    std::unique_ptr<SessionOnLine> watcher;
 
 private slots:
     void init() {
         line = std::make_unique<SimulatedLine>();
         line->setIncomingPrefix(u"0"_s);
-        watcher = std::make_unique<CallWatcher>(*line);
+        watcher = std::make_unique<SessionOnLine>(*line);
         line->open();
         watcher->clear();
     }
@@ -33,7 +34,7 @@ private slots:
 
     void openingReportsTheIdleLineOnce() {
         SimulatedLine fresh;
-        CallWatcher w(fresh);
+        SessionOnLine w(fresh);
         QVERIFY(!fresh.isOpen());
         QVERIFY(!fresh.ring(u"03012345"_s));
         fresh.setNumber(u"0123"_s);
@@ -43,7 +44,7 @@ private slots:
         fresh.open();
         QCOMPARE(w.events, QStringList{u"lineIdleAgain"_s});
         QVERIFY(fresh.isOpen());
-        QCOMPARE(w.status, u"Bereit"_s);
+        QCOMPARE(w.session.lineState(), telefon::CallSession::LineState::Ready);
     }
 
     // Each call is played step by step: "ring N", "call N", or an action of either side.
@@ -94,13 +95,8 @@ private slots:
             }
         }
         QCOMPARE(watcher->events, events);
-        QList<Entry> expected;
-        if (!journal.isEmpty()) {
-            const QString number = journal.section(' ', 0, 0);
-            expected << Entry{number, CallWatcher::nameOf(number), journal.section(' ', 1).toInt()};
-        }
-        QCOMPARE(watcher->journal, expected);
-        QCOMPARE(watcher->status, u"Bereit"_s);
+        QCOMPARE(watcher->journal(), journal.isEmpty() ? QStringList() : QStringList{journal});
+        QCOMPARE(watcher->session.statusText(), u"Bereit"_s);
         QCOMPARE(line->state(), State::Idle);
     }
 
@@ -111,11 +107,12 @@ private slots:
         QCOMPARE(line->callerNumber(), u"003012345"_s);
         QCOMPARE(line->callNumber(), u"003012345"_s);
         QCOMPARE(line->callOrigin(), Line::OriginIncoming);
-        QCOMPARE(watcher->numberField, u"03012345"_s);
+        QCOMPARE(watcher->session.number(), u"03012345"_s);
         line->drop();
         line->ring(u"12"_s);
         QCOMPARE(line->callerNumber(), u"12"_s);
-        QVERIFY(watcher->pendingName.isEmpty()); // an internal call has no external number
+        QVERIFY(watcher->session.pendingCallerName()
+                    .isEmpty()); // an internal call has no external number
     }
 
     void callerWithoutNumberLeavesTheWindowAlone_data() {
@@ -125,15 +122,15 @@ private slots:
     }
     void callerWithoutNumberLeavesTheWindowAlone() {
         QFETCH(bool, anonymous);
-        watcher->numberField = u"4711"_s;
+        watcher->session.setNumber(u"4711"_s);
         QVERIFY(anonymous ? line->ringAnonymous() : line->ringWithoutNumberFlag(u"03012345"_s));
         QCOMPARE(line->callerIdFlags() & Line::CallerIdNumberPresent, 0);
         QCOMPARE(line->callerNumber().isEmpty(), anonymous);
-        QCOMPARE(watcher->numberField, u"4711"_s);
+        QCOMPARE(watcher->session.number(), u"4711"_s);
         line->remoteHangUp();
         QCOMPARE(watcher->events,
                  (QStringList{"callOffered", "callEnded", "disconnected", "lineIdle"}));
-        QVERIFY(watcher->journal.isEmpty());
+        QVERIFY(watcher->journal().isEmpty());
     }
 
     void holdAndResumeGiveNoEvents() {
@@ -171,7 +168,7 @@ private slots:
         QVERIFY(line->identify(u"0301999"_s));
         QCOMPARE(line->identifiedNumber(), u"0301999"_s);
         QCOMPARE(watcher->events.last(), u"numberIdentified"_s);
-        QCOMPARE(watcher->numberField, u"301999"_s);
+        QCOMPARE(watcher->session.number(), u"301999"_s);
     }
 };
 

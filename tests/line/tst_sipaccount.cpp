@@ -1,7 +1,7 @@
 // The SIP line in account mode at a real registrar with digest authentication, reached by a
 // second registered SIP telephone, over UDP, TCP and TLS, inside a private network namespace.
-#include "callwatcher.h"
 #include "privatenetwork.h"
+#include "sessiononline.h"
 #include "sipagents.h"
 #include "sipline.h"
 
@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using testsupport::SessionOnLine;
 using Readiness = line::Line::Readiness;
 
 namespace {
@@ -56,7 +57,7 @@ private slots:
         agents::Kamailio registrar;
         QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
         line::SipLine line(config(u"geheim"_s));
-        CallWatcher watcher(line);
+        SessionOnLine watcher(line);
         QCOMPARE(line.deviceName(0), u"SIP 4711@127.0.0.1:5090"_s);
         line.open();
         QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
@@ -101,7 +102,7 @@ private slots:
         agents::Kamailio registrar;
         QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
         line::SipLine line(config(u"falsch"_s));
-        CallWatcher watcher(line);
+        SessionOnLine watcher(line);
         QSignalSpy refused(&line, &line::Line::callRefused);
         line.open();
         QVERIFY(line.isOpen());

@@ -1,7 +1,7 @@
 // The SIP line on the sound system's devices: a sound server with null devices, a second SIP
 // telephone (baresip) on loopback, inside a private network namespace.
-#include "callwatcher.h"
 #include "privatenetwork.h"
+#include "sessiononline.h"
 #include "sipagents.h"
 #include "sipline.h"
 
@@ -9,6 +9,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using testsupport::SessionOnLine;
 
 namespace {
 QString isolation;
@@ -70,7 +71,7 @@ private slots:
     // from us, 440 Hz from the other side.
     void callCarriesSoundBothWays() {
         line::SipLine line(config());
-        CallWatcher watcher(line);
+        SessionOnLine watcher(line);
         line.open();
         QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
         line.setNumber(u"100"_s);
@@ -98,7 +99,7 @@ private slots:
     // An offered call rings on the ringer device, and the ring stops when it is answered.
     void offeredCallRingsUntilAnswered() {
         line::SipLine line(config());
-        CallWatcher watcher(line);
+        SessionOnLine watcher(line);
         line.open();
         QVERIFY(line.isOpen());
         QVERIFY(sound.record(u"ring.monitor"_s, 0.3).size() > 0); // the monitor is silent

@@ -1,5 +1,6 @@
 #include "testserver.h"
 
+#include "login.h"
 #include "win1252.h"
 
 #include <QFileInfo>
@@ -168,6 +169,111 @@ QString TestServer::newestJournalField(const QString& user, int kind, int piece)
     const QString node = QStringLiteral("^VXJOUR(%1,\"%2\",%3").arg(DemoFirma, user).arg(kind);
     return mumpsQuery(QStringLiteral("$P($G(%1,+$G(%1)))),\"`\",%2)").arg(node).arg(piece))
         .trimmed();
+}
+
+void TestServer::addStaff(const QString& department, int id, const QString& name,
+                          const QString& extension) {
+    mumpsRun(QStringLiteral("S:'$D(^VXABT(1,\"%1\")) ^VXABT(1,\"%1\")=\"Abteilung %1\" "
+                            "S ^VXABT(1,\"%1\",\"M\",%2)=\"\",^VXPB(1,%2)=\"%3`%4`\"")
+                 .arg(department)
+                 .arg(id)
+                 .arg(name, extension));
+}
+
+void TestServer::removeDepartment(const QString& department) {
+    mumpsRun(QStringLiteral("K ^VXABT(1,\"%1\")").arg(department));
+}
+
+void TestServer::setTimes(int id, const QDate& day, const QStringList& twelve) {
+    const int h = QDate(1840, 12, 31).daysTo(day);
+    mumpsRun(QStringLiteral("S ^VXZEIT(1,%1,%2)=\"%3\"").arg(id).arg(h).arg(twelve.join('`')));
+}
+
+namespace {
+// Passes everything to the real connection and notes the command texts sent.
+class RecordingFactory : public cacheapi::Factory {
+public:
+    RecordingFactory(std::unique_ptr<cacheapi::Factory> real, QStringList& sent)
+        : real_(std::move(real)), sent_(sent) {}
+    bool Connect(const QString& target) override { return real_->Connect(target); }
+    bool IsConnected() override { return real_->IsConnected(); }
+    void Disconnect() override { real_->Disconnect(); }
+    QString refusal() const override { return real_->refusal(); }
+    std::unique_ptr<cacheapi::ServerObject> New(const QString& name,
+                                                cacheapi::ServerError& error) override {
+        return wrap(real_->New(name, error));
+    }
+    std::unique_ptr<cacheapi::ServerObject> OpenId(const QString& name, const QString& id,
+                                                   cacheapi::ServerError& error) override {
+        return wrap(real_->OpenId(name, id, error));
+    }
+
+private:
+    struct Object : cacheapi::ServerObject {
+        Object(std::unique_ptr<cacheapi::ServerObject> r, QStringList& s)
+            : real(std::move(r)), sent(s) {}
+        cacheapi::CallResult Xecute(const QString& command) override {
+            sent << command;
+            return real->Xecute(command);
+        }
+        cacheapi::CallResult property(const QString& n) override { return real->property(n); }
+        cacheapi::CallResult call(const QString& m, const QStringList& a) override {
+            return real->call(m, a);
+        }
+        void SYS_Close() override { real->SYS_Close(); }
+        std::unique_ptr<cacheapi::ServerObject> real;
+        QStringList& sent;
+    };
+    std::unique_ptr<cacheapi::ServerObject> wrap(std::unique_ptr<cacheapi::ServerObject> object) {
+        return object ? std::make_unique<Object>(std::move(object), sent_) : nullptr;
+    }
+    std::unique_ptr<cacheapi::Factory> real_;
+    QStringList& sent_;
+};
+} // namespace
+
+LiveLink::LiveLink(const TestServer& server, Waits waits, const DemoUser& user)
+    : server(server),
+      clockInUse(waits == Waits::Real ? static_cast<context::Clock*>(&realClock) : &clock),
+      eventsInUse(waits == Waits::Real ? static_cast<context::EventPump*>(&realEvents) : &clock),
+      link(state, liveContext(), [this, tcp = cacheapi::tcpFactoryMaker(state, 20000)] {
+          ++connections;
+          return std::make_unique<RecordingFactory>(tcp(), sent);
+      }) {
+    link.setWindows(&windows);
+    transport(settings::defaults::Unencrypted);
+    state.Firma = DemoFirma;
+    state.Filiale = DemoFiliale;
+    state.UserCode = user.code;
+    state.Password = user.password;
+    state.ConnectionString = server.connectionString();
+    state.Unencrypted = true;
+}
+
+LiveLink::~LiveLink() {
+    link.DisconnectServer();
+}
+
+QString LiveLink::commandLine(const DemoUser& user, const QString& host) const {
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 VENTOR")
+        .arg(DemoFirma, DemoFiliale, user.code, user.password, host)
+        .arg(server.port());
+}
+
+bool LiveLink::login(const DemoUser& user, const QString& host) {
+    return cacheapi::LoginUser(link, commandLine(user, host));
+}
+
+QString LiveLink::command(const QString& text) {
+    bool error = false;
+    const QString reply = link.ExecuteCommand(text, error);
+    return error ? QStringLiteral("<error>") : reply;
+}
+
+void LiveLink::transport(const QString& connection, const QString& certificate) {
+    using namespace settings::keys;
+    store.write(CacheLogin, Login, Verbindung, connection);
+    store.write(CacheLogin, Login, Zertifikat, certificate);
 }
 
 } // namespace testsupport

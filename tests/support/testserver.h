@@ -1,8 +1,11 @@
 #pragma once
 
 #include "connection.h"
+#include "fakes.h"
+#include "serverlink.h"
 #include "tcpconnection.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -74,6 +77,11 @@ public:
     QString newestJournalField(const QString& user, int kind, int piece) const;
     // Runs M commands in the database's environment and returns what they wrote.
     QString mumpsRun(const QString& commands) const;
+    // Staff ids are numbers; the server lists a department's staff in their order.
+    void addStaff(const QString& department, int id, const QString& name, const QString& extension);
+    void removeDepartment(const QString& department);
+    // The twelve times of a day: two planned and four clocked intervals, start and end each.
+    void setTimes(int id, const QDate& day, const QStringList& twelve);
 
     // A connection factory for a demo user (or any credentials).
     static std::unique_ptr<cacheapi::Factory>
@@ -101,5 +109,37 @@ private:
 
 // A free TCP port on the loopback interface.
 quint16 freeLoopbackPort();
+
+// The program's server link to a test server over plain TCP, with message boxes, login windows,
+// settings and the idle timer recorded in memory. Its state already names the server and the
+// demo user, so commands run without a login; `login` logs in as the program does. Waits between
+// connection attempts take real time, or none with a fake clock.
+struct LiveLink : cacheapi::fake::FakeSurroundings {
+    enum class Waits { Real, Skipped };
+    explicit LiveLink(const TestServer& server, Waits waits = Waits::Real,
+                      const DemoUser& user = DemoMeier);
+    ~LiveLink();
+
+    // The seven-word command line of an unattended start.
+    QString commandLine(const DemoUser& user = DemoMeier,
+                        const QString& host = QStringLiteral("127.0.0.1")) const;
+    bool login(const DemoUser& user = DemoMeier, const QString& host = QStringLiteral("127.0.0.1"));
+    // The reply, or "<error>".
+    QString command(const QString& text);
+    // How the connection travels ("verschlüsselt" or "unverschlüsselt") and the trusted file.
+    void transport(const QString& connection, const QString& certificate = {});
+    context::Context liveContext() {
+        return {store, dialogs, *clockInUse, *eventsInUse, idle, end};
+    }
+
+    const TestServer& server;
+    context::SystemClock realClock;
+    context::QtEventPump realEvents;
+    context::Clock* clockInUse;
+    context::EventPump* eventsInUse;
+    QStringList sent; // every command text, in order
+    int connections = 0;
+    cacheapi::ServerLink link;
+};
 
 } // namespace testsupport

@@ -4,11 +4,11 @@
 #include "journal.h"
 #include "listbar.h"
 #include "numberops.h"
-#include "realserver.h"
 #include "simulatedline.h"
 #include "testserver.h"
 
 #include <QLocale>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -17,15 +17,16 @@ using namespace telefon;
 class ServerLogicTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<boardtest::RealServer> server;
+    testsupport::TestServer testServer;
+    std::unique_ptr<testsupport::LiveLink> server;
     TelephoneParameters params;
 
     bool error = false;
-    QString run(const QString& command) { return server->link().ExecuteCommand(command, error); }
+    QString run(const QString& command) { return server->link.ExecuteCommand(command, error); }
     std::unique_ptr<ListBarModel> loadedListBar() {
         auto bar = std::make_unique<ListBarModel>();
         bar->addGroup(u"Ziehlwahl"_s);
-        LoadListBar(server->link(), *bar);
+        LoadListBar(server->link, *bar);
         return bar;
     }
     QStringList serverSpeedDialNumbers() {
@@ -44,16 +45,16 @@ class ServerLogicTest : public QObject {
 
 private slots:
     void initTestCase() {
-        server = std::make_unique<boardtest::RealServer>();
-        QVERIFY2(server->started(), qPrintable(server->errorText()));
-        params = TelephoneParameters::read(server->link());
+        QVERIFY2(testServer.start(), qPrintable(testServer.errorText()));
+        server = std::make_unique<testsupport::LiveLink>(testServer);
+        params = TelephoneParameters::read(server->link);
         QCOMPARE(params.DialPrefix, testsupport::DemoDialPrefix);
         QCOMPARE(params.LookupPrefix, testsupport::DemoLookupPrefix);
     }
 
     void cleanup() {
         QVERIFY(!error);
-        QVERIFY(server->dialogs().shown.isEmpty());
+        QVERIFY(server->dialogs.shown.isEmpty());
     }
 
     // The candidates are asked in order until one belongs to a customer.
@@ -62,9 +63,9 @@ private slots:
             return u"D TELSU^RUFAP(\"%1\")"_s.arg(candidate);
         };
         CustomerPanel panel;
-        int from = server->commandCount();
-        QVERIFY(LookupCaller(server->link(), params, u"030123456"_s, panel));
-        QCOMPARE(server->commandsWith("TELSU", from), QStringList{telsu("123456")});
+        int from = int(server->sent.size());
+        QVERIFY(LookupCaller(server->link, params, u"030123456"_s, panel));
+        QCOMPARE(server->sent.mid(from).filter("TELSU"), QStringList{telsu("123456")});
         QCOMPARE(panel.Nr, testsupport::ShowcaseAccount);
         QCOMPARE(panel.NAMEN, testsupport::ShowcaseName);
         QCOMPARE(panel.Plz, u"D-10435"_s);
@@ -72,9 +73,9 @@ private slots:
         QVERIFY(panel.customerOnlyVisible);
         QCOMPARE(panel.Mahnstufe, u"2"_s);
 
-        from = server->commandCount();
-        QVERIFY(!LookupCaller(server->link(), params, u"0309999999"_s, panel));
-        QCOMPARE(server->commandsWith("TELSU", from),
+        from = int(server->sent.size());
+        QVERIFY(!LookupCaller(server->link, params, u"0309999999"_s, panel));
+        QCOMPARE(server->sent.mid(from).filter("TELSU"),
                  QStringList({telsu("9999999"), telsu("0300309999999"), telsu("309999999"),
                               telsu("0309999999")}));
         QVERIFY(panel.Nr.isEmpty());
@@ -105,18 +106,18 @@ private slots:
     void journalEntryIsStoredAndComesBackOnTop() {
         auto bar = loadedListBar();
         const QDateTime now = QDateTime::currentDateTime();
-        const QString before = server->server().mumpsQuery(u"$G(^VXJOUR(1,\"MEIER\",3))"_s);
-        AddJournalEntry(server->link(), *bar, now, u"555"_s, u"Muster GmbH"_s, IncomingAnswered);
+        const QString before = testServer.mumpsQuery(u"$G(^VXJOUR(1,\"MEIER\",3))"_s);
+        AddJournalEntry(server->link, *bar, now, u"555"_s, u"Muster GmbH"_s, IncomingAnswered);
         const QString text = JournalDisplayText("555", "Muster GmbH", 3, now);
-        const QString count = server->server().mumpsQuery(u"$G(^VXJOUR(1,\"MEIER\",3))"_s);
+        const QString count = testServer.mumpsQuery(u"$G(^VXJOUR(1,\"MEIER\",3))"_s);
         QCOMPARE(count.toInt(), before.toInt() + 1);
         const QString stored =
-            server->server().mumpsQuery(u"$P(^VXJOUR(1,\"MEIER\",3,%1),\"`\",1,2)"_s.arg(count));
+            testServer.mumpsQuery(u"$P(^VXJOUR(1,\"MEIER\",3,%1),\"`\",1,2)"_s.arg(count));
         QCOMPARE(stored, text + u"`555"_s);
 
         // The same number again is not journalled; a missed call always is.
-        AddJournalEntry(server->link(), *bar, now, "555", "Muster GmbH", IncomingAnswered);
-        QCOMPARE(server->server().mumpsQuery("$G(^VXJOUR(1,\"MEIER\",3))"), count);
+        AddJournalEntry(server->link, *bar, now, "555", "Muster GmbH", IncomingAnswered);
+        QCOMPARE(testServer.mumpsQuery("$G(^VXJOUR(1,\"MEIER\",3))"), count);
 
         auto reloaded = loadedListBar();
         QCOMPARE(reloaded->caption(3, 1), text);
@@ -128,7 +129,7 @@ private slots:
         auto bar = loadedListBar();
         const int count = bar->itemCount(1);
         run(u"D ZWSET^RUFAP(\"0301999`Neu Eintrag`1\")"_s);
-        RefillSpeedDial(server->link(), *bar);
+        RefillSpeedDial(server->link, *bar);
         QCOMPARE(bar->itemCount(1), count + 1);
         QCOMPARE(numbersOf(*bar, 1), serverSpeedDialNumbers());
         const int added = int(numbersOf(*bar, 1).indexOf("0301999")) + 1;
@@ -136,7 +137,7 @@ private slots:
 
         run(u"D ZWLOE^RUFAP(1,0,\"0301999\")"_s);
         run(u"D ZWLOE^RUFAP(1,0,\"%1\")"_s.arg(bar->value(1, 1)));
-        RefillSpeedDial(server->link(), *bar);
+        RefillSpeedDial(server->link, *bar);
         QCOMPARE(bar->itemCount(1), count - 1);
         QCOMPARE(numbersOf(*bar, 1), serverSpeedDialNumbers());
     }
@@ -149,7 +150,7 @@ private slots:
         ListBarModel bar;
         TelephoneParameters sessionParams;
         context::SystemClock clock;
-        CallSession session(server->link(), line, bar, sessionParams, clock);
+        CallSession session(server->link, line, bar, sessionParams, clock);
         QList<CallSession::LineState> states;
         QStringList calls;
         connect(&session, &CallSession::lineStateChanged, this,

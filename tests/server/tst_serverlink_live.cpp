@@ -1,6 +1,7 @@
 // The program's command layer and login against the real server.
-#include "linkfixture.h"
+#include "login.h"
 #include "numberops.h"
+#include "testserver.h"
 #include "win1252.h"
 
 #include <QtTest>
@@ -37,7 +38,7 @@ class ServerLinkTest : public QObject {
     TestServer server_;
 
     // The program's own caller lookup with the demo server's telephone parameters.
-    QString lookup(ServerLinkFixture& f, const QString& number) {
+    QString lookup(LiveLink& f, const QString& number) {
         telefon::CustomerPanel panel;
         telefon::LookupCaller(f.link, {u"0"_s, DemoLookupPrefix, {}}, number, panel);
         return panel.Nr;
@@ -55,8 +56,8 @@ private slots:
     void wrongPasswordAndInactiveUserAreRefused() {
         QFETCH(QString, user);
         QFETCH(QString, password);
-        ServerLinkFixture f;
-        QVERIFY(!f.login(server_, {user, password, false}));
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(!f.login({user, password, false}));
         QVERIFY(f.state.LoginFailed);
         QVERIFY(f.state.LoginIdentity.isEmpty());
         QCOMPARE(f.dialogs.shown.size(), 1);
@@ -69,8 +70,8 @@ private slots:
     }
 
     void unknownStaffCodeIsAServerError() {
-        ServerLinkFixture f;
-        QVERIFY(!f.login(server_, {u"NIEMAND"_s, u"x"_s, true}));
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(!f.login({u"NIEMAND"_s, u"x"_s, true}));
         QVERIFY(f.state.KeepPasswordOut);
         QCOMPARE(f.dialogs.shown.size(), 1);
         QCOMPARE(f.dialogs.shown.first().title, u"Caché Zugriffsfehler"_s);
@@ -79,8 +80,8 @@ private slots:
     }
 
     void oneCustomerIsFoundThroughEachStoredSpelling() {
-        ServerLinkFixture f;
-        QVERIFY(f.login(server_, DemoMeier));
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(f.login(DemoMeier));
         const QStringList spellings =
             server_
                 .mumpsRun(
@@ -96,18 +97,18 @@ private slots:
     }
 
     void theLinkLogsInAndReconnectsAfterTheServerWasRestarted() {
-        ServerLinkFixture f;
-        QVERIFY(f.login(server_, DemoMeier));
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(f.login(DemoMeier));
         QCOMPARE(f.state.PersonName, u"Hans Meier"_s);
         QCOMPARE(f.state.LoginIdentity, u"MEIER|Hans Meier"_s);
         QVERIFY(!f.state.LoginFailed);
         QCOMPARE(f.command(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
-        const int made = f.link.factoriesMade();
+        const int made = f.connections;
         server_.stop();
         QVERIFY(server_.restart());
         QVERIFY(!f.link.connection()->IsConnected());
         QCOMPARE(f.command(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
-        QCOMPARE(f.link.factoriesMade(), made + 1);
+        QCOMPARE(f.connections, made + 1);
         // The new connection announced the user again: the journal is the user's own.
         QVERIFY(f.command(u"D JOURADD^RUFAP(4,\"nach Neustart\",\"0309\")"_s).isEmpty());
         QCOMPARE(server_.mumpsQuery(u"$P(^VXJOUR(1,\"MEIER\",4,^VXJOUR(1,\"MEIER\",4)),\"`\",1)"_s),
@@ -122,9 +123,9 @@ private slots:
         tls.setTls(true);
         QVERIFY2(tls.start(20), qPrintable(tls.errorText()));
         {
-            ServerLinkFixture f;
+            LiveLink f(tls, LiveLink::Waits::Skipped);
             f.transport(u"verschlüsselt"_s, tls.certificatePath());
-            QVERIFY(f.login(tls, DemoMeier));
+            QVERIFY(f.login());
             QCOMPARE(f.command(u"D PARAM^RUFAP"_s), u"0`30`VENTOR"_s);
             QVERIFY(f.dialogs.shown.isEmpty());
         }
@@ -166,9 +167,9 @@ private slots:
              {}},
         };
         for (const Refusal& r : refusals) {
-            ServerLinkFixture f;
+            LiveLink f(*r.server, LiveLink::Waits::Skipped);
             f.transport(r.connection, r.certificate);
-            QVERIFY_THROWS_EXCEPTION(fake::ProgramEnded, f.login(*r.server, DemoMeier, r.host));
+            QVERIFY_THROWS_EXCEPTION(fake::ProgramEnded, f.login(DemoMeier, r.host));
             QVERIFY(f.dialogs.shown.size() >= 2);
             const QStringList lines = f.dialogs.shown.first().text.split(u"\r\n"_s);
             QCOMPARE(lines.first(), r.firstLine);
@@ -182,8 +183,8 @@ private slots:
     }
 
     void aReconnectionPresentsTheSessionTokenNotThePassword() {
-        ServerLinkFixture f;
-        QVERIFY(f.login(server_, DemoMeier));
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(f.login(DemoMeier));
         QCOMPARE(f.state.SessionToken.size(), 64);
         // The password changes on the server: only the token can still open a connection.
         const QString hash = u"$P(^VXPERS(1,\"MEIER\"),\"`\",5)"_s;
@@ -193,15 +194,15 @@ private slots:
         QCOMPARE(f.command(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
         QVERIFY(f.dialogs.shown.isEmpty());
         // A new login sends the password again, which no longer matches.
-        QVERIFY(!f.login(server_, DemoMeier));
+        QVERIFY(!f.login(DemoMeier));
         QVERIFY(f.state.SessionToken.isEmpty());
         server_.mumpsRun(u"S %1=\"%2\""_s.arg(hash, stored));
         f.link.DisconnectServer(); // as "Anmelden" does
-        QVERIFY(f.login(server_, DemoMeier));
+        QVERIFY(f.login(DemoMeier));
     }
 
     void cleanupTestCase() { server_.stop(); }
 };
 
 QTEST_GUILESS_MAIN(ServerLinkTest)
-#include "test_serverlink_server.moc"
+#include "tst_serverlink_live.moc"

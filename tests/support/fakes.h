@@ -1,6 +1,7 @@
 #pragma once
 
-// In-memory stand-ins for the server link's outside world, for unit tests of the logic.
+// In-memory stand-ins for the server link's outside world: the server, the settings store, the
+// clock, the timer, message boxes, the program end and the login windows.
 
 #include "connection.h"
 #include "context.h"
@@ -13,6 +14,30 @@
 #include <deque>
 #include <functional>
 #include <memory>
+
+namespace settings {
+class MemorySettingsStore : public SettingsStore {
+public:
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) const override {
+        return values_.value(path(application, section, key), defaultValue);
+    }
+    void write(const QString& application, const QString& section, const QString& key,
+               const QString& value) override {
+        values_.insert(path(application, section, key), value);
+    }
+    bool contains(const QString& application, const QString& section, const QString& key) const {
+        return values_.contains(path(application, section, key));
+    }
+    int size() const { return int(values_.size()); }
+
+private:
+    static QString path(const QString& application, const QString& section, const QString& key) {
+        return application + QChar(0) + section + QChar(0) + key;
+    }
+    QMap<QString, QString> values_;
+};
+} // namespace settings
 
 namespace cacheapi::fake {
 
@@ -182,26 +207,6 @@ struct FakeSurroundings {
     FieldLoginWindows windows;
 
     context::Context context() { return {store, dialogs, clock, clock, idle, end}; }
-};
-
-// The same with the real clock and event loop, for tests against a real server over TCP. The
-// test servers run on this machine without TLS.
-struct LiveSurroundings {
-    LiveSurroundings() {
-        store.write(settings::keys::CacheLogin, settings::keys::Login, settings::keys::Verbindung,
-                    settings::defaults::Unencrypted);
-    }
-
-    LoginState state;
-    settings::MemorySettingsStore store;
-    ScriptedDialogs dialogs;
-    context::SystemClock clock;
-    context::QtEventPump events;
-    ManualTimer idle;
-    ThrowingProgramEnd end;
-    FieldLoginWindows windows;
-
-    context::Context context() { return {store, dialogs, clock, events, idle, end}; }
 };
 
 } // namespace cacheapi::fake

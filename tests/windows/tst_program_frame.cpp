@@ -170,4 +170,4 @@ private slots:
 };
 
 QTEST_MAIN(ProgramFrameTest)
-#include "test_program_frame.moc"
+#include "tst_program_frame.moc"

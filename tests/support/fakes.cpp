@@ -1,4 +1,4 @@
-#include "fakeconnection.h"
+#include "fakes.h"
 
 namespace cacheapi::fake {
 

@@ -59,4 +59,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(SettingsTest)
-#include "test_settings.moc"
+#include "tst_settings.moc"

@@ -40,6 +40,7 @@ public:
     }
 
     QString runtimeDir() const { return home_.filePath(QStringLiteral("runtime")); }
+    QString configDir() const { return home_.filePath(QStringLiteral("config/ventor-telefon")); }
     QProcessEnvironment& environment() { return env_; }
 
     // The seven words of an unattended login of the demo user MEIER on the test server.
@@ -60,11 +61,15 @@ public:
         return p;
     }
     // Runs the program to its end; its exit code, -1 when it did not end within `timeoutMs`.
-    int run(const QStringList& arguments, int timeoutMs = 15000) {
+    // What it wrote goes to `output`, standard output first.
+    int run(const QStringList& arguments, int timeoutMs = 15000, QString* output = nullptr) {
         QProcess p;
         p.setProcessEnvironment(env_);
         p.start(QStringLiteral(PROGRAM), arguments);
-        if (!p.waitForFinished(timeoutMs)) {
+        const bool ended = p.waitForFinished(timeoutMs);
+        if (output)
+            *output = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        if (!ended) {
             p.kill();
             p.waitForFinished();
             return -1;

@@ -1,10 +1,11 @@
 // The login window and the server settings window over the in-memory server.
 
-#include "fakeworld.h"
+#include "fakelink.h"
 #include "fmpass.h"
 #include "fmserver.h"
 #include "login.h"
 #include "loginwindows.h"
+#include "sidewindowkit.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,7 +16,7 @@
 
 using namespace cacheapi;
 using namespace context;
-using namespace testkit;
+using namespace testsupport;
 using windows::FMPass;
 using windows::FMServer;
 using windows::LoginWindowsAdapter;
@@ -25,7 +26,8 @@ class LoginWindowsTest : public QObject {
 
 private slots:
     void windowsCarryTheirLimitsAndTabOrder() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         ScriptedModal modal;
         LoginWindowsAdapter windows(world.link, modal);
         FMPass& pass = windows.loginWindow();
@@ -51,7 +53,8 @@ private slots:
     }
 
     void entriesAreSelectedOnFocusAndUserCodeUpperCased() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         ScriptedModal modal;
         LoginWindowsAdapter windows(world.link, modal);
         FMPass& pass = windows.loginWindow();
@@ -72,7 +75,8 @@ private slots:
     }
 
     void anmeldenWhileMainWindowShownLogsInAgain() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         ScriptedModal modal;
         FakeMainWindow main;
         LoginWindowsAdapter windows(world.link, modal, &main);
@@ -97,7 +101,8 @@ private slots:
     }
 
     void settingsAreLockedUntilAskedAndSavedWithAllSevenKeys() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         ScriptedModal modal;
         LoginWindowsAdapter windows(world.link, modal);
         using namespace settings::keys;
@@ -166,4 +171,4 @@ private slots:
 };
 
 QTEST_MAIN(LoginWindowsTest)
-#include "test_login_windows.moc"
+#include "tst_login_windows.moc"

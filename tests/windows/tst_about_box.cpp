@@ -3,7 +3,7 @@
 
 #include "apptitle.h"
 #include "configstore.h"
-#include "fakeconnection.h"
+#include "fakes.h"
 #include "frmabout.h"
 
 #include <QLabel>
@@ -168,4 +168,4 @@ private slots:
 };
 
 QTEST_MAIN(AboutBoxTest)
-#include "test_about_box.moc"
+#include "tst_about_box.moc"

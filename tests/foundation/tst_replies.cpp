@@ -74,4 +74,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(RepliesTest)
-#include "test_replies.moc"
+#include "tst_replies.moc"

@@ -2,10 +2,10 @@
 // the program runs, and the SIP password goes to the desktop's secret store (a keyring daemon
 // on the test's own session bus), not into the settings file. In a private network namespace,
 // since the changed line is a real SIP line.
+#include "fakes.h"
 #include "linesecret.h"
 #include "linesettings.h"
 #include "privatenetwork.h"
-#include "settingsstore.h"
 #include "switchableline.h"
 
 #include <QApplication>
@@ -136,4 +136,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_line_settings.moc"
+#include "tst_line_settings.moc"

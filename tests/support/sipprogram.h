@@ -4,16 +4,12 @@
 // (the peer) on loopback that rings it.
 #include "callsession.h"
 #include "context.h"
-#include "fakeconnection.h"
 #include "fmstart.h"
 #include "lineconfig.h"
 #include "listbar.h"
-#include "recordingside.h"
-#include "serverlink.h"
-#include "settingsstore.h"
+#include "program.h"
 #include "sipline.h"
 #include "sippeer.h"
-#include "tcpconnection.h"
 #include "telephoneparams.h"
 #include "testserver.h"
 
@@ -43,21 +39,20 @@ template <typename Condition> bool runUntil(Condition done, int timeoutMs = 8000
     return true;
 }
 
-struct SipProgram : cacheapi::fake::LiveSurroundings {
-    cacheapi::ServerLink link{state, context(), cacheapi::tcpFactoryMaker(state)};
+struct SipProgram : testsupport::LiveLink {
     std::unique_ptr<line::Line> line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
     std::unique_ptr<telefon::CallSession> session;
-    RecordingSideWindows side;
+    testsupport::RecordingSideWindows side;
     std::unique_ptr<app::FMStart> fm;
     std::unique_ptr<line::SipPeer> peer;
 
     // `dir` holds the private directories of both SIP stacks; `watchLine` sees the line before
     // the window connects to it, so its handlers run ahead of the window's.
     SipProgram(const testsupport::TestServer& server, const QString& dir,
-               const std::function<void(line::Line&)>& watchLine = {}) {
-        link.setWindows(&windows);
+               const std::function<void(line::Line&)>& watchLine = {})
+        : LiveLink(server) {
         // The SIP line as a user configures it for calls straight to and from the peer.
         const QList<QPair<QString, QString>> values{
             {u"Type"_s, u"sip"_s},          {u"SipMode"_s, u"peer"_s},
@@ -68,14 +63,9 @@ struct SipProgram : cacheapi::fake::LiveSurroundings {
         line = line::makeLine(line::readLineConfig(store));
         if (watchLine)
             watchLine(*line);
-        const QString commandLine =
-            u"%1 %2 %3 %4 127.0.0.1 %5 VENTOR"_s
-                .arg(testsupport::DemoFirma, testsupport::DemoFiliale, testsupport::DemoMeier.code,
-                     testsupport::DemoMeier.password)
-                .arg(server.port());
-        session = std::make_unique<telefon::CallSession>(link, *line, listBar, params, clock);
+        session = std::make_unique<telefon::CallSession>(link, *line, listBar, params, realClock);
         fm = std::make_unique<app::FMStart>(
-            app::FMStartParts{context(), link, listBar, *session, side, commandLine});
+            app::FMStartParts{liveContext(), link, listBar, *session, side, commandLine()});
 
         line::SipPeer::Options options;
         options.dataDir = dir + u"/peer"_s;
@@ -85,7 +75,6 @@ struct SipProgram : cacheapi::fake::LiveSurroundings {
         peer.reset();
         fm.reset();
         session.reset();
-        link.DisconnectServer();
     }
 
     // Logs in, opens the line and starts the peer; the error text, empty when all is ready.

@@ -1,5 +1,7 @@
-// Connecting with its series of attempts, the announcement, the idle timer and the command layer.
-#include "fixture.h"
+// Connecting with its series of attempts, the announcement, the idle timer, the command layer
+// and the login against the staff record.
+#include "fakelink.h"
+#include "login.h"
 #include "win1252.h"
 
 #include <QTest>
@@ -8,6 +10,7 @@
 using namespace cacheapi;
 using namespace context;
 using fake::ProgramEnded;
+using testsupport::FakeLink;
 
 namespace {
 // A connection attempt during which window events run: `duringConnect` plays such an event.
@@ -43,11 +46,36 @@ const QString Xtt = QStringLiteral("D ^%XTT");
 class ServerLinkTest : public QObject {
     Q_OBJECT
 private slots:
+    // A department missing on the server is the one step of the login a real server never fails.
+    void loginReadsStaffDepartmentAndBaseRecordAndAnnounces() {
+        for (const bool departmentMissing : {false, true}) {
+            FakeLink f;
+            f.addStaff("MEIER", "geheim", "J", "Meier,Hans");
+            if (departmentMissing)
+                f.server->objects.remove("VX.ParPersAbt");
+            f.storeLogin("MEIER", "geheim");
+            f.state.LoginFailed = true;
+            QCOMPARE(LoginUser(f.link, QString()), !departmentMissing);
+            if (departmentMissing) {
+                QVERIFY(f.dialogs.shown[0].text.startsWith("Vorgang: Abteilungsermittlung."));
+                continue;
+            }
+            QCOMPARE(f.state.LoginIdentity, QString("MEIER|Meier,Hans"));
+            QVERIFY(!f.state.LoginFailed);
+            QCOMPARE(f.server->openedIds,
+                     QStringList(
+                         {"VX.ParPersEdv:1||MEIER", "VX.ParPersAbt:1||20", "VX.PersBasis:1||100"}));
+            QCOMPARE(f.server->commands.last(), Announce);
+            QVERIFY(f.dialogs.shown.isEmpty());
+            QVERIFY(f.idle.active);
+        }
+    }
+
     void commandLineWinsOnlyWhenItsFirstWordIsANumber() {
         for (const QString& commandLine :
              {QString("1 0 123 geheim"), QString("abc 0 123 x 10.1.1.1 99")}) {
             const bool used = commandLine.startsWith('1');
-            LinkFixture f;
+            FakeLink f;
             f.storeLogin("STORED", "pw");
             f.store.write("Cache Login", "Login", "Namespace", "TEST");
             f.state.CommandLine = commandLine;
@@ -63,7 +91,7 @@ private slots:
     }
 
     void missingCredentialsOpenTheLoginWindow() {
-        LinkFixture f;
+        FakeLink f;
         f.windows.onLoginWindow = [&f](fake::FieldLoginWindows&) { f.storeLogin("NEU", "x"); };
         f.link.LoadConnectionSettings();
         QCOMPARE(f.windows.loginShown, 1);
@@ -84,7 +112,7 @@ private slots:
     }
 
     void idleTimeOrALostServerMeansReconnectingAndAnnouncingAgain() {
-        LinkFixture f("1 0 MEIER pw");
+        FakeLink f("1 0 MEIER pw");
         bool error = false;
         f.server->reply("D PARAM^RUFAP", "0`30`x");
         QCOMPARE(f.link.ExecuteCommand("D PARAM^RUFAP", error), QString("0`30`x"));
@@ -107,7 +135,7 @@ private slots:
     }
 
     void attemptSeriesShowsBothMessagesAndEndsTheProgram() {
-        LinkFixture f("1 0 MEIER pw");
+        FakeLink f("1 0 MEIER pw");
         f.state.LoginIdentity = "MEIER|Meier";
         f.server->connectByDefault = false;
         const QDateTime start = f.clock.now();
@@ -145,7 +173,7 @@ private slots:
     }
 
     void settingsWindowCanRescueTheSeries() {
-        LinkFixture f("1 0 MEIER pw");
+        FakeLink f("1 0 MEIER pw");
         f.server->connectResults = {false, false, false, false, true};
         f.link.BeginServerAccess();
         QCOMPARE(f.server->connects, 5);
@@ -155,7 +183,7 @@ private slots:
     }
 
     void failedCommandIsReportedAndFlagsTheCaller() {
-        LinkFixture f("1 0 MEIER pw");
+        FakeLink f("1 0 MEIER pw");
         f.server->fail("D PARAM^RUFAP", 8, "<UNDEFINED>PARAM^RUFAP");
         f.server->reply("D INT^RUFAP", "A`1");
         bool error = false;
@@ -216,4 +244,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(ServerLinkTest)
-#include "test_serverlink.moc"
+#include "tst_serverlink.moc"

@@ -1,8 +1,7 @@
 // The side windows against a real VENTOR server: login, settings, speed dial, search, open
 // items. The windows are real; the user's clicks and the answers to message boxes are scripted.
 
-#include "fakeconnection.h"
-#include "fakeworld.h"
+#include "fakelink.h"
 #include "fmaddr.h"
 #include "fmop.h"
 #include "fmpass.h"
@@ -12,9 +11,7 @@
 #include "login.h"
 #include "loginwindows.h"
 #include "numberops.h"
-#include "realserver.h"
-#include "settingsstore.h"
-#include "tcpconnection.h"
+#include "sidewindowkit.h"
 #include "telephoneparams.h"
 #include "testserver.h"
 
@@ -25,7 +22,7 @@
 
 using namespace cacheapi;
 using namespace context;
-using namespace testkit;
+using namespace testsupport;
 using namespace testsupport;
 using windows::FMPass;
 using windows::FMServer;
@@ -33,10 +30,10 @@ using windows::LoginWindowsAdapter;
 
 namespace {
 // One program's server link to the test server, with its login windows.
-struct Session : fake::FakeSurroundings {
-    explicit Session(const TestServer& server, bool storeConnection = true) {
+struct Session : LiveLink {
+    explicit Session(const TestServer& server, bool storeConnection = true)
+        : LiveLink(server, Waits::Skipped) {
         using namespace settings::keys;
-        store.write(CacheLogin, Login, Verbindung, settings::defaults::Unencrypted);
         if (storeConnection) {
             store.write(CacheLogin, Login, Server, QStringLiteral("127.0.0.1"));
             store.write(CacheLogin, Login, Port, QString::number(server.port()));
@@ -51,10 +48,6 @@ struct Session : fake::FakeSurroundings {
     FMPass& pass() { return adapter.loginWindow(); }
     FMServer& settingsWindow() { return adapter.serverWindow(); }
 
-    QStringList sent;
-    ServerLink link{state, context(), [this, tcp = tcpFactoryMaker(state, 20000)] {
-                        return std::make_unique<boardtest::RecordingFactory>(tcp(), sent);
-                    }};
     ScriptedModal modal;
     LoginWindowsAdapter adapter{link, modal};
 };
@@ -200,11 +193,11 @@ private slots:
         settings.BUEdit->click();
         QVERIFY(!s.link.connection()->IsConnected()); // the saved keys are checked on the fake link
 
-        const int made = s.link.factoriesMade();
+        const int made = s.connections;
         bool error = false;
         QVERIFY(!s.link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error).isEmpty());
         QVERIFY(!error);
-        QCOMPARE(s.link.factoriesMade(), made + 1);
+        QCOMPARE(s.connections, made + 1);
         QCOMPARE(s.state.ConnectionString, connectionString);
     }
 
@@ -364,4 +357,4 @@ private slots:
 };
 
 QTEST_MAIN(WindowsServerTest)
-#include "test_windows_server.moc"
+#include "tst_windows_live.moc"

@@ -754,4 +754,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(GatewayTest)
-#include "test_gateway.moc"
+#include "tst_gateway.moc"

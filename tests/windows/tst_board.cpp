@@ -1,5 +1,9 @@
-#include "boardfixture.h"
-#include "realserver.h"
+// The department board window against a real server holding known staff and times.
+#include "fmabt.h"
+#include "listbar.h"
+#include "sidewindowkit.h"
+#include "telephoneparams.h"
+#include "testserver.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -9,64 +13,71 @@
 
 using namespace Qt::StringLiterals;
 
-using namespace boardtest;
+using namespace testsupport;
 using telefon::BoardBarIndex;
 
 class BoardWindowTest : public QObject {
     Q_OBJECT
 
     const QDate today{2026, 12, 4}; // a Friday
-    std::unique_ptr<RealServer> server;
-    SettableClock clock;
-    context::QtEventPump events;
+    TestServer testServer;
+    std::unique_ptr<LiveLink> server;
+    cacheapi::fake::FakeClock clock;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params{u"0"_s, u"30"_s, {}};
-    std::unique_ptr<line::SimulatedLine> line;
-    std::unique_ptr<RecordingMainWindow> main;
-    ScriptedModalRunner modal;
+    std::unique_ptr<FakeMainWindow> main;
+    ScriptedModal modal;
     std::unique_ptr<windows::Services> services;
 
     static int px(double twips) { return windows::FMAbt::toPixels(twips); }
+    // The colour of a widget's pixel as it is painted on the screen.
+    static QColor pixelOf(QWidget* widget, QPoint at) {
+        return widget->grab().toImage().pixelColor(at * widget->devicePixelRatio());
+    }
+    int requests() const { return int(server->sent.filter(u"^RUFAP"_s).size()); }
     static QStringList blanks(int n) { return QStringList(n, QString()); }
     static QStringList day(const QStringList& planned, const QStringList& clocked) {
         return planned + blanks(4 - planned.size()) + clocked + blanks(8 - clocked.size());
     }
 
     void openBoard(std::function<void(windows::FMAbt&)> script) {
-        modal.script = std::move(script);
+        modal.onModal = [script](QWidget* board) { script(*static_cast<windows::FMAbt*>(board)); };
         windows::OpenDepartmentBoard(*services, u"VK"_s);
     }
 
 private slots:
     void initTestCase() {
-        server = std::make_unique<RealServer>();
-        QVERIFY2(server->started(), qPrintable(server->errorText()));
-        server->addStaff("VK", 9001, "Meier, Hans", "21");
-        server->addStaff("VK", 9002, "Schulz, Eva", "22");
-        server->addStaff("VK", 9003, "Lehmann, Udo", "23");
-        server->addStaff("VK", 9004, "Kunz, Ina", "24");
-        server->addStaff("VK", 9005, "Falsch, Uwe", "25");
-        server->setTimes(9001, today, day({"08:00", "12:00"}, {"07:58", "12:05"}));
-        server->setTimes(9002, today, day({"08:00", "16:00"}, {"07:58"}));
-        server->setTimes(9003, today, day({"08:00", "12:00", "13:00", "17:00"}, {}));
-        server->setTimes(9004, today, day({}, {"06:00", "09:00", "09:30", "10:15"}));
+        QVERIFY2(testServer.start(), qPrintable(testServer.errorText()));
+        server = std::make_unique<LiveLink>(testServer);
+        testServer.addStaff("VK", 9001, "Meier, Hans", "21");
+        testServer.addStaff("VK", 9002, "Schulz, Eva", "22");
+        testServer.addStaff("VK", 9003, "Lehmann, Udo", "23");
+        testServer.addStaff("VK", 9004, "Kunz, Ina", "24");
+        testServer.addStaff("VK", 9005, "Falsch, Uwe", "25");
+        testServer.setTimes(9001, today, day({"08:00", "12:00"}, {"07:58", "12:05"}));
+        testServer.setTimes(9002, today, day({"08:00", "16:00"}, {"07:58"}));
+        testServer.setTimes(9003, today, day({"08:00", "12:00", "13:00", "17:00"}, {}));
+        testServer.setTimes(9004, today, day({}, {"06:00", "09:00", "09:30", "10:15"}));
         // The clock reports an end before the start, and an open interval begun after 22:00.
-        server->setTimes(9005, today, day({}, {"09:00", "08:00", "23:00"}));
-        server->setTimes(9001, today.addDays(-1), day({"13:00", "18:00"}, {"13:05", "18:10"}));
-        server->setTimes(9003, today.addDays(-1), day({"08:00", "12:00"}, {"08:01", "11:00"}));
+        testServer.setTimes(9005, today, day({}, {"09:00", "08:00", "23:00"}));
+        testServer.setTimes(9001, today.addDays(-1), day({"13:00", "18:00"}, {"13:05", "18:10"}));
+        testServer.setTimes(9003, today.addDays(-1), day({"08:00", "12:00"}, {"08:01", "11:00"}));
     }
 
     void init() {
-        clock.time = QDateTime(today, QTime(10, 15, 7));
-        line = std::make_unique<line::SimulatedLine>();
-        line->open();
-        main = std::make_unique<RecordingMainWindow>(*line, params);
-        modal = ScriptedModalRunner();
-        services.reset(new windows::Services{server->contextWith(clock, events), server->link(),
-                                             modal, listBar, params, main.get()});
+        clock.set(QDateTime(today, QTime(10, 15, 7)));
+        main = std::make_unique<FakeMainWindow>();
+        modal = ScriptedModal();
+        services.reset(new windows::Services{
+            {server->store, server->dialogs, clock, server->realEvents, server->idle, server->end},
+            server->link,
+            modal,
+            listBar,
+            params,
+            main.get()});
     }
 
-    void cleanup() { QVERIFY(server->dialogs().shown.isEmpty()); }
+    void cleanup() { QVERIFY(server->dialogs.shown.isEmpty()); }
 
     void headerAndMarkerAtTheOpeningMoment() {
         openBoard([&](windows::FMAbt& board) {
@@ -85,7 +96,7 @@ private slots:
             QCOMPARE(pixelOf(&board, {px(6305), between}), QColor(Qt::black));
             QVERIFY(pixelOf(&board, {px(6305) + 6, between}) != QColor(Qt::black));
         });
-        QCOMPARE(modal.runs, 1);
+        QCOMPARE(modal.shown.size(), 1);
     }
 
     void rowsBarsAndPresenceOnTheTimeScale() {
@@ -134,11 +145,11 @@ private slots:
 
     void anotherDayRefillsBarsButKeepsTheMarker() {
         openBoard([&](windows::FMAbt& board) {
-            clock.time = clock.time.addSecs(3 * 3600);
-            const int requestsBefore = server->requests();
+            clock.advance(3 * 3600 * 1000);
+            const int requestsBefore = requests();
             board.PERDAT()->setDate(today.addDays(-1));
             QCOMPARE(board.WTAG()->text(), u"Donnerstag"_s);
-            QCOMPARE(server->requests() - requestsBefore, 6); // the staff list and five members
+            QCOMPARE(requests() - requestsBefore, 6); // the staff list and five members
             QCOMPARE(board.rowCount(), 5);
             QCOMPARE(board.bar(1, telefon::IST1)->text(), u"13:05 - 18:10"_s);
             QCOMPARE(board.bar(1, telefon::IST1)->x(), px(telefon::TimeToX("13:05")));
@@ -177,9 +188,9 @@ private slots:
             QVERIFY(!board.isVisible());
         });
         QVERIFY(modal.closedByScript);
-        QCOMPARE(main->actions, QStringList({"show", "RUFNR 23", "dial 23"}));
-        QCOMPARE(line->numberToDial(), u"23"_s); // no outside-line prefix
-        QCOMPARE(line->state(), line::SimulatedLine::State::Dialling);
+        QCOMPARE(main->shownToFront, 1);
+        QCOMPARE(main->number, u"23"_s);
+        QCOMPARE(main->dialled, QStringList{u"23"_s});
     }
 
     void closeButtonEndsTheBoardAndAnEmptyDepartmentHasOnlyTheMarker() {
@@ -188,15 +199,16 @@ private slots:
             QVERIFY(!board.isVisible());
         });
         QVERIFY(modal.closedByScript);
-        QVERIFY(main->actions.isEmpty());
-        modal.script = [&](windows::FMAbt& board) {
+        QVERIFY(main->dialled.isEmpty());
+        modal.onModal = [&](QWidget* window) {
+            auto& board = *static_cast<windows::FMAbt*>(window);
             QCOMPARE(board.rowCount(), 0);
             QCOMPARE(board.markerLine().x1(), px(6305));
         };
         windows::OpenDepartmentBoard(*services, u"LEER"_s);
-        QCOMPARE(modal.runs, 2);
+        QCOMPARE(modal.shown.size(), 2);
     }
 };
 
 QTEST_MAIN(BoardWindowTest)
-#include "tst_fmabt.moc"
+#include "tst_board.moc"

@@ -177,4 +177,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(DurabilityTest)
-#include "test_durability.moc"
+#include "tst_durability.moc"

@@ -1,9 +1,10 @@
-// The number search and the open-items window over the in-memory server.
+// The number search and the open-items windows over the in-memory server.
 
-#include "fakeworld.h"
+#include "fakelink.h"
 #include "fmop.h"
 #include "fmsuch.h"
 #include "services.h"
+#include "sidewindowkit.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -11,17 +12,12 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-using namespace testkit;
+using namespace testsupport;
 using windows::FMOP;
 using windows::FMSuch;
-using windows::FoldUmlauts;
 
 namespace {
 const QChar R(0xFF);
-
-QString searchCommand(const QString& text) {
-    return "S P0=$$TXTSU^RUFAP(\"" + text + "\") W:$F($ZV,\"MSM\") P0";
-}
 
 QStringList rowTexts(const QTreeWidget* list, int row) {
     QStringList texts;
@@ -36,37 +32,11 @@ class DirectoryWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void umlautsAreWrittenOut() {
-        QCOMPARE(FoldUmlauts("straße"), QStringLiteral("straSSe"));
-        QCOMPARE(FoldUmlauts("ÄÖÜäöü"), QStringLiteral("AEOEUEAEOEUE"));
-        QCOMPARE(FoldUmlauts("Café Noël"), QStringLiteral("Café Noël"));
-    }
-
-    void emptyOrFailedSearchLeavesTheListEmpty() {
-        FakeWorld world;
-        world.storeLogin("MEIER", "telefon");
-        FakeMainWindow main;
-        world.server->reply(searchCommand("A"), "1`A`1`1`A");
-        world.server->fail(searchCommand("Kaputt"), 8, "<SYNTAX>");
-        FMSuch search(world.link, main);
-        search.show();
-        search.SUText->setText("A");
-        search.search();
-        QCOMPARE(search.LIRufnr->topLevelItemCount(), 1);
-        search.SUText->setText("Niemand");
-        search.search();
-        QCOMPARE(search.LIRufnr->topLevelItemCount(), 0);
-        QVERIFY(search.isVisible());
-        search.SUText->setText("Kaputt");
-        search.search();
-        QCOMPARE(search.LIRufnr->topLevelItemCount(), 0);
-        QCOMPARE(world.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
-    }
-
-    // The server test shows marked and unmarked items; here the markers it never sends and a
-    // reading anew for another customer.
+    // Which rows are marked is the list's logic; here the window beside the main window, its
+    // rows and markers, and a reading anew for another customer.
     void openItemsAreListedWithTheirMarkers() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         world.storeLogin("MEIER", "telefon");
         FakeMainWindow main;
         main.account = "K100";
@@ -84,8 +54,7 @@ private slots:
         QCOMPARE(items.LIOP->topLevelItemCount(), 3);
         QCOMPARE(rowTexts(items.LIOP, 0), row1.split('\n'));
         QVERIFY(items.rowMarked(0));
-        QVERIFY(!items.rowMarked(1)); // empty
-        QVERIFY(!items.rowMarked(2)); // no number
+        QVERIFY(!items.rowMarked(1));
         QVERIFY(!items.isVisible());
 
         main.account = "K200";
@@ -97,7 +66,8 @@ private slots:
     // Every activation, not only the first showing, puts the windows beside the main window where
     // it is now: the search field gets the focus, the open items are read anew.
     void searchAndOpenItemsFollowTheMainWindowWhenActivated() {
-        FakeWorld world;
+        FakeLink world;
+        world.addStaff("MEIER", "telefon");
         world.storeLogin("MEIER", "telefon");
         FakeMainWindow main;
         main.account = "K100";
@@ -126,4 +96,4 @@ private slots:
 };
 
 QTEST_MAIN(DirectoryWindowsTest)
-#include "test_directory_windows.moc"
+#include "tst_directory_windows.moc"
