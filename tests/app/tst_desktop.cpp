@@ -6,6 +6,7 @@
 #include "fmserver.h"
 #include "loginwindows.h"
 #include "program.h"
+#include "programprocess.h"
 #include "qtdialogs.h"
 #include "qtsidewindows.h"
 #include "services.h"
@@ -13,13 +14,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -220,28 +218,9 @@ private slots:
     }
     void programEndsInOrderFromOutside() {
         QFETCH(int, signal);
-        QTemporaryDir home;
-        QVERIFY(home.isValid());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("VENTOR_LINE_SIM_SOCKET"), home.filePath(QStringLiteral("line")));
-        // A runtime folder of its own: no other test's program is taken for this one's instance.
-        const QString runtime = home.filePath(QStringLiteral("run"));
-        QVERIFY(QDir().mkpath(runtime));
-        QVERIFY(
-            QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        // The test server runs on this machine without TLS.
-        QDir(home.path()).mkpath(QStringLiteral("config/ventor-telefon"));
-        QFile login(home.filePath(QStringLiteral("config/ventor-telefon/Cache Login.ini")));
-        QVERIFY(login.open(QIODevice::WriteOnly));
-        login.write("[Login]\nVerbindung=unverschl\xc3\xbcsselt\n");
-        login.close();
-        QProcess program;
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(PROGRAM),
-                      {"1", "0", "MEIER", "telefon", "127.0.0.1", QString::number(server_.port()),
-                       "VENTOR", "--line=sim"});
+        desktoptest::ProgramSession session(server_);
+        session.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcess& program = *session.start(session.loginWords() << QStringLiteral("--line=sim"));
         QVERIFY(program.waitForStarted());
         WId window = 0;
         QTRY_VERIFY_WITH_TIMEOUT((window = findWindow(QStringLiteral("Benutzer: "))) != 0, 30000);
@@ -265,7 +244,7 @@ private slots:
         QVERIFY(program.waitForFinished(15000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        const QSettings stored(home.filePath(QStringLiteral("config/ventor-telefon/Telefon.ini")),
+        const QSettings stored(session.configDir() + QStringLiteral("/Telefon.ini"),
                                QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("Pos/Width")).toString(),
                  QString::number(outer.width() * 15));

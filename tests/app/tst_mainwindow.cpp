@@ -246,19 +246,6 @@ private slots:
         }
     }
 
-    // The server test covers the call without a number; one without its presence flag is the same.
-    void numberWithoutItsPresenceFlagIsNotUsed() {
-        FakeFixture f;
-        FMStart& fm = f.start();
-        fm.setNumberText("4711");
-        QVERIFY(f.line.ringWithoutNumberFlag("0301234"));
-        QCOMPARE(fm.statusText(), QString("Income call"));
-        QCOMPARE(fm.numberText(), QString("4711"));
-        QCOMPARE(f.commandsStartingWith("D TELSU"), 0);
-        f.line.remoteHangUp();
-        QCOMPARE(f.commandsStartingWith("D JOURADD"), 0);
-    }
-
     void identifiedNumberFillsTheNumberField() {
         FakeFixture f;
         FMStart& fm = f.start();

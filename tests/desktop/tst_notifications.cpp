@@ -1,5 +1,5 @@
 // The tray icon and the desktop notifications as views of the call session, on a real SIP call
-// from an independent SIP telephone (baresip) and a real server, in a private network namespace
+// from a second SIP telephone and a real server, in a private network namespace
 // and a private D-Bus session. A notification service written for the test records what the
 // program shows and invokes the actions as a user's click would.
 #include "callnotifications.h"
@@ -11,7 +11,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QMenu>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -85,58 +84,6 @@ public slots:
     QStringList GetCapabilities() { return {u"actions"_s, u"body"_s}; }
 };
 
-// An independent SIP telephone that calls the program's line from the showcase customer's
-// number; with `hangUpAfter` it gives up after that many seconds, unanswered.
-class CallingTelephone {
-public:
-    explicit CallingTelephone(const QString& dir) : dir_(dir) {
-        QFile config(dir + u"/config"_s);
-        if (config.open(QIODevice::WriteOnly))
-            config.write("sip_listen 127.0.0.1:5090\n"
-                         "net_interface 127.0.0.1\n"
-                         "module_path /usr/lib/baresip/modules\n"
-                         "module g711.so\nmodule ausine.so\nmodule aufile.so\n"
-                         "module account.so\nmodule menu.so\n"
-                         "audio_player aufile,/dev/null\naudio_alert aufile,/dev/null\n"
-                         "audio_source ausine,440\n");
-        QFile accounts(dir + u"/accounts"_s);
-        if (accounts.open(QIODevice::WriteOnly))
-            accounts.write("<sip:" + Showcase.toLatin1() + "@127.0.0.1:5090>;regint=0\n");
-    }
-    ~CallingTelephone() { stop(); }
-
-    bool call(int hangUpAfter = 0) {
-        stop();
-        QStringList arguments{u"-f"_s, dir_, u"-e"_s, u"/dial sip:1@"_s + sipapp::LineAddress};
-        if (hangUpAfter > 0)
-            arguments << u"-t"_s << QString::number(hangUpAfter);
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        // Line-buffered, so that its log can be read while it runs.
-        process_.start(u"stdbuf"_s, QStringList{u"-oL"_s, u"baresip"_s} + arguments);
-        return process_.waitForStarted();
-    }
-    // What the telephone said about its calls.
-    QString log() {
-        output_ += QString::fromUtf8(process_.readAll());
-        return output_;
-    }
-    bool finished() { return process_.state() == QProcess::NotRunning; }
-    void stop() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(3000))
-                process_.kill();
-            process_.waitForFinished();
-        }
-        output_.clear();
-    }
-
-private:
-    QString dir_;
-    QProcess process_;
-    QString output_;
-};
-
 class TestNotifications : public QObject {
     Q_OBJECT
 
@@ -146,7 +93,6 @@ class TestNotifications : public QObject {
     std::unique_ptr<sipapp::SipProgram> p;
     std::unique_ptr<app::CallNotifications> notifications;
     std::unique_ptr<app::TrayIcon> tray;
-    std::unique_ptr<CallingTelephone> telephone;
     int windowShown = 0;
     int endRequested = 0;
 
@@ -168,7 +114,6 @@ private slots:
         QVERIFY(dir.isValid());
         QVERIFY(recorder.start());
         QVERIFY2(server.start(300), qPrintable(server.errorText()));
-        QDir(dir.path()).mkpath(u"telephone"_s);
     }
 
     void init() {
@@ -185,10 +130,8 @@ private slots:
             *p->session, app::TrayIcon::Actions{showWindow, [this] { ++endRequested; }});
         const QString error = p->start();
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        telephone = std::make_unique<CallingTelephone>(dir.filePath(u"telephone"_s));
     }
     void cleanup() {
-        telephone.reset();
         tray.reset();
         notifications.reset();
         p.reset();
@@ -210,9 +153,9 @@ private slots:
         QFETCH(int, state);
         QFETCH(int, journalKind);
         const int journalled = server.journalCount(testsupport::DemoMeier.code, journalKind);
-        QVERIFY(telephone->call());
+        QVERIFY(p->peer->ring(sipapp::LineAddress, Showcase));
         const NotificationRecorder::Shown* shown = offered();
-        QVERIFY2(shown, qPrintable(telephone->log()));
+        QVERIFY(shown);
         QVERIFY2(shown->body.contains(testsupport::ShowcaseAccount), qPrintable(shown->body));
         QVERIFY2(shown->body.contains(Showcase), qPrintable(shown->body));
         QCOMPARE(shown->actions,
@@ -236,12 +179,12 @@ private slots:
     void missedCallsLeaveOneNotificationEach() {
         const int before = server.journalCount(testsupport::DemoMeier.code, 5);
         for (int call = 1; call <= 2; ++call) {
-            QVERIFY(telephone->call(2));
+            QVERIFY(runUntil([&] { return !p->peer->inCall(); }));
+            QVERIFY(p->peer->ring(sipapp::LineAddress, Showcase));
             const NotificationRecorder::Shown* shown = offered();
-            QVERIFY2(shown, qPrintable(telephone->log()));
+            QVERIFY(shown);
             const uint offeredId = shown->id;
-            QVERIFY2(runUntil([&] { return telephone->finished(); }, 15000),
-                     qPrintable(telephone->log()));
+            QVERIFY(p->peer->hangUp());
             QVERIFY(stateBecomes(telefon::CallSession::LineState::Ready));
             QVERIFY(runUntil([&] { return recorder.isClosed(offeredId); }));
             QTest::qWait(500);

@@ -30,10 +30,6 @@ QStringList records(const QString& reply) {
     return list;
 }
 
-QString serverDate(const QDate& d) {
-    return QString::number(d.year() - 1900) + d.toString(u"MMdd"_s);
-}
-
 // Runs a command on a new VX.Windows object (empty member) or reads a member of Meier's record.
 CallResult run(Factory& factory, const QString& command, const QString& member = {}) {
     ServerError error;
@@ -235,37 +231,6 @@ private slots:
         QVERIFY(found.ok);
         QCOMPARE(found.value.section(FieldSeparator, 0, 0), ShowcaseAccount);
         QCOMPARE(reply(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
-    }
-
-    void departmentsAndStaffAreLists() {
-        const QStringList departments = records(reply(u"D INT^RUFAP"_s));
-        QVERIFY(departments.size() >= 5);
-        QCOMPARE(departments.first().split(FieldSeparator).size(), 2);
-        const QString code = departments.first().split(FieldSeparator).at(1);
-        const QStringList staff = records(reply(u"D MIT^RUFAP(\"%1\")"_s.arg(code)));
-        QVERIFY(!staff.isEmpty());
-        for (const QString& m : staff)
-            QCOMPARE(m.split(FieldSeparator).size(), 3);
-        QVERIFY(staff.contains(u"1001`Hans Meier`21"_s));
-        QVERIFY(records(reply(u"D MIT^RUFAP(\"99\")"_s)).isEmpty());
-    }
-
-    void timesOfADayAreTwelveFields() {
-        // Over the last week every staff member has clocked at least once.
-        bool clocked = false;
-        for (int back = 1; back <= 7; ++back) {
-            const QString date = serverDate(QDate::currentDate().addDays(-back));
-            const QStringList fields =
-                reply(u"D DPL^RUFAP(\"1001\",%1)"_s.arg(date)).split(FieldSeparator);
-            QCOMPARE(fields.size(), 12);
-            for (const QString& time : fields)
-                QVERIFY2(time.isEmpty() || QTime::fromString(time, u"HH:mm"_s).isValid(),
-                         qPrintable(time));
-            clocked = clocked || !fields.at(4).isEmpty();
-        }
-        QVERIFY(clocked);
-        QCOMPARE(reply(u"D DPL^RUFAP(\"1001\",)"_s).split(FieldSeparator).size(), 12);
-        QCOMPARE(reply(u"D DPL^RUFAP(\"9999\",1000101)"_s), QString(11, FieldSeparator));
     }
 
     void journalKeepsTheNewest100NewestFirst() {

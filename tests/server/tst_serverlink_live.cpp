@@ -47,38 +47,6 @@ class ServerLinkTest : public QObject {
 private slots:
     void initTestCase() { QVERIFY2(server_.start(), qPrintable(server_.errorText())); }
 
-    void wrongPasswordAndInactiveUserAreRefused_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-        QTest::newRow("wrong password") << DemoMeier.code << u"TELEFON"_s;
-        QTest::newRow("inactive user") << DemoAlt.code << DemoAlt.password;
-    }
-    void wrongPasswordAndInactiveUserAreRefused() {
-        QFETCH(QString, user);
-        QFETCH(QString, password);
-        LiveLink f(server_, LiveLink::Waits::Skipped);
-        QVERIFY(!f.login({user, password, false}));
-        QVERIFY(f.state.LoginFailed);
-        QVERIFY(f.state.LoginIdentity.isEmpty());
-        QCOMPARE(f.dialogs.shown.size(), 1);
-        QCOMPARE(f.dialogs.shown.first().text, u"Passwort Falsch oder Benutzer nicht Aktiv."_s);
-        // Nothing but the announcement runs for that connection.
-        bool error = false;
-        f.link.ExecuteCommand(u"D PARAM^RUFAP"_s, error);
-        QVERIFY(error);
-        QVERIFY(f.dialogs.shown.last().text.contains(u"Fehler: 2"_s));
-    }
-
-    void unknownStaffCodeIsAServerError() {
-        LiveLink f(server_, LiveLink::Waits::Skipped);
-        QVERIFY(!f.login({u"NIEMAND"_s, u"x"_s, true}));
-        QVERIFY(f.state.KeepPasswordOut);
-        QCOMPARE(f.dialogs.shown.size(), 1);
-        QCOMPARE(f.dialogs.shown.first().title, u"Caché Zugriffsfehler"_s);
-        QVERIFY(f.dialogs.shown.first().text.contains(StepStaffRecord));
-        QVERIFY(f.dialogs.shown.first().text.contains(u"Fehler: 4"_s));
-    }
-
     void oneCustomerIsFoundThroughEachStoredSpelling() {
         LiveLink f(server_, LiveLink::Waits::Skipped);
         QVERIFY(f.login(DemoMeier));
@@ -94,6 +62,27 @@ private slots:
             QCOMPARE(lookup(f, nationalNumber(spelling)), ShowcaseAccount);
             QCOMPARE(lookup(f, spelling), ShowcaseAccount); // typed as it is stored
         }
+    }
+
+    // The candidates are asked in order until one belongs to a customer.
+    void lookupAsksTheCandidatesInOrder() {
+        auto telsu = [](const QString& candidate) {
+            return u"D TELSU^RUFAP(\"%1\")"_s.arg(candidate);
+        };
+        LiveLink f(server_);
+        QCOMPARE(lookup(f, u"030123456"_s), ShowcaseAccount);
+        QCOMPARE(f.sent.filter("TELSU"), QStringList{telsu("123456")});
+        f.sent.clear();
+        telefon::CustomerPanel panel;
+        QVERIFY(
+            !telefon::LookupCaller(f.link, {u"0"_s, DemoLookupPrefix, {}}, u"0309999999"_s, panel));
+        QCOMPARE(f.sent.filter("TELSU"), QStringList({telsu("9999999"), telsu("0300309999999"),
+                                                      telsu("309999999"), telsu("0309999999")}));
+        QVERIFY(panel.Nr.isEmpty());
+        QVERIFY(panel.NAMEN.isEmpty());
+        QCOMPARE(panel.Plz, u"-"_s);
+        QCOMPARE(panel.emailLink, u"mailto:"_s);
+        QVERIFY(!panel.customerOnlyVisible);
     }
 
     void theLinkLogsInAndReconnectsAfterTheServerWasRestarted() {

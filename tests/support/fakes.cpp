@@ -62,7 +62,7 @@ void FakeFactory::Disconnect() {
 }
 
 std::unique_ptr<ServerObject> FakeFactory::New(const QString&, ServerError& error) {
-    if (server_->failNew || !IsConnected()) {
+    if (!IsConnected()) {
         error = {-2, QStringLiteral("Keine Verbindung zum Server")};
         return nullptr;
     }

@@ -51,7 +51,6 @@ struct FakeServer {
     std::function<CallResult(const QString&)> handler;
     // Stored objects: class name -> ID -> member -> value.
     QMap<QString, QMap<QString, QMap<QString, QString>>> objects;
-    bool failNew = false;
 
     // What happened.
     QStringList commands; // every Xecute text, in order
@@ -91,23 +90,15 @@ inline FactoryMaker makeFakeFactory(std::shared_ptr<FakeServer> server) {
     return [server] { return std::make_unique<FakeFactory>(server); };
 }
 
-// A clock that only moves when told, or by `stepPerPump` each time events are pumped.
+// A clock that only moves when told, and by half a second each time events are pumped.
 class FakeClock : public context::Clock, public context::EventPump {
 public:
     explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 4), QTime(10, 15, 0)))
         : now_(start) {}
     QDateTime now() const override { return now_; }
-    void processEvents() override {
-        ++pumps;
-        now_ = now_.addMSecs(stepPerPumpMs);
-        if (onPump)
-            onPump();
-    }
+    void processEvents() override { now_ = now_.addMSecs(500); }
     void advance(qint64 ms) { now_ = now_.addMSecs(ms); }
     void set(const QDateTime& t) { now_ = t; }
-    qint64 stepPerPumpMs = 500;
-    int pumps = 0;
-    std::function<void()> onPump;
 
 private:
     QDateTime now_;
@@ -172,7 +163,7 @@ public:
     void setUserField(const QString& text) override { user = text; }
     QString passwordField() const override { return password; }
     void setPasswordField(const QString& text) override { password = text; }
-    void selectPasswordText() override { ++passwordSelections; }
+    void selectPasswordText() override {}
     bool loginWindowVisible() const override { return loginVisible; }
     void showLoginWindowModal() override {
         ++loginShown;
@@ -190,7 +181,7 @@ public:
     ServerFields fields;
     QString user, password;
     bool loginVisible = false;
-    int loginShown = 0, settingsShown = 0, settingsHidden = 0, passwordSelections = 0;
+    int loginShown = 0, settingsShown = 0, settingsHidden = 0;
     // What the user does while the window is open.
     std::function<void(FieldLoginWindows&)> onLoginWindow, onSettingsWindow;
 };

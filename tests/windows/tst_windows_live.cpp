@@ -180,27 +180,6 @@ private slots:
         QCOMPARE(s.modal.shown, QStringList{"FMPass"});
     }
 
-    void savedSettingsCloseTheConnectionAndTheNextCommandReconnects() {
-        Session s(server_);
-        QVERIFY(s.logIn(DemoMeier));
-        QVERIFY(s.link.connection()->IsConnected());
-        const QString connectionString = s.state.ConnectionString;
-        FMServer& settings = s.settingsWindow();
-        s.dialogs.answers = {context::Answer::Yes, context::Answer::Yes};
-        settings.BUEdit->click();
-        settings.BNAMESPACE->setText(QStringLiteral("TEST"));
-        settings.BFIL->setText(QStringLiteral("0"));
-        settings.BUEdit->click();
-        QVERIFY(!s.link.connection()->IsConnected()); // the saved keys are checked on the fake link
-
-        const int made = s.connections;
-        bool error = false;
-        QVERIFY(!s.link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error).isEmpty());
-        QVERIFY(!error);
-        QCOMPARE(s.connections, made + 1);
-        QCOMPARE(s.state.ConnectionString, connectionString);
-    }
-
     // A refused repeated login, a user code the server does not know, and another company saved
     // in the settings window: each time the session goes on for the user who logged in last.
     void sessionGoesOnForTheLastSuccessfulLogin() {
