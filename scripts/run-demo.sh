@@ -29,7 +29,7 @@ if [ ! -f "$DATA/ventor.dat" ]; then
 fi
 # The demo server speaks TLS with a self-signed certificate made on its first start; one left
 # running from before TLS is started again.
-if server/ventor-server status "$DATA" >/dev/null 2>&1 && [ ! -f "$DATA/tls/stunnel.conf" ]; then
+if server/ventor-server status "$DATA" >/dev/null 2>&1 && [ ! -f "$DATA/tls/gtmcrypt.cfg" ]; then
   server/ventor-server stop "$DATA" >/dev/null
 fi
 server/ventor-server status "$DATA" >/dev/null 2>&1 || server/ventor-server start "$DATA" "$PORT"

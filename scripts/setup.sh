@@ -12,7 +12,7 @@ PACKAGES=(
   kamailio kamailio-tls-modules baresip-core pulseaudio pulseaudio-utils
   dbus-daemon gnome-keyring
   xvfb xauth x11-utils libxcb1-dev
-  iproute2 util-linux procps openssl systemd libc-bin stunnel4
+  iproute2 util-linux procps openssl systemd libc-bin libssl-dev libconfig-dev
   desktop-file-utils appstream dbus at-spi2-core python3-pyatspi openbox xdotool baresip-core
 )
 

@@ -1,10 +1,9 @@
 #!/bin/bash
-# Installs what the VENTOR server needs on Debian: GT.M, the socket activator that binds the
-# gateway to one address, a C compiler and libcrypt for the gateway's password-hash helper,
-# openssl for the certificates, iconv (libc-bin) for the routines, stunnel4 for TLS in front of
-# the gateway.
+# Installs what the VENTOR server needs on Debian: GT.M, a C compiler with libcrypt for the
+# gateway's password-hash helper and with OpenSSL and libconfig for GT.M's TLS plugin (built
+# from the sources GT.M ships), openssl for the certificates, iconv (libc-bin) for the routines.
 set -euo pipefail
-PACKAGES=(fis-gtm systemd openssl gcc libcrypt-dev libc-bin procps stunnel4)
+PACKAGES=(fis-gtm openssl gcc libcrypt-dev libssl-dev libconfig-dev libc-bin procps)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

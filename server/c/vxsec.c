@@ -1,7 +1,12 @@
-/* Password hashes and session tokens for the gateway, called from M (external call table
- * vxsec.xc). Hashing inside the connection process keeps a login free of process starts. */
+/* Password hashes, session tokens and socket checks for the gateway, called from M (external
+ * call table vxsec.xc). Hashing inside the connection process keeps a login free of process
+ * starts. */
+#define _GNU_SOURCE
 #include <crypt.h>
+#include <poll.h>
+#include <stdlib.h>
 #include <string.h>
+#include <sys/socket.h>
 #include <sys/random.h>
 
 #include "gtmxc_types.h"
@@ -40,4 +45,50 @@ gtm_status_t vxrandom(int argc, gtm_char_t *out)
 	}
 	out[2 * sizeof bytes] = '\0';
 	return 0;
+}
+
+/* Waits up to ms milliseconds until one of the sockets in fds ("3,7,9") has something to read
+ * (data or its end); the number of such sockets. The listener waits here rather than in GT.M's
+ * /WAIT, which keeps announcing a socket that carried passed sockets. */
+gtm_long_t vxwait(int argc, gtm_char_t *fds, gtm_long_t ms)
+{
+	struct pollfd p[4096];
+	nfds_t n = 0;
+	char *next;
+	long fd;
+	int ready;
+
+	if (argc < 2)
+		return -1;
+	for (; *fds != '\0' && n < sizeof p / sizeof p[0]; fds = next + (*next == ',')) {
+		fd = strtol(fds, &next, 10);
+		if (next == fds)
+			break;
+		p[n].fd = (int)fd;
+		p[n].events = POLLIN;
+		p[n++].revents = 0;
+	}
+	ready = poll(p, n, (int)ms);
+	return ready < 0 ? 0 : ready;
+}
+
+/* The process id at the other end of local socket fd, 0 when unknown. */
+gtm_long_t vxpeer(int argc, gtm_long_t fd)
+{
+	struct ucred cred;
+	socklen_t len = sizeof cred;
+
+	if (argc < 1 || getsockopt((int)fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+		return 0;
+	return cred.pid;
+}
+
+/* 1 when socket fd has something to read (data or its end), 0 when not. */
+gtm_long_t vxreadable(int argc, gtm_long_t fd)
+{
+	struct pollfd p = {.fd = (int)fd, .events = POLLIN};
+
+	if (argc < 1)
+		return 0;
+	return poll(&p, 1, 0) == 1 ? 1 : 0;
 }

@@ -1,4 +1,4 @@
-VXGW ; VENTOR server gateway: one process per client connection, socket = $PRINCIPAL
+VXGW ; VENTOR server gateway: a connection's requests, in a process of the pool (VXPOOL)
  ; Frames in both directions: 4-byte big-endian length, then the payload (Windows-1252 bytes).
  ; Requests (fields separated by $C(0)):
  ;   H firma user password       a login: the reply carries a session token when it succeeded
@@ -16,18 +16,18 @@ START ; once per server start, before the listener opens
  D UPGRADE^VXTXT
  Q
  ;
-SERVE ; the connection process
+SERVE(DEV) ; the connection process: serves the client on socket device DEV until it leaves
  N VXS,FIRMA,FIL,PERSONAL,REQ,ZL
- S VXS("AUTH")=0
- U $P:(NODELIMITER:ZNODELAY:IOERROR="TRAP")
- S VXS("PEER")=$ZSOCKET($P,"REMOTEADDRESS",0)
+ S VXS("AUTH")=0,VXS("DEV")=DEV
+ U DEV
+ S VXS("PEER")=$$PLAIN^VXPOOL($ZSOCKET(DEV,"REMOTEADDRESS",0))
  S VXS("IDLE")=$$IDLE,VXS("FRAME")=$$CONF^VXSEC("FRAME",10),VXS("REARM")=0
- I '$$ADMIT^VXSEC D REFUSE HALT
+ I '$$ADMIT^VXSEC D REFUSE Q
  S ZL=$ZL
 NEXT ; every request starts here, also after an error in a routine
  N $ET S $ET="D TRAP^VXGW ZG "_ZL_":NEXT^VXGW"
  F  S REQ=$$RDFRAME() Q:REQ=-1  S REQ=$$HANDLE(REQ) Q:REQ=-1  D SEND(REQ)
- HALT
+ Q
  ;
 TRAP ; an error inside a request: answer with its number and text, keep the connection
  I $D(VXS("IO")) HALT
@@ -80,7 +80,7 @@ SEND(P) ; one frame, one write (a concatenation written directly goes out as two
  N L S L=$L(P)
  S VXS("IO")=1
  S P=$C(L\16777216#256,L\65536#256,L\256#256,L#256)_P
- U $P W P
+ U VXS("DEV") W P
  K VXS("IO")
  Q
  ;

@@ -64,7 +64,9 @@ CTRL() ; the control characters no typed text holds
  Q $C(0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31,127)
  ;
 NOBODY() ; a hash no password matches, checked for unknown users so that they take as long
- Q "$6$VXnobodyVXsalt$*"
+ ; Its salt is as long as the stored ones (16): the rounds hash the salt with the password, and
+ ; a shorter one takes fewer blocks for some password lengths.
+ Q "$6$VXnobodyVXsaltVX$*"
  ;
 WAIT(K,KEY,T) ; seconds until the next check for KEY of kind K is allowed
  N F,N

@@ -11,17 +11,17 @@ MAXHIT() Q 100 ; records of one reply
 CHUNK() Q 24000 ; accounts per bit string (3001 bytes, within a record; a multiple of 800)
  ;
 SEARCH(T) ; accounts whose words begin with every word of T, in account order
- N W,X,B,C,CH,LAST,Z,ZB,F,R,N,MH,O,J,K,S
+ N W,X,B,C,CH,LAST,Z,ZB,F,R,N,MH,O,L,J,K,S
  D WORDS^VXUTIL(T,.W)
  I $D(W)<10 Q ""
  I $D(^VXADR($$FOLD^VXUTIL(T))) Q $$ROW($$FOLD^VXUTIL(T))_$C(255)
  ; the query words, those of the fewest accounts first: a chunk is left the sooner
  S X="" F  S X=$O(W(X)) Q:X=""  D PREFIX(X,.W) Q:'W(X)  S O(W(X,"N"),X)=""
  I X'="" Q ""
- S (C,X)="",J=0 F  S C=$O(O(C)) Q:C=""  F  S X=$O(O(C,X)) Q:X=""  S J=J+1,O(J)=X
+ S (C,X)="",J=0 F  S C=$O(O(C)) Q:C=""  F  S X=$O(O(C,X)) Q:X=""  S J=J+1,L(J)=X
  S CH=$$CHUNK,Z=$ZBITSTR(CH),ZB=$E(Z,2,101),LAST=$G(^VXWACC)-1\CH,R="",N=0,MH=$$MAXHIT
  F C=0:1:LAST D  Q:N'<MH
- . S B="" F X=1:1:J S B=$$BITS(.W,O(X),C,B,Z) Q:B=Z
+ . S B="" F X=1:1:J S B=$$BITS(.W,L(X),C,B,Z) Q:B=Z
  . Q:B=Z
  . ; the set bits, looked for only in the parts of 800 that hold any
  . F K=0:1:CH\800-1 S S=$E(B,K*100+2,K*100+101) D:S'=ZB  Q:N'<MH

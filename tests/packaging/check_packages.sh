@@ -56,9 +56,8 @@ QT_QPA_PLATFORM=offscreen "$ROOT/usr/bin/ventor-telefon" --help | grep -q -- '--
 # The server script finds its routines beside itself: a database made from the unpacked files.
 "$ROOT/usr/bin/ventor-server" create "$WORK/db" >/dev/null
 [[ -f "$WORK/db/obj/VXGW.o" ]] || fail "routines not compiled from the package"
-grep -q '^ListenStream=' "$ROOT/usr/lib/systemd/system/ventor-server.socket" || fail "socket unit"
-grep -q '^Accept=yes' "$ROOT/usr/lib/systemd/system/ventor-server.socket" || fail "socket unit"
-grep -q 'ventor-server mumps .* SERVE^VXGW' "$ROOT/usr/lib/systemd/system/ventor-server@.service" \
+grep -q '^ExecStart=/usr/bin/ventor-server serve .* 1973 ' \
+  "$ROOT/usr/lib/systemd/system/ventor-server.service" \
   || fail "service unit"
 dpkg-deb -I "$SERVER" postinst | grep -q adduser || fail "server user"
 echo "packages ok"

@@ -156,8 +156,10 @@ private slots:
     }
 
     void serverFilesArePrivate() {
+        // Links (to the installed GT.M the server runs) are no files of the server's own.
         QDirIterator files(server_.dataDir(),
-                           QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                           QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                               QDir::NoSymLinks,
                            QDirIterator::Subdirectories);
         int seen = 0;
         while (files.hasNext()) {

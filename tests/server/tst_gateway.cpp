@@ -632,8 +632,26 @@ private slots:
         meier_.reset();
         server_.stop();
         server_.setStartOptions({u"--idle"_s, u"2"_s, u"--frame"_s, u"2"_s, u"--max-per-address"_s,
-                                 u"3"_s, u"--max-connections"_s, u"4"_s, u"--log-size"_s, u"1"_s});
+                                 u"3"_s, u"--max-connections"_s, u"4"_s, u"--log-size"_s, u"1"_s,
+                                 u"--pool"_s, u"1"_s});
         QVERIFY2(server_.restart(), qPrintable(server_.errorText()));
+        // One process waits at a time: a connection is served by the process of the one before,
+        // and finds nothing of its login, failed or not.
+        for (const QByteArray& first : {MeierHello, hello("1", "MEIER", "falsch"), MeierHello}) {
+            RawLink(server_.port()).request(first);
+            QThread::msleep(100);
+            RawLink next(server_.port());
+            const QByteArray announce = "S FIRMA=1,FIL=0,PERSONAL=\"MEIER\"";
+            QCOMPARE(next.request(request('X', {"VX.Windows", announce})).left(3), Refused);
+        }
+        {
+            // The port answers on every interface; a client that came to another address than
+            // the server's is closed unheard.
+            QTcpSocket elsewhere;
+            elsewhere.connectToHost(QHostAddress(u"127.0.0.2"_s), server_.port());
+            QVERIFY(elsewhere.waitForConnected(3000));
+            QVERIFY(closedWithoutReply(elsewhere));
+        }
         {
             RawLink idle(server_.port());
             QVERIFY(closedWithoutReply(idle.socket()));
