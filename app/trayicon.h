@@ -31,7 +31,6 @@ public:
     void show();
     QString toolTip() const;
     QMenu* menu() const { return menu_; }
-    int unseenMissedCalls() const { return unseen_; }
     // The user looked at the window: the missed calls count as seen.
     void missedCallsSeen();
 

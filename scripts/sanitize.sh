@@ -7,8 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-TARGETS=(tst_malformed_replies tst_linecontrol tst_serverlink tst_replies)
-TESTS='^(app\.tst_malformed_replies|line\.tst_linecontrol|foundation\.tst_serverlink|foundation\.tst_replies)$'
+TARGETS=(tst_malformed_replies tst_linecontrol tst_foundation)
+TESTS='^(app\.tst_malformed_replies|line\.tst_linecontrol|foundation\.tst_foundation)$'
 
 flags="-O1 -g1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all"
 launcher=()

@@ -76,10 +76,8 @@ public:
     bool holdActive() const { return holdActive_; }
     // True while an offered call can be answered or turned away from the program.
     bool canAnswer() const { return lineState_ == LineState::Ringing; }
-    // The caller of the call being offered (or last offered).
-    Caller offeredCaller() const { return offered_; }
+    // The caller of an offered call until its end is journalled.
     QString pendingCallerName() const { return pendingCallerName_; }
-    QString pendingCallerNumber() const { return pendingCallerNumber_; }
 
     // The user's actions.
     // The number field's text, typed by the user or put there by a side window.

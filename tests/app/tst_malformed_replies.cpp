@@ -248,49 +248,28 @@ private:
     Fault fault_ = Fault::ServerError;
 };
 
-// Real time for everything, except that the waits between connection attempts pass at once.
-struct QuickWaits : Clock, EventPump {
-    QDateTime now() const override { return QDateTime::currentDateTime().addMSecs(skipped); }
-    void processEvents() override {
-        QCoreApplication::processEvents();
-        skipped += 500;
-    }
-    qint64 skipped = 0;
-};
-
-// The program as main() assembles it, with real windows offscreen, on the proxy. Message boxes
-// and modal windows are answered by the test; the end of the program shows as an exception.
-struct Program {
-    LoginState state;
-    settings::MemorySettingsStore store;
-    fake::ScriptedDialogs dialogs;
-    QuickWaits clock;
-    fake::ManualTimer idle;
-    fake::ThrowingProgramEnd end;
-    ServerLink link{
-        state, {store, dialogs, clock, clock, idle, end}, tcpFactoryMaker(state, ReplyTimeoutMs)};
+// The program as main() assembles it, with real windows offscreen, on the proxy. Waits between
+// connection attempts pass at once; message boxes and modal windows are answered by the test;
+// the end of the program shows as an exception.
+struct Program : testsupport::LiveLink {
     testsupport::ScriptedModal modal;
     windows::LoginWindowsAdapter loginWindows{link, modal};
     line::SimulatedLine line;
     telefon::ListBarModel listBar;
     telefon::TelephoneParameters params;
-    telefon::CallSession session{link, line, listBar, params, clock};
+    telefon::CallSession session{link, line, listBar, params, quickClock};
     std::unique_ptr<app::FMStart> fm;
     std::unique_ptr<windows::Services> services;
     std::unique_ptr<app::QtSideWindows> side;
     bool striking = false;
 
-    explicit Program(quint16 port) {
-        store.write(settings::keys::CacheLogin, settings::keys::Login, settings::keys::Verbindung,
-                    settings::defaults::Unencrypted);
+    Program(const TestServer& server, quint16 proxyPort) : LiveLink(server, Waits::Quick) {
+        port = proxyPort;
+        replyTimeoutMs = ReplyTimeoutMs;
         line.setIncomingPrefix(testsupport::DemoDialPrefix);
-        const QString commandLine =
-            QStringLiteral("%1 %2 %3 %4 127.0.0.1 %5 VENTOR")
-                .arg(testsupport::DemoFirma, testsupport::DemoFiliale, testsupport::DemoMeier.code,
-                     testsupport::DemoMeier.password)
-                .arg(port);
+        const QString commandLine = LiveLink::commandLine();
         loginWindows.loginWindow().setProgramCommandLine(commandLine);
-        const context::Context context{store, dialogs, clock, clock, idle, end};
+        const context::Context context = liveContext();
         services = std::make_unique<windows::Services>(
             windows::Services{context, link, modal, listBar, params, nullptr});
         side = std::make_unique<app::QtSideWindows>(*services, loginWindows);
@@ -304,7 +283,6 @@ struct Program {
     ~Program() {
         side.reset(); // its windows are children of the main window
         fm.reset();
-        link.DisconnectServer();
     }
 
     // The user closes a modal side window at once (the speed-dial editor saves first).
@@ -432,7 +410,7 @@ private slots:
         proxy->labels.clear();
         QStringList startUp;
         {
-            Program clean(proxy->port());
+            Program clean(server, proxy->port());
             clean.fm->startUp();
             startUp = distinct(proxy->labels);
         }
@@ -440,7 +418,7 @@ private slots:
         for (const QString& label : startUp) {
             for (Fault fault : AllFaults) {
                 const QString where = label + QStringLiteral(" / ") + faultName(fault);
-                Program p(proxy->port());
+                Program p(server, proxy->port());
                 proxy->onHit = [&p] { p.strike(); };
                 proxy->arm(label, fault);
                 try {
@@ -461,7 +439,7 @@ private slots:
     }
 
     void everyRequestOfCallsAndSideWindows() {
-        Program p(proxy->port());
+        Program p(server, proxy->port());
         p.fm->startUp();
         proxy->onHit = [&p] { p.strike(); };
         for (const Step& step : steps()) {

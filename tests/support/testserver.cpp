@@ -257,7 +257,7 @@ LiveLink::~LiveLink() {
 QString LiveLink::commandLine(const DemoUser& user, const QString& host) const {
     return QStringLiteral("%1 %2 %3 %4 %5 %6 VENTOR")
         .arg(DemoFirma, DemoFiliale, user.code, user.password, host)
-        .arg(server.port());
+        .arg(port);
 }
 
 bool LiveLink::login(const DemoUser& user, const QString& host) {

@@ -5,7 +5,9 @@
 #include "serverlink.h"
 #include "tcpconnection.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -110,12 +112,24 @@ private:
 // A free TCP port on the loopback interface.
 quint16 freeLoopbackPort();
 
+// Real time in which every pump of window events also moves the clock on by half a second, so
+// that waits between connection attempts pass at once while the window thread runs.
+struct QuickClock : context::Clock, context::EventPump {
+    QDateTime now() const override { return QDateTime::currentDateTime().addMSecs(skipped); }
+    void processEvents() override {
+        QCoreApplication::processEvents();
+        skipped += 500;
+    }
+    qint64 skipped = 0;
+};
+
 // The program's server link to a test server over plain TCP, with message boxes, login windows,
 // settings and the idle timer recorded in memory. Its state already names the server and the
 // demo user, so commands run without a login; `login` logs in as the program does. Waits between
-// connection attempts take real time, or none with a fake clock.
+// connection attempts take real time (Real), pass at once with window events running (Quick), or
+// pass on a clock that stands still without window events (Skipped).
 struct LiveLink : cacheapi::fake::FakeSurroundings {
-    enum class Waits { Real, Skipped };
+    enum class Waits { Real, Quick, Skipped };
     explicit LiveLink(const TestServer& server, Waits waits = Waits::Real,
                       const DemoUser& user = DemoMeier);
     ~LiveLink();
@@ -133,8 +147,11 @@ struct LiveLink : cacheapi::fake::FakeSurroundings {
     }
 
     const TestServer& server;
+    quint16 port; // where the link connects: the server's port unless a test puts a proxy between
+    int replyTimeoutMs = 20000;
     context::SystemClock realClock;
     context::QtEventPump realEvents;
+    QuickClock quickClock;
     context::Clock* clockInUse;
     context::EventPump* eventsInUse;
     QStringList sent; // every command text, in order

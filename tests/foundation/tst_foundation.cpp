@@ -1,14 +1,23 @@
-// Connecting with its series of attempts, the announcement, the idle timer, the command layer
-// and the login against the staff record.
+// The server link on in-memory stand-ins: connecting with its series of attempts, the
+// announcement, the idle timer, the command layer and the login; the reply format, value helpers
+// and the Windows-1252 conversion; the per-user settings store.
 #include "fakelink.h"
+#include "helpers.h"
 #include "login.h"
+#include "serverlink.h"
+#include "settingsstore.h"
 #include "win1252.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTemporaryDir>
 #include <QTest>
 #include <utility>
 
 using namespace cacheapi;
 using namespace context;
+using namespace settings;
 using fake::ProgramEnded;
 using testsupport::FakeLink;
 
@@ -43,8 +52,10 @@ const QString Announce = QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\"");
 const QString Xtt = QStringLiteral("D ^%XTT");
 } // namespace
 
-class ServerLinkTest : public QObject {
+class FoundationTest : public QObject {
     Q_OBJECT
+    QTemporaryDir home_;
+
 private slots:
     // A department missing on the server is the one step of the login a real server never fails.
     void loginReadsStaffDepartmentAndBaseRecordAndAnnounces() {
@@ -241,7 +252,110 @@ private slots:
                  QStringList({Announce, Xtt, "D TELSU^RUFAP(\"030\")", "D PARAM^RUFAP"}));
         QVERIFY(link.connection()->IsConnected());
     }
+
+    void pieceAndSplitTakeFieldsLikeTheServerListsThem() {
+        const QChar bq('`');
+        QCOMPARE(Piece("a`b`c", bq, 2, "x"), QString("b"));
+        QCOMPARE(Piece("a``c", bq, 2, "x"), QString("x"));
+        QCOMPARE(Piece("abc", bq, 3, "x"), QString("x"));
+        QCOMPARE(Piece("K100K7", QChar('K'), 2), QString("100"));
+        // A separator of two characters never matches.
+        QCOMPARE(Piece("a``b", QString("``"), 2, "d"), QString("d"));
+
+        const QString ff(RecordSeparator);
+        RecordList records;
+        QCOMPARE(SplitRecords("A" + ff + "B" + ff, RecordSeparator, records), 2);
+        QCOMPARE(records[2], QString("B"));
+        QCOMPARE(SplitRecords("A" + ff + ff + "B", RecordSeparator, records), 3);
+        QCOMPARE(records[2], QString());
+        QCOMPARE(records[3], QString("B"));
+        QCOMPARE(SplitRecords(QString(), RecordSeparator, records), 0);
+    }
+
+    void windows1252CoversTheHighControlBlockAndFF() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString text = fromWindows1252(all);
+        QCOMPARE(toWindows1252(text), all);
+        QCOMPARE(text.at(0x80), QChar(0x20AC)); // euro sign
+        QCOMPARE(text.at(0x93), QChar(0x201C)); // left double quote
+        QCOMPARE(text.at(0x9F), QChar(0x0178)); // Y diaeresis
+        QCOMPARE(text.at(0xFF), QChar(0x00FF)); // the record separator ÿ
+        QCOMPARE(toWindows1252(QString::fromUtf8("€ Müller ÿ")), QByteArray("\x80 M\xfcller \xff"));
+        // A character the code page cannot hold.
+        QCOMPARE(toWindows1252(QString(QChar(0x4E2D))), QByteArray("?"));
+    }
+
+    void numberTextsAndDates() {
+        QCOMPARE(CleanNumberText("01 / 2-3"), QString("0123"));
+        QCOMPARE(CleanNumberText("-12,5,0%"), QString("-12,50%"));
+        QCOMPARE(CleanNumberText("5-"), QString("5"));
+        QCOMPARE(CleanNumberText(""), QString("0"));
+        QVERIFY(IsNumericText(" -1.234,5 "));
+        QVERIFY(!IsNumericText("1/2-3"));
+        QVERIFY(!IsNumericText("1,2,3"));
+        QVERIFY(!IsNumericText("-"));
+        QCOMPARE(ToServerDate(QDate(2005, 3, 7)), QString("1050307"));
+        QCOMPARE(ToServerDate(QDate(1999, 12, 31)), QString("991231"));
+        QCOMPARE(ToServerDate(QVariant(-1)), QString());
+        QCOMPARE(ToServerDate(QVariant(QString("  .  ."))), QString());
+        QCOMPARE(ToServerDate(QVariant(QString("07.03.2005"))), QString("1050307"));
+    }
+
+    void scramblingIsItsOwnInverse() {
+        const QString secret = QString::fromUtf8("Geheim€ÿ1");
+        const QString scrambled = ScramblePassword(secret);
+        QVERIFY(scrambled != secret);
+        QCOMPARE(ScramblePassword(scrambled), secret);
+        QCOMPARE(ScramblePassword("A").at(0).unicode(), char16_t('A' ^ PasswordScrambleByte));
+    }
+
+    void initTestCase() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QVERIFY(home_.isValid());
+        qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());
+    }
+
+    void valuesSurviveInTheUsersConfigDirectory() {
+        {
+            QSettingsStore store(QStringLiteral("ventor-telefon-test"));
+            store.write(keys::Telefon, keys::Pos, keys::Hight, "4321");
+            store.write(keys::CacheLogin, keys::Login, keys::Firma, "7");
+        }
+        const QSettingsStore again(QStringLiteral("ventor-telefon-test"));
+        QCOMPARE(again.read(keys::Telefon, keys::Pos, keys::Hight, "x"), QString("4321"));
+        QCOMPARE(again.read(keys::Telefon, keys::Pos, QStringLiteral("Height"), "none"),
+                 QString("none"));
+        // The two applications are separate files.
+        QCOMPARE(again.read(keys::Telefon, keys::Login, keys::Firma, "none"), QString("none"));
+        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Telefon.ini")));
+        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Cache Login.ini")));
+    }
+
+    // One of the files holds the login password: folder and files are the user's alone, also
+    // when an older version left them readable for everyone.
+    void storeIsPrivateToTheUser() {
+        const QString folder = home_.filePath("private-test");
+        QVERIFY(QDir().mkpath(folder));
+        QFile::setPermissions(folder, QFile::Permissions(0x7755));
+        QFile old(folder + "/Telefon.ini");
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.close();
+        QVERIFY(old.setPermissions(QFile::Permissions(0x6644)));
+        QSettingsStore store(QStringLiteral("private-test"));
+        store.write(keys::Telefon, keys::Pos, keys::Left, "0");
+        store.write(keys::CacheLogin, keys::Login, keys::Passwort, "geheim");
+        // Owner, group and others as the mode bits 0600 and 0700 give them.
+        const auto mode = [](const QString& path) {
+            return QFileInfo(path).permissions() & 0x0FFF;
+        };
+        const auto owner = QFile::ReadUser | QFile::WriteUser;
+        for (const char* file : {"Telefon.ini", "Cache Login.ini"})
+            QCOMPARE(mode(folder + "/" + file), owner);
+        QCOMPARE(mode(folder), owner | QFile::ExeUser);
+    }
 };
 
-QTEST_GUILESS_MAIN(ServerLinkTest)
-#include "tst_serverlink.moc"
+QTEST_GUILESS_MAIN(FoundationTest)
+#include "tst_foundation.moc"
