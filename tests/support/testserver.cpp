@@ -233,7 +233,7 @@ private:
 } // namespace
 
 LiveLink::LiveLink(const TestServer& server, Waits waits, const DemoUser& user)
-    : server(server),
+    : server(server), port(server.port()),
       clockInUse(waits == Waits::Real ? static_cast<context::Clock*>(&realClock) : &clock),
       eventsInUse(waits == Waits::Real ? static_cast<context::EventPump*>(&realEvents) : &clock),
       link(state, liveContext(), [this, tcp = cacheapi::tcpFactoryMaker(state, 20000)] {
