@@ -161,7 +161,8 @@ private slots:
 
     // The offered call pops the customer and a notification with both actions; however the
     // call ends, the notification goes and the call lands in the journal of its kind. Only a
-    // caller that gives up leaves a "Verpasster Anruf".
+    // caller that gives up leaves a "Verpasster Anruf". The panel's and journal's contents on a
+    // real server: tst_calls_server.
     void callEndsAndIsJournalled_data() {
         QTest::addColumn<QString>("action"); // a key, a notification's action, or the caller's
         QTest::addColumn<bool>("answered");
@@ -182,7 +183,6 @@ private slots:
         QCOMPARE(p->fm->numberText(), Showcase);
         QCOMPARE(p->field("Nr"), ShowcaseAccount);
         QCOMPARE(p->field("NAMEN"), ShowcaseName);
-        QCOMPARE(p->field("Ort"), u"Berlin"_s);
         QVERIFY2(shown->body.contains(ShowcaseAccount), qPrintable(shown->body));
         QVERIFY2(shown->body.contains(Showcase), qPrintable(shown->body));
         QCOMPARE(shown->actions,
@@ -217,9 +217,6 @@ private slots:
         QCOMPARE(journalCount(kind), before + 1);
         QCOMPARE(journalCount(otherKind), others);
         QCOMPARE(server.newestJournalField(DemoMeier.code, kind, 2), Showcase);
-        QVERIFY(server.newestJournalField(DemoMeier.code, kind, 1).startsWith(ShowcaseName));
-        QCOMPARE(p->listBar.groupCaption(kind),
-                 answered ? u"Journal eingehend"_s : u"nicht angenommen"_s);
         QVERIFY(p->listBar.caption(kind, 1).startsWith(ShowcaseName));
         QCOMPARE(p->listBar.value(kind, 1), Showcase);
         QTest::qWait(500);
