@@ -93,10 +93,27 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return soundPeer.output().contains("ready"); }, Wait));
     }
 
+    // A wrong password is said as such, and no call is placed while the line is down.
     // Registered, the line calls the second user and is called by it through the registrar.
-    void registersAndCallsBothWaysThroughTheRegistrar() {
+    void wrongPasswordIsRefusedAndCallsGoBothWaysThroughTheRegistrar() {
         agents::Kamailio registrar;
         QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
+        {
+            line::SipLine wrong(config(u"falsch"_s));
+            SessionOnLine watcher(wrong);
+            QSignalSpy refused(&wrong, &line::Line::callRefused);
+            wrong.open();
+            QVERIFY(wrong.isOpen());
+            QVERIFY(reaches(wrong, Readiness::Failed));
+            QCOMPARE(wrong.readinessText(), u"Nicht angemeldet bei 127.0.0.1:5090: falsches "
+                                            u"Passwort oder unbekannter Benutzer"_s);
+            wrong.setNumber(u"4712"_s);
+            wrong.makeCall();
+            QCOMPARE(refused.size(), 1);
+            QCOMPARE(refused.first().first().toString(),
+                     u"Der Anruf kann nicht gewählt werden: "_s + wrong.readinessText() + u"."_s);
+            QVERIFY(watcher.events.isEmpty());
+        }
         line::SipLine line(config(u"geheim"_s));
         SessionOnLine watcher(line);
         QCOMPARE(line.deviceName(0), u"SIP 4711@127.0.0.1:5090"_s);
@@ -133,26 +150,6 @@ private slots:
         QVERIFY(sees(watcher, "lineIdle"));
         QCOMPARE(watcher.events,
                  (QStringList{"dialTone", "dialling", "connected", "disconnected", "lineIdle"}));
-    }
-
-    // A wrong password is said as such, and no call is placed while the line is down.
-    void wrongPasswordFailsAndRefusesCalls() {
-        agents::Kamailio registrar;
-        QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
-        line::SipLine line(config(u"falsch"_s));
-        SessionOnLine watcher(line);
-        QSignalSpy refused(&line, &line::Line::callRefused);
-        line.open();
-        QVERIFY(line.isOpen());
-        QVERIFY(reaches(line, Readiness::Failed));
-        QCOMPARE(line.readinessText(), u"Nicht angemeldet bei 127.0.0.1:5090: falsches Passwort "
-                                       u"oder unbekannter Benutzer"_s);
-        line.setNumber(u"4712"_s);
-        line.makeCall();
-        QCOMPARE(refused.size(), 1);
-        QCOMPARE(refused.first().first().toString(),
-                 u"Der Anruf kann nicht gewählt werden: "_s + line.readinessText() + u"."_s);
-        QVERIFY(watcher.events.isEmpty());
     }
 
     // The registrar is away when the line opens and comes back later.

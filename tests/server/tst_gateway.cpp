@@ -178,14 +178,6 @@ private slots:
         QCOMPARE(error.number, int(TcpErrorNotConnected));
     }
 
-    void parametersAreDialPrefixAreaCodeAndLineText() {
-        const QStringList fields = reply(u"D PARAM^RUFAP"_s).split(FieldSeparator);
-        QCOMPARE(fields.size(), 3);
-        QCOMPARE(fields.at(0), DemoDialPrefix);
-        QCOMPARE(fields.at(1), DemoLookupPrefix);
-        QVERIFY(!fields.at(2).isEmpty());
-    }
-
     void lookupGivesSeventeenFields() {
         const QStringList found = reply(u"D TELSU^RUFAP(\"030123456\")"_s).split(FieldSeparator);
         QCOMPARE(found.size(), 17);
