@@ -1,12 +1,17 @@
-// The server's gateway, catalogue and object model, spoken to through the TCP connection.
+// The VENTOR server on a real GT.M at a free loopback port: its gateway, catalogue and object
+// model spoken to through the TCP connection; the program's command layer and login on it; and
+// no acknowledged journal entry lost when every server process is killed during writes, nor when
+// the disk runs full first.
+#include "login.h"
+#include "numberops.h"
 #include "testserver.h"
 #include "win1252.h"
 
-#include <QTcpSocket>
-#include <QtTest>
-
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QtEndian>
+#include <QtTest>
 
 #include <atomic>
 #include <thread>
@@ -119,9 +124,36 @@ bool closedWithoutReply(QTcpSocket& socket) {
     }
     return false;
 }
+// The national number a call from a stored spelling arrives with, read as a person reads it.
+QString nationalNumber(const QString& spelling) {
+    QString digits = spelling;
+    digits.remove(QRegularExpression(u"\\D"_s));
+    if (spelling.trimmed().startsWith(u'+') || digits.startsWith(u"0049"_s))
+        return u'0' +
+               digits.mid(digits.startsWith(u"00"_s) ? 4 : 2).remove(QRegularExpression(u"^0"_s));
+    return digits.startsWith(u'0') ? digits : u'0' + DemoLookupPrefix + digits;
+}
+constexpr int Writers = 6;
+
+// Writes journal entries until the connection breaks; returns the acknowledged texts.
+QStringList writeUntilBroken(const QString& connectionString, int writer,
+                             std::atomic<int>& acknowledged) {
+    QStringList done;
+    auto factory = TestServer::factoryFor(DemoMeier, 5000);
+    if (!factory->Connect(connectionString) ||
+        !run(*factory, u"S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""_s).ok)
+        return done;
+    for (int i = 1;; ++i) {
+        const QString text = u"Schreiber %1 Eintrag %2"_s.arg(writer).arg(i);
+        if (!run(*factory, u"D JOURADD^RUFAP(3,\"%1\",\"0301%2\")"_s.arg(text).arg(i)).ok)
+            return done;
+        done << text;
+        ++acknowledged;
+    }
+}
 } // namespace
 
-class GatewayTest : public QObject {
+class ServerTest : public QObject {
     Q_OBJECT
 
     TestServer server_;
@@ -145,6 +177,20 @@ class GatewayTest : public QObject {
     }
     int journalCount(const QString& user, int kind) {
         return server_.mumpsQuery(u"$G(^VXJOUR(1,\"%1\",%2))"_s.arg(user).arg(kind)).toInt();
+    }
+
+    // The program's own caller lookup with the demo server's telephone parameters.
+    QString lookup(LiveLink& f, const QString& number) {
+        telefon::CustomerPanel panel;
+        telefon::LookupCaller(f.link, {u"0"_s, DemoLookupPrefix, {}}, number, panel);
+        return panel.Nr;
+    }
+
+    static QSet<QString> storedTexts(const TestServer& server) {
+        const QString dump = server.mumpsRun(QStringLiteral(
+            "S N=\"\" F  S N=$O(^VXJOUR(1,\"MEIER\",3,N)) Q:N=\"\"  W $P(^(N),\"`\",1),!"));
+        const QStringList lines = dump.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return QSet<QString>(lines.begin(), lines.end());
     }
 
 private slots:
@@ -359,7 +405,7 @@ private slots:
                                             {u"abtnr"_s, u"10"_s},
                                             {u"PNAME"_s, u"Meier, Hans"_s}})
             QCOMPARE(member(*meier_, name).value, value);
-        // The name method gives the login's "Hans Meier": tst_serverlink_live.
+        // The name method gives the login's "Hans Meier": checked with the login below.
         // The stored form is a salted hash, never the password.
         const QString stored = server_.mumpsQuery(u"$P(^VXPERS(1,\"MEIER\"),\"`\",5)"_s);
         QVERIFY(stored.startsWith(u"$6$"_s));
@@ -570,6 +616,235 @@ private slots:
         QCOMPARE(reply(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
     }
 
+    // The program's command layer and login.
+    void oneCustomerIsFoundThroughEachStoredSpelling() {
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(f.login(DemoMeier));
+        const QString stored =
+            u"S I=\"\" F  S I=$O(^VXADR(\"%1\",\"N\",I)) Q:I=\"\"  W $P(^(I),\"`\",2),!"_s;
+        const QStringList spellings =
+            server_.mumpsRun(stored.arg(ShowcaseAccount)).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(spellings.size() >= 5);
+        for (const QString& spelling : spellings) {
+            QCOMPARE(lookup(f, nationalNumber(spelling)), ShowcaseAccount);
+            QCOMPARE(lookup(f, spelling), ShowcaseAccount); // typed as it is stored
+        }
+    }
+
+    // The candidates are asked in order until one belongs to a customer.
+    void lookupAsksTheCandidatesInOrder() {
+        auto telsu = [](const QString& candidate) {
+            return u"D TELSU^RUFAP(\"%1\")"_s.arg(candidate);
+        };
+        LiveLink f(server_);
+        QCOMPARE(lookup(f, u"030123456"_s), ShowcaseAccount);
+        QCOMPARE(f.sent.filter("TELSU"), QStringList{telsu("123456")});
+        f.sent.clear();
+        telefon::CustomerPanel panel;
+        QVERIFY(
+            !telefon::LookupCaller(f.link, {u"0"_s, DemoLookupPrefix, {}}, u"0309999999"_s, panel));
+        QCOMPARE(f.sent.filter("TELSU"), QStringList({telsu("9999999"), telsu("0300309999999"),
+                                                      telsu("309999999"), telsu("0309999999")}));
+        QVERIFY(panel.Nr.isEmpty());
+        QVERIFY(panel.NAMEN.isEmpty());
+        QCOMPARE(panel.Plz, u"-"_s);
+        QCOMPARE(panel.emailLink, u"mailto:"_s);
+        QVERIFY(!panel.customerOnlyVisible);
+    }
+
+    void theLinkLogsInAndReconnectsAfterTheServerWasRestarted() {
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(f.login(DemoMeier));
+        QCOMPARE(f.state.PersonName, u"Hans Meier"_s);
+        QCOMPARE(f.state.LoginIdentity, u"MEIER|Hans Meier"_s);
+        QVERIFY(!f.state.LoginFailed);
+        QCOMPARE(f.command(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
+        const int made = f.connections;
+        server_.stop();
+        QVERIFY(server_.restart());
+        QVERIFY(!f.link.connection()->IsConnected());
+        QCOMPARE(f.command(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
+        QCOMPARE(f.connections, made + 1);
+        // The new connection announced the user again: the journal is the user's own.
+        QVERIFY(f.command(u"D JOURADD^RUFAP(4,\"nach Neustart\",\"0309\")"_s).isEmpty());
+        QCOMPARE(server_.mumpsQuery(u"$P(^VXJOUR(1,\"MEIER\",4,^VXJOUR(1,\"MEIER\",4)),\"`\",1)"_s),
+                 u"nach Neustart"_s);
+        QVERIFY(f.dialogs.shown.isEmpty());
+    }
+
+    // A server speaking TLS: the configured certificate is trusted, any other refused with the
+    // reason; encryption is never given up silently.
+    void tlsTrustsOnlyTheConfiguredCertificate() {
+        TestServer tls;
+        tls.setTls(true);
+        QVERIFY2(tls.start(20), qPrintable(tls.errorText()));
+        {
+            LiveLink f(tls, LiveLink::Waits::Skipped);
+            f.transport(u"verschlüsselt"_s, tls.certificatePath());
+            QVERIFY(f.login());
+            QCOMPARE(f.command(u"D PARAM^RUFAP"_s), u"0`30`VENTOR"_s);
+            QVERIFY(f.dialogs.shown.isEmpty());
+        }
+        // Refused with a message whose first lines are `leading`; the program ends then.
+        const auto refused = [](const TestServer& server, const QString& connection,
+                                const QString& certificate, const QString& host,
+                                const QStringList& leading) {
+            LiveLink f(server, LiveLink::Waits::Skipped);
+            f.transport(connection, certificate);
+            QVERIFY_THROWS_EXCEPTION(fake::ProgramEnded, f.login(DemoMeier, host));
+            QVERIFY(f.dialogs.shown.size() >= 2);
+            const QStringList lines = f.dialogs.shown.first().text.split(u"\r\n"_s);
+            QCOMPARE(lines.mid(0, leading.size()), leading);
+            QCOMPARE(lines.last(), u"Bitte prüfen Sie die Verbindung und das Zertifikat in den "
+                                   "Servereinstellungen."_s);
+            QCOMPARE(f.dialogs.shown.first().title, u"Anmeldung an Caché"_s);
+            QCOMPARE(f.windows.settingsShown, 1); // where the certificate is set
+        };
+        const QString local = u"127.0.0.1"_s, encrypted = u"verschlüsselt"_s;
+        refused(tls, encrypted, {}, local,
+                {u"Die Verbindung zum Server wurde abgelehnt: Das Zertifikat des Servers ist "
+                 "nicht vertrauenswürdig."_s,
+                 u"Es ist von keiner vertrauenswürdigen Stelle unterschrieben."_s});
+        const QString notACertificate = server_.dataDir() + u"/ventor.gld"_s;
+        refused(tls, encrypted, notACertificate, local,
+                {u"Die Zertifikatsdatei %1 kann nicht gelesen werden."_s.arg(notACertificate)});
+        refused(server_, encrypted, tls.certificatePath(), local,
+                {u"Der Server antwortet nicht verschlüsselt (TLS 1.3)."_s});
+        refused(tls, u"unverschlüsselt"_s, {}, u"192.0.2.1"_s,
+                {u"Unverschlüsselte Verbindungen sind nur zu einem Server auf diesem Rechner "
+                 "erlaubt."_s});
+    }
+
+    void aReconnectionPresentsTheSessionTokenNotThePassword() {
+        LiveLink f(server_, LiveLink::Waits::Skipped);
+        QVERIFY(f.login(DemoMeier));
+        QCOMPARE(f.state.SessionToken.size(), 64);
+        // The password changes on the server: only the token can still open a connection.
+        const QString hash = u"$P(^VXPERS(1,\"MEIER\"),\"`\",5)"_s;
+        const QString stored = server_.mumpsQuery(hash);
+        server_.mumpsRun(u"S %1=$$NEWHASH^VXOBJ(\"anders\",\"abcdefgh\")"_s.arg(hash));
+        f.link.DisconnectServer(); // as the idle timer does
+        QCOMPARE(f.command(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);
+        QVERIFY(f.dialogs.shown.isEmpty());
+        // A new login sends the password again, which no longer matches.
+        QVERIFY(!f.login(DemoMeier));
+        QVERIFY(f.state.SessionToken.isEmpty());
+        server_.mumpsRun(u"S %1=\"%2\""_s.arg(hash, stored));
+        f.link.DisconnectServer(); // as "Anmelden" does
+        QVERIFY(f.login(DemoMeier));
+    }
+
+    // Durability; the server is killed here.
+    void acknowledgedEntriesSurviveSigkill() {
+        for (int round = 1; round <= 3; ++round) {
+            std::atomic<int> acknowledged{0};
+            std::vector<QStringList> written(Writers);
+            std::vector<std::thread> threads;
+            for (int w = 0; w < Writers; ++w)
+                threads.emplace_back([&, w] {
+                    written[w] =
+                        writeUntilBroken(server_.connectionString(), round * 100 + w, acknowledged);
+                });
+            QDeadlineTimer enough(20000);
+            while (acknowledged < 300 && !enough.hasExpired())
+                QThread::msleep(20);
+            server_.killAll();
+            for (std::thread& t : threads)
+                t.join();
+            QVERIFY2(acknowledged >= 300, "the writers did not get going");
+
+            QVERIFY2(server_.restart(), qPrintable(server_.errorText()));
+            const QSet<QString> stored = storedTexts(server_);
+            int checked = 0;
+            for (const QStringList& texts : written)
+                for (const QString& text : texts) {
+                    QVERIFY2(stored.contains(text), qPrintable(text + u" lost"_s));
+                    ++checked;
+                }
+            QCOMPARE(checked, acknowledged.load());
+            // The counter was recovered with the entries: new entries never overwrite old ones.
+            const int counter = server_.mumpsQuery(u"^VXJOUR(1,\"MEIER\",3)"_s).toInt();
+            QCOMPARE(server_.mumpsQuery(u"$O(^VXJOUR(1,\"MEIER\",3,\"\"),-1)"_s).toInt(), counter);
+        }
+    }
+
+    void aFullDiskRefusesWritesAndKeepsTheAcknowledgedOnes() {
+        // A small file system of the test's own (the test runs in a mount namespace of its own).
+        QTemporaryDir mountPoint;
+        QCOMPARE(QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=100m"_s,
+                                                u"tmpfs"_s, mountPoint.path()}),
+                 0);
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(u"umount"_s, {u"-l"_s, mountPoint.path()});
+        });
+        TestServer server;
+        QVERIFY2(server.startIn(mountPoint.filePath(u"db"_s), 300), qPrintable(server.errorText()));
+        auto factory = TestServer::factoryFor(DemoMeier, 10000);
+        QVERIFY(factory->Connect(server.connectionString()));
+        const auto write = [&](int i) {
+            return run(*factory, u"D JOURADD^RUFAP(3,\"Platte %1\",\"0301\")"_s.arg(i));
+        };
+        QStringList acknowledged;
+        for (int i = 1; i <= 20; ++i) {
+            QVERIFY(write(i).ok);
+            acknowledged << u"Platte %1"_s.arg(i);
+        }
+
+        QFile filler(mountPoint.filePath(u"filler"_s));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+        }
+        filler.close();
+
+        int refused = 0;
+        for (int i = 21; i <= 400 && refused < 20; ++i) {
+            const CallResult r = write(i);
+            if (r.ok && !refused)
+                acknowledged << u"Platte %1"_s.arg(i);
+            QVERIFY2(!r.ok || !refused, "a write was acknowledged after one was refused");
+            if (!r.ok) {
+                QCOMPARE(r.error.number, 11);
+                QVERIFY(r.error.description.contains(u"Journal"_s));
+                ++refused;
+            }
+        }
+        QCOMPARE(refused, 20);
+        // Reads go on.
+        QCOMPARE(run(*factory, u"D PARAM^RUFAP"_s).value.left(2), u"0`"_s);
+        QVERIFY(run(*factory, u"D JOURGET^RUFAP(3)"_s).ok);
+
+        server.killAll();
+        factory.reset();
+        QVERIFY(filler.remove());
+        QVERIFY2(server.restart(), qPrintable(server.errorText()));
+        QCOMPARE(server.mumpsQuery(u"$VIEW(\"JNLACTIVE\",\"DEFAULT\")"_s), u"2"_s);
+        const QSet<QString> stored = storedTexts(server);
+        for (const QString& text : acknowledged)
+            QVERIFY2(stored.contains(text), qPrintable(text + u" lost"_s));
+        auto after = TestServer::factoryFor(DemoMeier, 10000);
+        QVERIFY(after->Connect(server.connectionString()));
+        QVERIFY(run(*after, u"D JOURADD^RUFAP(3,\"wieder Platz\",\"0301\")"_s).ok);
+        QString report;
+        QVERIFY2(server.check(&report), qPrintable(report));
+        QVERIFY2(report.contains(u"No errors detected"_s), qPrintable(report));
+        server.stop();
+    }
+
+    void serverFilesArePrivate() {
+        // Links (to the installed GT.M the server runs) are no files of the server's own.
+        QDirIterator files(server_.dataDir(),
+                           QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                               QDir::NoSymLinks,
+                           QDirIterator::Subdirectories);
+        int seen = 0;
+        for (; files.hasNext(); ++seen) {
+            const QFileInfo info(files.next());
+            // Nothing for the group or others (the mask 0077 of a file mode).
+            QVERIFY2(!(info.permissions() & 0x0077), qPrintable(info.filePath()));
+        }
+        QVERIFY(seen > 10);
+    }
+
     void connectionsAreLimitedInTimeAndNumber() {
         meier_.reset();
         server_.stop();
@@ -661,5 +936,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(GatewayTest)
-#include "tst_gateway.moc"
+QTEST_GUILESS_MAIN(ServerTest)
+#include "tst_server.moc"
