@@ -4,22 +4,17 @@
 #include "listbarwidget.h"
 #include "login.h"
 #include "program.h"
-#include "testserver.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 
 #include <functional>
 
 using namespace app;
 using testsupport::TestServer;
-
-namespace {
 using ServerFixture = testsupport::LiveProgram;
 
+namespace {
 // The window's status text at every line event, read after the window has handled it.
 QStringList statusesDuring(ServerFixture& f, const std::function<void()>& calls) {
     QStringList seen;
@@ -298,7 +293,7 @@ private slots:
     // caller, and one signal for each offered, answered, missed and ended call.
     void callSessionTellsItsViewsAboutEveryCall() {
         using S = telefon::CallSession::LineState;
-        testsupport::LiveProgram f(server);
+        ServerFixture f(server);
         telefon::CallSession& session = f.session;
         line::SimulatedLine& line = f.line;
         QList<telefon::CallSession::LineState> states;
@@ -319,14 +314,14 @@ private slots:
         QCOMPARE(session.lineState(), S::Down);
         session.start();
         QVERIFY(!session.canAnswer());
-        QVERIFY(line.ring("030123456"));
+        QVERIFY(line.ring(Showcase));
         QVERIFY(session.canAnswer());
         session.answer();
         session.toggleHold();
         QVERIFY(session.holdActive());
         session.toggleHold();
         session.hangUp();
-        QVERIFY(line.ring("030123456"));
+        QVERIFY(line.ring(Showcase));
         session.reject();
         session.dial("21");
         QVERIFY(line.remoteAnswer());
@@ -336,7 +331,7 @@ private slots:
                  QList<S>({S::Ready, S::Ringing, S::Connected, S::Held, S::Connected, S::Ready,
                            S::Ringing, S::Ready, S::Dialling, S::Connected, S::Ready}));
         const QString showcase =
-            testsupport::ShowcaseName + "|" + testsupport::ShowcaseAccount + "|030123456";
+            testsupport::ShowcaseName + "|" + testsupport::ShowcaseAccount + "|" + Showcase;
         QCOMPARE(calls, QStringList({"offered:" + showcase, "answered:" + showcase, "ended",
                                      "offered:" + showcase, "missed:" + showcase, "ended",
                                      "connected:||", "ended"}));

@@ -17,7 +17,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QTest>
 
 using cacheapi::fake::ProgramEnded;
@@ -31,9 +30,6 @@ template <typename W = QWidget> W* control(FMStart& fm, const char* name) {
     if (!w)
         qFatal("no control %s", name);
     return w;
-}
-QString text(FMStart& fm, const char* name) {
-    return control<QLineEdit>(fm, name)->text();
 }
 void click(FMStart& fm, const char* name) {
     QTest::mouseClick(control<QPushButton>(fm, name), Qt::LeftButton);
@@ -250,7 +246,7 @@ private slots:
         click(fm, "BUWaehl");
         QVERIFY(f.line.identify("00301234"));
         QCOMPARE(fm.numberText(), QString("0301234"));
-        QCOMPARE(text(fm, "NAMEN"), QString("Bau Meier GmbH"));
+        QCOMPARE(f.field("NAMEN"), QString("Bau Meier GmbH"));
         QVERIFY(f.line.identify("12")); // an extension: nothing changes
         QCOMPARE(fm.numberText(), QString("0301234"));
 

@@ -50,7 +50,6 @@ template <class Link> struct Program : Link {
           session(this->link, line, listBar, params, programContext().clock) {
         line.setIncomingPrefix(QStringLiteral("0"));
     }
-    ~Program() { fm.reset(); }
 
     context::Context programContext() {
         if constexpr (requires { this->liveContext(); })

@@ -101,7 +101,9 @@ private slots:
         QCOMPARE(pass.BUSER->text(), QStringLiteral("MEIER"));
     }
 
-    void anmeldenWhileMainWindowShownLogsInAgain() {
+    // "Anmelden" while the main window is shown logs in again; the server settings are locked
+    // until the user allows changes, and saved with all seven keys.
+    void anmeldenLogsInAgainAndSettingsAreSavedWithAllSevenKeys() {
         FakeLink world;
         world.addStaff("MEIER", "telefon");
         ScriptedModal modal;
@@ -123,17 +125,10 @@ private slots:
         QVERIFY(!pass.isVisible());
         QCOMPARE(world.server->commands.filter("PERSONAL=").last(),
                  QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"SCHULZ\""));
-    }
 
-    void settingsAreLockedUntilAskedAndSavedWithAllSevenKeys() {
-        FakeLink world;
-        world.addStaff("MEIER", "telefon");
-        ScriptedModal modal;
-        LoginWindowsAdapter windows(world.link, modal);
         using namespace settings::keys;
-        world.storeLogin(QStringLiteral("MEIER"), QStringLiteral("telefon"));
-        QVERIFY(LoginUser(world.link, {}));
         const QString connectionString = world.state.ConnectionString;
+        const QString storedPort = world.store.read(CacheLogin, Login, Port, {});
         QVERIFY(world.server->connected && world.idle.active);
 
         FMServer& server = windows.serverWindow();
@@ -151,7 +146,7 @@ private slots:
         QCOMPARE(world.dialogs.shown.last().text, QStringLiteral("Änderungen sichern?"));
         QCOMPARE(server.BPORT->text(), QStringLiteral("2000"));
         QVERIFY(!server.BPORT->isEnabled());
-        QCOMPARE(world.store.read(CacheLogin, Login, Port, {}), QString());
+        QCOMPARE(world.store.read(CacheLogin, Login, Port, {}), storedPort);
 
         server.BUEdit->click();
         const QStringList keys{Firma, Filiale, Server, Port, Namespace, Verbindung, Zertifikat};
@@ -172,7 +167,7 @@ private slots:
         QVERIFY(!world.server->connected && !world.idle.active);
         for (int i = 0; i < keys.size(); ++i)
             QCOMPARE(world.store.read(CacheLogin, Login, keys[i], {}), typed[i]);
-        QCOMPARE(world.store.read(CacheLogin, Login, Name, {}), QStringLiteral("MEIER"));
+        QCOMPARE(world.store.read(CacheLogin, Login, Name, {}), QStringLiteral("SCHULZ"));
         QCOMPARE(ScramblePassword(world.store.read(CacheLogin, Login, Passwort, {})),
                  QStringLiteral("telefon"));
         QCOMPARE(world.store.size(), 9);
