@@ -13,13 +13,13 @@ namespace {
 bool dialling(const QString& status, const QString& number) {
     return status.startsWith(u"ok dialling"_s) && status.endsWith(u"number="_s + number);
 }
+bool idle(const QString& status) {
+    return status.startsWith(u"ok idle"_s);
+}
 // The file of a socket: a program that took the socket over would have made a new one.
 ino_t inode(const QString& path) {
     struct stat st {};
     return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
-}
-bool idle(const QString& status) {
-    return status.startsWith(u"ok idle"_s);
 }
 } // namespace
 
@@ -27,6 +27,14 @@ class TestInstance : public QObject {
     Q_OBJECT
 
     testsupport::TestServer server;
+
+    // The program dials `number` on its line; the call is declined for the next one.
+    static void dials(desktoptest::ProgramSession& session, const QString& number) {
+        const QString status =
+            session.lineStatusUntil([&](const QString& s) { return dialling(s, number); });
+        QVERIFY2(dialling(status, number), qPrintable(status));
+        QCOMPARE(session.line({u"decline"_s}), u"ok"_s);
+    }
 
 private slots:
     void initTestCase() { QVERIFY2(server.start(300), qPrintable(server.errorText())); }
@@ -40,7 +48,7 @@ private slots:
             {u"--help"_s, 0}, {u"-h"_s, 0}, {u"--line=fax"_s, 2}, {u"--laut"_s, 2}};
         for (const auto& [option, code] : ending) {
             QString output;
-            QCOMPARE(session.run({option}, 15000, &output), code);
+            QCOMPARE(session.run({option}, &output), code);
             QVERIFY2(output.startsWith(usage), qPrintable(option + ": " + output));
         }
         QFile stored(session.configDir() + u"/Telefon.ini"_s);
@@ -58,10 +66,7 @@ private slots:
         // outside-line prefix as "Wählen" does.
         QProcess* first =
             session.start(session.loginWords() << u"--line=sim"_s << u"--dial"_s << u"030123456"_s);
-        QString status =
-            session.lineStatusUntil([](const QString& s) { return dialling(s, u"0030123456"_s); });
-        QVERIFY2(dialling(status, u"0030123456"_s), qPrintable(status));
-        QCOMPARE(session.line({u"decline"_s}), u"ok"_s);
+        dials(session, u"0030123456"_s);
         const QString controlSocket = session.runtimeDir() + u"/ventor-line-sim"_s;
         const ino_t socketMade = inode(controlSocket);
         QVERIFY(socketMade != 0);
@@ -85,10 +90,7 @@ private slots:
                 QVERIFY2(idle(session.line({u"status"_s})), qPrintable(c.arguments.join(' ')));
                 continue;
             }
-            status = session.lineStatusUntil(
-                [&](const QString& s) { return dialling(s, c.dialled); }, 15000);
-            QVERIFY2(dialling(status, c.dialled), qPrintable(status));
-            QCOMPARE(session.line({u"decline"_s}), u"ok"_s);
+            dials(session, c.dialled);
         }
         QCOMPARE(inode(controlSocket), socketMade);
         QCOMPARE(first->state(), QProcess::Running);
@@ -97,9 +99,7 @@ private slots:
         first->kill();
         first->waitForFinished();
         session.start(session.loginWords() << u"--line=sim"_s << u"tel:0301111"_s);
-        status =
-            session.lineStatusUntil([](const QString& s) { return dialling(s, u"00301111"_s); });
-        QVERIFY2(dialling(status, u"00301111"_s), qPrintable(status));
+        dials(session, u"00301111"_s);
     }
 };
 

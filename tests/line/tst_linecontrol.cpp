@@ -1,9 +1,12 @@
+// The simulated line seen by the program's call session (event orders and call data), its
+// control channel, and the line's configuration and factory.
 #include "fakes.h"
 #include "lineconfig.h"
 #include "linecontrol.h"
 #include "sessiononline.h"
 #include "simulatedline.h"
 
+#include <QHash>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -12,16 +15,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
+using line::Line;
 using line::LineConfig;
 using line::LineControlServer;
 using line::SimulatedLine;
+using State = SimulatedLine::State;
+using testsupport::SessionOnLine;
 
-class TestLineControl : public QObject {
+class TestLine : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
+    std::unique_ptr<SimulatedLine> line;
+    std::unique_ptr<SessionOnLine> watcher;
 
     QString runTool(const QString& socketPath, const QStringList& arguments, int* exitCode) {
         QProcess tool;
@@ -37,6 +47,148 @@ class TestLineControl : public QObject {
     }
 
 private slots:
+    void initTestCase() { QVERIFY(dir.isValid()); }
+    void init() {
+        line = std::make_unique<SimulatedLine>();
+        line->setIncomingPrefix(u"0"_s);
+        watcher = std::make_unique<SessionOnLine>(*line);
+        line->open();
+        watcher->clear();
+    }
+    void cleanup() {
+        watcher.reset();
+        line.reset();
+    }
+
+    void openingReportsTheIdleLineOnce() {
+        SimulatedLine fresh;
+        SessionOnLine w(fresh);
+        QVERIFY(!fresh.isOpen());
+        QVERIFY(!fresh.ring(u"03012345"_s));
+        fresh.setNumber(u"0123"_s);
+        fresh.makeCall();
+        QVERIFY(w.events.isEmpty());
+        fresh.open();
+        fresh.open();
+        QCOMPARE(w.events, QStringList{u"lineIdleAgain"_s});
+        QVERIFY(fresh.isOpen());
+        QCOMPARE(w.session.lineState(), telefon::CallSession::LineState::Ready);
+    }
+
+    // Each call is played step by step: "ring N", "call N", or an action of either side.
+    void callEventOrders_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("journal"); // "number kind", empty for none
+        const QStringList answered{"callOffered", "connected", "disconnected", "lineIdle"};
+        const QStringList missed{"callOffered", "callEnded", "disconnected", "lineIdle"};
+        const QStringList notTaken{"dialTone", "dialling", "disconnected", "lineIdle"};
+        auto row = [](const char* name, const QString& steps, const QStringList& events,
+                      const QString& journal) {
+            QTest::newRow(name) << steps.split(' ') << events << journal;
+        };
+        row("answered, caller hangs up", "ring 03012345 answer remoteHangUp", answered,
+            "03012345 3");
+        row("answered, program drops", "ring 03012345 answer drop drop", answered, "03012345 3");
+        row("caller gives up", "ring 0891234 remoteHangUp", missed, "0891234 5");
+        row("rejected", "ring 0891234 reject", missed, "0891234 5");
+        row("dropped", "ring 0891234 drop", missed, "0891234 5");
+        row("outgoing answered", "call 03012345 remoteAnswer remoteHangUp",
+            {"dialTone", "dialling", "connected", "disconnected", "lineIdle"}, "3012345 4");
+        row("outgoing busy", "call 0555 remoteBusy", notTaken, "");
+        row("outgoing declined", "call 0555 remoteDecline", notTaken, "");
+        row("outgoing dropped while ringing", "call 0555 drop", notTaken, "");
+    }
+    void callEventOrders() {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, events);
+        QFETCH(QString, journal);
+        SimulatedLine& l = *line;
+        const QHash<QString, std::function<bool()>> actions{
+            {"answer", [&] { return l.answer(), true; }},
+            {"reject", [&] { return l.reject(), true; }},
+            {"drop", [&] { return l.drop(), true; }},
+            {"remoteAnswer", [&] { return l.remoteAnswer(); }},
+            {"remoteHangUp", [&] { return l.remoteHangUp(); }},
+            {"remoteBusy", [&] { return l.remoteBusy(); }},
+            {"remoteDecline", [&] { return l.remoteDecline(); }}};
+        for (int i = 0; i < steps.size(); ++i) {
+            if (steps[i] == "ring") {
+                QVERIFY(l.ring(steps[++i]));
+            } else if (steps[i] == "call") {
+                l.setNumber(steps[++i]);
+                l.makeCall();
+            } else {
+                QVERIFY2(actions.value(steps[i])(), qPrintable(steps[i]));
+            }
+        }
+        QCOMPARE(watcher->events, events);
+        QCOMPARE(watcher->journal(), journal.isEmpty() ? QStringList() : QStringList{journal});
+        QCOMPARE(watcher->session.statusText(), u"Bereit"_s);
+        QCOMPARE(line->state(), State::Idle);
+    }
+
+    void callDataOfAnIncomingCall() {
+        QVERIFY(line->ring(u"03012345"_s));
+        QCOMPARE(line->state(), State::Offered);
+        QCOMPARE(line->callerIdFlags() & Line::CallerIdNumberPresent, Line::CallerIdNumberPresent);
+        QCOMPARE(line->callerNumber(), u"003012345"_s);
+        QCOMPARE(line->callNumber(), u"003012345"_s);
+        QCOMPARE(line->callOrigin(), Line::OriginIncoming);
+        QCOMPARE(watcher->session.number(), u"03012345"_s);
+        line->drop();
+        line->ring(u"12"_s);
+        QCOMPARE(line->callerNumber(), u"12"_s);
+        QVERIFY(watcher->session.pendingCallerName()
+                    .isEmpty()); // an internal call has no external number
+    }
+
+    // An anonymous caller: tst_calls_server (window) and tst_sipline (SIP line).
+    void callerWithoutNumberFlagLeavesTheWindowAlone() {
+        watcher->session.setNumber(u"4711"_s);
+        QVERIFY(line->ringWithoutNumberFlag(u"03012345"_s));
+        QCOMPARE(line->callerIdFlags() & Line::CallerIdNumberPresent, 0);
+        QVERIFY(!line->callerNumber().isEmpty());
+        QCOMPARE(watcher->session.number(), u"4711"_s);
+        line->remoteHangUp();
+        QCOMPARE(watcher->events,
+                 (QStringList{"callOffered", "callEnded", "disconnected", "lineIdle"}));
+        QVERIFY(watcher->journal().isEmpty());
+    }
+
+    // The number field after an identified number: tst_mainwindow.
+    void identifiedNumberAndHoldDuringACall() {
+        QVERIFY(!line->identify(u"0301"_s));
+        line->setNumber(u"0555"_s);
+        line->makeCall();
+        line->remoteAnswer();
+        QVERIFY(line->identify(u"0301999"_s));
+        QCOMPARE(line->identifiedNumber(), u"0301999"_s);
+        QCOMPARE(watcher->events.last(), u"numberIdentified"_s);
+        QCOMPARE(watcher->session.number(), u"301999"_s);
+        watcher->clear();
+        line->hold();
+        QVERIFY(line->isHeld());
+        line->unhold();
+        QVERIFY(!line->isHeld());
+        line->hold();
+        QVERIFY(watcher->events.isEmpty()); // holding and resuming give no events
+        line->remoteHangUp();               // ended while held
+        QCOMPARE(watcher->events, (QStringList{"disconnected", "lineIdle"}));
+        QVERIFY(!line->isHeld());
+    }
+
+    void oneCallAtATime() {
+        line->ring(u"0891234"_s);
+        QVERIFY(!line->ring(u"0555555"_s));
+        line->setNumber(u"0777"_s);
+        line->makeCall();
+        QCOMPARE(watcher->events, QStringList{"callOffered"});
+        QVERIFY(!line->remoteAnswer()); // only a dialled call is answered by the other party
+        QVERIFY(!line->remoteBusy());
+        QCOMPARE(line->callerNumber(), u"00891234"_s);
+    }
+
     void commandsPlayTheOutsideWorld() {
         SimulatedLine line;
         testsupport::SessionOnLine watcher(line);
@@ -75,7 +227,6 @@ private slots:
     }
 
     void toolDrivesTheLineThroughTheSocket() {
-        QVERIFY(dir.isValid());
         const QString path = dir.filePath("line.sock");
         SimulatedLine line;
         testsupport::SessionOnLine watcher(line);
@@ -106,7 +257,6 @@ private slots:
     // The program's reaction to a ring may hold a message box open (a server error) longer than
     // the tool waits; the tool's hang-up deletes its socket meanwhile, and the program goes on.
     void toolHangingUpDuringTheReactionLeavesTheChannelServing() {
-        QVERIFY(dir.isValid());
         const QString path = dir.filePath("hangup.sock");
         SimulatedLine line;
         line.open();
@@ -142,13 +292,7 @@ private slots:
         settings::MemorySettingsStore store;
         LineConfig defaults = line::readLineConfig(store);
         QCOMPARE(defaults.type, LineConfig::Type::Simulated);
-        QCOMPARE(defaults.incomingPrefix, u"0"_s);
-        QCOMPARE(defaults.sipMode, LineConfig::SipMode::Account);
-        QCOMPARE(defaults.sipTransport, u"udp"_s);
-        QCOMPARE(defaults.sipPort, 5060);
-        QCOMPARE(defaults.audio, LineConfig::Audio::Auto);
         QVERIFY(defaults.dataDir.endsWith("/ventor-telefon/sip"));
-        QCOMPARE(defaults.ringSeconds, 60);
 
         const QStringList written{
             "Type=SIP",         "SipMode=peer",        "SipServer= 127.0.0.1:5080 ",
@@ -211,5 +355,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLineControl)
+QTEST_GUILESS_MAIN(TestLine)
 #include "tst_linecontrol.moc"

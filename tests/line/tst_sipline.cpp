@@ -59,6 +59,15 @@ class TestSipLine : public QObject {
         line->setNumber(u"0555"_s);
         line->makeCall();
     }
+    void openLine(const line::LineConfig& c) {
+        watcher.reset();
+        line = std::make_unique<SipLine>(c);
+        watcher = std::make_unique<SessionOnLine>(*line);
+        line->open();
+        QVERIFY2(line->isOpen(), qPrintable(line->errorString()));
+        QVERIFY(waitFor("lineIdleAgain"));
+        watcher->clear();
+    }
 
 private slots:
     void initTestCase() {
@@ -68,12 +77,7 @@ private slots:
     }
 
     void init() {
-        line = std::make_unique<SipLine>(config());
-        watcher = std::make_unique<SessionOnLine>(*line);
-        line->open();
-        QVERIFY2(line->isOpen(), qPrintable(line->errorString()));
-        QVERIFY(waitFor("lineIdleAgain"));
-        watcher->clear();
+        openLine(config());
         SipPeer::Options options;
         options.dataDir = dir.filePath(u"peer"_s);
         peer = std::make_unique<SipPeer>(options);
@@ -108,15 +112,10 @@ private slots:
     // call away after the ringing time; a second caller meanwhile hears busy, and is offered
     // once the line is free again.
     void callerThatVanishesWhileRingingFreesTheLine() {
-        watcher.reset();
-        line.reset();
         line::LineConfig c = config();
         c.ringSeconds = 2;
-        line = std::make_unique<SipLine>(c);
-        watcher = std::make_unique<SessionOnLine>(*line);
-        line->open();
-        QVERIFY(waitFor("lineIdleAgain"));
-        watcher->clear();
+        line.reset(); // its port is taken again at once
+        openLine(c);
 
         QUdpSocket vanishing; // stays bound and silent
         QVERIFY(vanishing.bind(QHostAddress::LocalHost, 5099));
@@ -149,44 +148,42 @@ private slots:
         QVERIFY(waitFor("lineIdle"));
     }
 
-    void outgoingCallAnsweredByThePeer() {
-        callThePeer(SipPeer::Answering::Answer);
-        QCOMPARE(watcher->events.value(0), u"dialTone"_s); // SIP has none: given at once
-        QVERIFY(waitFor("connected"));
-        QCOMPARE(peer->dialledNumber(), u"0555"_s);
-        QCOMPARE(line->callOrigin(), Line::OriginOutgoing);
-        QCOMPARE(line->callNumber(), u"0555"_s);
-        QVERIFY(peerReaches("StreamsRunning"));
-        line->drop();
-        QVERIFY(waitFor("lineIdle"));
-        QCOMPARE(watcher->events,
-                 (QStringList{"dialTone", "dialling", "connected", "disconnected", "lineIdle"}));
-        QCOMPARE(watcher->journal(), QStringList{"555 4"});
-        QVERIFY(QTest::qWaitFor([&] { return !peer->inCall(); }, Wait));
-    }
-
-    void outgoingCallNotTaken_data() {
+    void outgoingCall_data() {
         QTest::addColumn<SipPeer::Answering>("answering");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("busy") << SipPeer::Answering::Busy << "Busy";
-        QTest::newRow("declined") << SipPeer::Answering::Decline << "Declined";
-        QTest::newRow("dropped while ringing") << SipPeer::Answering::Manual << "";
+        QTest::addColumn<QString>("reason"); // the peer's, empty when the program drops
+        QTest::addColumn<QStringList>("journal");
+        QTest::newRow("answered") << SipPeer::Answering::Answer << "" << QStringList{"555 4"};
+        QTest::newRow("busy") << SipPeer::Answering::Busy << "Busy" << QStringList();
+        QTest::newRow("declined") << SipPeer::Answering::Decline << "Declined" << QStringList();
+        QTest::newRow("dropped while ringing") << SipPeer::Answering::Manual << "" << QStringList();
     }
-    void outgoingCallNotTaken() {
+    void outgoingCall() {
         QFETCH(SipPeer::Answering, answering);
         QFETCH(QString, reason);
+        QFETCH(QStringList, journal);
+        const bool answered = answering == SipPeer::Answering::Answer;
         callThePeer(answering);
+        QCOMPARE(watcher->events.value(0), u"dialTone"_s); // SIP has none: given at once
+        if (answered) {
+            QVERIFY(waitFor("connected"));
+            QCOMPARE(peer->dialledNumber(), u"0555"_s);
+            QCOMPARE(line->callOrigin(), Line::OriginOutgoing);
+            QCOMPARE(line->callNumber(), u"0555"_s);
+        }
         if (reason.isEmpty()) {
-            QVERIFY(peerReaches("IncomingReceived"));
+            QVERIFY(peerReaches(answered ? "StreamsRunning" : "IncomingReceived"));
             line->drop();
         }
         QVERIFY(waitFor("lineIdle"));
-        QCOMPARE(watcher->events,
-                 (QStringList{"dialTone", "dialling", "disconnected", "lineIdle"}));
-        QVERIFY(watcher->journal().isEmpty());
+        QStringList events{"dialTone", "dialling", "disconnected", "lineIdle"};
+        if (answered)
+            events.insert(2, u"connected"_s);
+        QCOMPARE(watcher->events, events);
+        QCOMPARE(watcher->journal(), journal);
         QCOMPARE(watcher->session.statusText(), u"Bereit"_s);
         if (!reason.isEmpty())
             QCOMPARE(peer->lastReason(), reason);
+        QVERIFY(QTest::qWaitFor([&] { return !peer->inCall(); }, Wait));
     }
 
     void holdAndResume() {

@@ -1,42 +1,105 @@
 // The whole program on a real SIP call: a second SIP telephone rings the main window, which is
-// logged in on a real VENTOR server; the customer panel pops and the call lands in the server's
-// journal. Runs in a private network namespace that has only loopback.
+// logged in on a real VENTOR server; the customer panel pops, the call lands in the server's
+// journal, and the tray icon and the desktop notifications show it. Runs in a private network
+// namespace with only loopback and in a private D-Bus session, where a notification service of
+// the test's own records what the program shows and clicks its actions as a user would.
+#include "callnotifications.h"
 #include "privatenetwork.h"
 #include "sipprogram.h"
+#include "trayicon.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
+using namespace testsupport;
 using sipapp::runUntil;
-using sipapp::SipProgram;
 
 namespace {
 QString isolation; // why the process is not isolated; empty when it is
 
+const QString Bus = u"org.freedesktop.Notifications"_s;
+const QString BusPath = u"/org/freedesktop/Notifications"_s;
 // The showcase customer's central number as the peer sends it; the line puts the outside-line
 // digit in front and the window takes it off again.
 const QString Showcase = u"030123456"_s;
+const QString Caller = u"Müller Bau GmbH (030123456)"_s;
+const QString Missed = u"Verpasster Anruf"_s;
 
-enum Kind { Answered = 3, Missed = 5 };
+enum Kind { AnsweredKind = 3, MissedKind = 5 };
 } // namespace
+
+// The desktop's notification service, as small as the program needs it: it keeps every
+// notification and sends the signals a real one sends.
+class NotificationRecorder : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Shown {
+        uint id;
+        QString summary, body;
+        QStringList actions;
+        QVariantMap hints;
+        bool closed = false;
+    };
+    QList<Shown> shown;
+    uint lastId = 0;
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"recorder"_s);
+
+    bool start() {
+        return bus.registerObject(BusPath, this, QDBusConnection::ExportAllSlots) &&
+               bus.registerService(Bus);
+    }
+    QList<Shown> withSummary(const QString& summary) const {
+        QList<Shown> found;
+        for (const Shown& s : shown)
+            if (s.summary == summary)
+                found << s;
+        return found;
+    }
+    bool isClosed(uint id) const {
+        return std::ranges::any_of(shown, [id](const Shown& s) { return s.id == id && s.closed; });
+    }
+    // A click on an action button (or on the notification itself for "default").
+    void invoke(uint id, const QString& action) {
+        bus.send(QDBusMessage::createSignal(BusPath, Bus, u"ActionInvoked"_s) << id << action);
+    }
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap& hints, int) {
+        shown << Shown{++lastId, summary, body, actions, hints};
+        return lastId;
+    }
+    void CloseNotification(uint id) {
+        for (Shown& s : shown)
+            if (s.id == id && !s.closed) {
+                s.closed = true;
+                bus.send(QDBusMessage::createSignal(BusPath, Bus, u"NotificationClosed"_s)
+                         << id << uint(3));
+            }
+    }
+    QStringList GetCapabilities() { return {u"actions"_s, u"body"_s}; }
+};
 
 class TestSipProgram : public QObject {
     Q_OBJECT
 
-    testsupport::TestServer server;
+    TestServer server;
     QTemporaryDir dir;
-    std::unique_ptr<SipProgram> p;
+    NotificationRecorder recorder;
+    std::unique_ptr<sipapp::SipProgram> p;
+    std::unique_ptr<app::CallNotifications> notifications;
+    std::unique_ptr<app::TrayIcon> tray;
     QStringList statuses; // the status text after each call event
+    int windowShown = 0;
+    int endRequested = 0;
 
-    int journalCount(int kind) const {
-        return server.journalCount(testsupport::DemoMeier.code, kind);
-    }
-    QString newestJournal(int kind, int piece) const {
-        return server.newestJournalField(testsupport::DemoMeier.code, kind, piece);
-    }
+    int journalCount(int kind) const { return server.journalCount(DemoMeier.code, kind); }
     bool statusBecomes(const QString& text) {
         return runUntil([&] { return p->fm->statusText() == text; });
     }
@@ -47,23 +110,42 @@ class TestSipProgram : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(p->fm.get()));
         QTest::keyClick(p->fm.get(), key);
     }
-    void ringWithTheShowcaseNumber() {
-        QVERIFY(p->peer->ring(sipapp::LineAddress, Showcase));
-        QVERIFY(statusBecomes(u"Income call"_s));
+    // Rings with the showcase's number; the notification of the offered call, null if none.
+    const NotificationRecorder::Shown* ring() {
+        if (!runUntil([&] { return !p->peer->inCall(); }) ||
+            !p->peer->ring(sipapp::LineAddress, Showcase) || !statusBecomes(u"Income call"_s) ||
+            !runUntil(
+                [&] { return !recorder.withSummary(u"Anruf von Müller Bau GmbH"_s).isEmpty(); }))
+            return nullptr;
+        return &recorder.shown.last();
     }
 
 private slots:
     void initTestCase() {
         if (!isolation.isEmpty())
             QSKIP(qPrintable(u"no private network namespace: "_s + isolation));
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "no private D-Bus session");
         QVERIFY(dir.isValid());
+        QVERIFY(recorder.start());
         QVERIFY2(server.start(300), qPrintable(server.errorText()));
     }
 
     void init() {
-        p = std::make_unique<SipProgram>(server, dir.path());
+        recorder.shown.clear();
+        windowShown = endRequested = 0;
+        p = std::make_unique<sipapp::SipProgram>(server, dir.path());
+        auto showWindow = [this] {
+            ++windowShown;
+            p->fm->showMainWindow();
+        };
+        notifications = std::make_unique<app::CallNotifications>(*p->session, showWindow);
+        tray = std::make_unique<app::TrayIcon>(
+            *p->session, app::TrayIcon::Actions{showWindow, [this] { ++endRequested; }});
         const QString error = p->start();
         QVERIFY2(error.isEmpty(), qPrintable(error));
+        // Every call comes from the same party; an answered call right after another one with
+        // it is not journalled again (tst_calls_server checks that).
+        p->listBar.setValue(AnsweredKind, 1, {});
         QCOMPARE(p->fm->statusText(), u"Bereit"_s);
         QCOMPARE(p->line->deviceName(p->line->device()), u"SIP direkt, Port 5070"_s);
         statuses.clear();
@@ -71,58 +153,121 @@ private slots:
                            &line::Line::disconnected, &line::Line::lineIdle})
             connect(p->line.get(), event, p->fm.get(), [this] { statuses << p->fm->statusText(); });
     }
-    void cleanup() { p.reset(); }
+    void cleanup() {
+        tray.reset();
+        notifications.reset();
+        p.reset();
+    }
 
-    void answeredCallPopsTheCustomerAndLandsInTheJournal() {
-        const int before = journalCount(Answered);
-        ringWithTheShowcaseNumber();
+    // The offered call pops the customer and a notification with both actions; however the
+    // call ends, the notification goes and the call lands in the journal of its kind. Only a
+    // caller that gives up leaves a "Verpasster Anruf".
+    void callEndsAndIsJournalled_data() {
+        QTest::addColumn<QString>("action"); // a key, a notification's action, or the caller's
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("F5") << u"F5"_s << true;
+        QTest::newRow("Annehmen") << u"annehmen"_s << true;
+        QTest::newRow("caller gives up") << u"hangup"_s << false;
+        QTest::newRow("F6") << u"F6"_s << false;
+        QTest::newRow("Abweisen") << u"abweisen"_s << false;
+    }
+    void callEndsAndIsJournalled() {
+        QFETCH(QString, action);
+        QFETCH(bool, answered);
+        const int kind = answered ? AnsweredKind : MissedKind;
+        const int otherKind = answered ? MissedKind : AnsweredKind;
+        const int before = journalCount(kind), others = journalCount(otherKind);
+        const NotificationRecorder::Shown* shown = ring();
+        QVERIFY(shown);
         QCOMPARE(p->fm->numberText(), Showcase);
-        QCOMPARE(p->field("Nr"), testsupport::ShowcaseAccount);
-        QCOMPARE(p->field("NAMEN"), testsupport::ShowcaseName);
+        QCOMPARE(p->field("Nr"), ShowcaseAccount);
+        QCOMPARE(p->field("NAMEN"), ShowcaseName);
         QCOMPARE(p->field("Ort"), u"Berlin"_s);
-        QCOMPARE(journalCount(Answered), before);
+        QVERIFY2(shown->body.contains(ShowcaseAccount), qPrintable(shown->body));
+        QVERIFY2(shown->body.contains(Showcase), qPrintable(shown->body));
+        QCOMPARE(shown->actions,
+                 QStringList({u"annehmen"_s, u"Annehmen"_s, u"abweisen"_s, u"Abweisen"_s}));
+        QCOMPARE(shown->hints.value(u"category"_s).toString(), u"call.incoming"_s);
+        QVERIFY(tray->toolTip().contains(Caller));
+        QCOMPARE(journalCount(kind), before);
+        const uint id = shown->id;
 
-        press(Qt::Key_F5);
-        QVERIFY(statusBecomes(u"Verbunden"_s));
-        QVERIFY(runUntil([&] { return p->peer->callState() == u"StreamsRunning"; }));
-        QCOMPARE(journalCount(Answered), before + 1);
-        QCOMPARE(newestJournal(Answered, 2), Showcase);
-        QVERIFY(newestJournal(Answered, 1).startsWith(testsupport::ShowcaseName));
-
-        QVERIFY(p->peer->hangUp());
-        QVERIFY(statusBecomes(u"Bereit"_s));
-        QCOMPARE(statuses, QStringList({"Income call", "Verbunden", "Unterbrochen", "Bereit"}));
-        QCOMPARE(journalCount(Answered), before + 1);
-        QCOMPARE(p->listBar.groupCaption(Answered), u"Journal eingehend"_s);
-        QVERIFY(p->listBar.caption(Answered, 1).startsWith(testsupport::ShowcaseName));
-        QCOMPARE(p->listBar.value(Answered, 1), Showcase);
-    }
-
-    void unansweredCallIsJournalledAsMissed_data() {
-        QTest::addColumn<bool>("rejected");
-        QTest::newRow("caller gives up") << false;
-        QTest::newRow("turned away with F6") << true;
-    }
-    void unansweredCallIsJournalledAsMissed() {
-        QFETCH(bool, rejected);
-        const int missed = journalCount(Missed), answered = journalCount(Answered);
-        ringWithTheShowcaseNumber();
-        QCOMPARE(p->field("Nr"), testsupport::ShowcaseAccount);
-        if (rejected)
-            press(Qt::Key_F6);
-        else
+        if (action == u"F5" || action == u"F6")
+            press(action == u"F5" ? Qt::Key_F5 : Qt::Key_F6);
+        else if (action == u"hangup")
             QVERIFY(p->peer->hangUp());
+        else
+            recorder.invoke(id, action);
+        QVERIFY(runUntil([&] { return recorder.isClosed(id); }));
+        if (answered) {
+            QVERIFY(statusBecomes(u"Verbunden"_s));
+            QVERIFY(runUntil([&] { return p->peer->callState() == u"StreamsRunning"; }));
+            if (action == u"F5")
+                QCOMPARE(journalCount(kind), before + 1);
+            QVERIFY(p->peer->hangUp());
+        }
         QVERIFY(statusBecomes(u"Bereit"_s));
-        QCOMPARE(statuses, QStringList({"Income call", "Unterbrochen", "Bereit"}));
-        if (rejected) {
+        QCOMPARE(statuses, answered
+                               ? QStringList({"Income call", "Verbunden", "Unterbrochen", "Bereit"})
+                               : QStringList({"Income call", "Unterbrochen", "Bereit"}));
+        if (action == u"F6" || action == u"abweisen") {
             QVERIFY(runUntil([&] { return !p->peer->inCall(); }));
             QCOMPARE(p->peer->lastReason(), u"Declined"_s);
         }
-        QCOMPARE(journalCount(Missed), missed + 1);
-        QCOMPARE(journalCount(Answered), answered);
-        QCOMPARE(newestJournal(Missed, 2), Showcase);
-        QVERIFY(p->listBar.caption(Missed, 1).startsWith(testsupport::ShowcaseName));
-        QCOMPARE(p->listBar.value(Missed, 1), Showcase);
+        QCOMPARE(journalCount(kind), before + 1);
+        QCOMPARE(journalCount(otherKind), others);
+        QCOMPARE(server.newestJournalField(DemoMeier.code, kind, 2), Showcase);
+        QVERIFY(server.newestJournalField(DemoMeier.code, kind, 1).startsWith(ShowcaseName));
+        QCOMPARE(p->listBar.groupCaption(kind),
+                 answered ? u"Journal eingehend"_s : u"nicht angenommen"_s);
+        QVERIFY(p->listBar.caption(kind, 1).startsWith(ShowcaseName));
+        QCOMPARE(p->listBar.value(kind, 1), Showcase);
+        QTest::qWait(500);
+        if (action != u"F6") // the notification knows only the calls turned away from it
+            QCOMPARE(recorder.withSummary(Missed).size(), action == u"hangup" ? 1 : 0);
+    }
+
+    // Each unanswered call leaves one "Verpasster Anruf"; its action shows the window with the
+    // caller; the tray counts the calls and lists them.
+    void missedCallsLeaveOneNotificationEach() {
+        for (int call = 1; call <= 2; ++call) {
+            const NotificationRecorder::Shown* shown = ring();
+            QVERIFY(shown);
+            const uint offeredId = shown->id;
+            QVERIFY(p->peer->hangUp());
+            QVERIFY(statusBecomes(u"Bereit"_s));
+            QVERIFY(runUntil([&] { return recorder.isClosed(offeredId); }));
+            QTest::qWait(500);
+            QCOMPARE(recorder.withSummary(Missed).size(), call);
+            recorder.shown.removeIf([](const auto& s) { return s.summary.startsWith(u"Anruf"_s); });
+        }
+        QVERIFY2(tray->toolTip().endsWith(u"Verpasste Anrufe: 2"_s), qPrintable(tray->toolTip()));
+        QCOMPARE(std::ranges::count_if(tray->menu()->actions(),
+                                       [](QAction* a) { return a->text() == Caller; }),
+                 2);
+
+        const NotificationRecorder::Shown missed = recorder.withSummary(Missed).first();
+        QVERIFY(missed.body.contains(u"Müller Bau GmbH"_s));
+        QVERIFY(missed.actions.contains(u"default"_s));
+        p->session->setNumber(QString());
+        recorder.invoke(missed.id, u"default"_s);
+        QVERIFY(runUntil([&] { return windowShown == 1; }));
+        QCOMPARE(p->session->number(), Showcase);
+        QCOMPARE(p->session->panel().Nr, ShowcaseAccount);
+        QVERIFY(p->fm->isVisible());
+        // The tray's menu: a missed caller chosen again, then the program's end.
+        p->session->setNumber(QString());
+        const QList<QAction*> actions = tray->menu()->actions();
+        const auto caller =
+            std::ranges::find_if(actions, [](QAction* a) { return a->text() == Caller; });
+        QVERIFY(caller != actions.end());
+        (*caller)->trigger();
+        QCOMPARE(p->session->number(), Showcase);
+        QCOMPARE(windowShown, 2);
+        QCOMPARE(actions.last()->text(), u"Beenden"_s);
+        actions.last()->trigger();
+        QCOMPARE(endRequested, 1);
+        QVERIFY(!tray->toolTip().contains(u"Verpasste"_s));
     }
 };
 

@@ -13,39 +13,29 @@
 namespace line {
 
 namespace {
-
 const char* const InsideMark = "VENTOR_PRIVATE_NETWORK";
 
 bool bringLoopbackUp() {
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0)
-        return false;
     ifreq request{};
     std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    bool up = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
-    if (up) {
-        request.ifr_flags |= IFF_UP | IFF_RUNNING;
-        up = ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-    }
-    ::close(fd);
+    bool up = fd >= 0 && ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    request.ifr_flags |= IFF_UP | IFF_RUNNING;
+    up = up && ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    if (fd >= 0)
+        ::close(fd);
     return up;
 }
-
-void useTemporaryHome() {
-    char dir[] = "/tmp/ventor-sip-home-XXXXXX";
-    if (::mkdtemp(dir))
-        ::setenv("HOME", dir, 1);
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::unsetenv("XDG_DATA_HOME");
-    ::unsetenv("XDG_CACHE_HOME");
-}
-
 } // namespace
 
 QString enterPrivateNetwork(int argc, char** argv) {
     const QByteArray mark = qgetenv(InsideMark);
     if (mark == "1") {
-        useTemporaryHome();
+        char home[] = "/tmp/ventor-sip-home-XXXXXX";
+        if (::mkdtemp(home))
+            ::setenv("HOME", home, 1);
+        for (const char* xdg : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            ::unsetenv(xdg);
         return bringLoopbackUp() ? QString() : QStringLiteral("loopback could not be brought up");
     }
     if (!mark.isEmpty())
@@ -59,8 +49,7 @@ QString enterPrivateNetwork(int argc, char** argv) {
     qputenv(InsideMark, "1");
     std::vector<char*> command{const_cast<char*>("unshare"),
                                const_cast<char*>(asRoot ? "-n" : "-rn"), const_cast<char*>("--")};
-    for (int i = 0; i < argc; ++i)
-        command.push_back(argv[i]);
+    command.insert(command.end(), argv, argv + argc);
     command.push_back(nullptr);
     ::execvp("unshare", command.data());
     return QStringLiteral("unshare could not be started");

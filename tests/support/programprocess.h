@@ -12,22 +12,22 @@
 #include <functional>
 
 namespace desktoptest {
+using namespace Qt::StringLiterals;
 
 class ProgramSession {
 public:
     explicit ProgramSession(const testsupport::TestServer& server) : server_(server) {
-        QDir(home_.path()).mkdir(QStringLiteral("runtime"));
+        QDir(home_.path()).mkpath(u"config/ventor-telefon"_s);
+        QDir(home_.path()).mkdir(u"runtime"_s);
         QFile::setPermissions(runtimeDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ExeOwner);
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
-        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
-        env_.insert(QStringLiteral("HOME"), home_.path());
-        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env_.remove(QStringLiteral("VENTOR_LINE_SIM_SOCKET"));
+        env_.insert(u"XDG_RUNTIME_DIR"_s, runtimeDir());
+        env_.insert(u"XDG_CONFIG_HOME"_s, home_.filePath(u"config"_s));
+        env_.insert(u"HOME"_s, home_.path());
+        env_.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env_.remove(u"VENTOR_LINE_SIM_SOCKET"_s);
         // The test server runs on this machine without TLS.
-        QDir(home_.path()).mkpath(QStringLiteral("config/ventor-telefon"));
-        QFile login(home_.filePath(QStringLiteral("config/ventor-telefon/Cache Login.ini")));
+        QFile login(configDir() + u"/Cache Login.ini"_s);
         if (login.open(QIODevice::WriteOnly))
             login.write("[Login]\nVerbindung=unverschl\xc3\xbcsselt\n");
     }
@@ -39,16 +39,16 @@ public:
         }
     }
 
-    QString runtimeDir() const { return home_.filePath(QStringLiteral("runtime")); }
-    QString configDir() const { return home_.filePath(QStringLiteral("config/ventor-telefon")); }
+    QString runtimeDir() const { return home_.filePath(u"runtime"_s); }
+    QString configDir() const { return home_.filePath(u"config/ventor-telefon"_s); }
     QProcessEnvironment& environment() { return env_; }
 
     // The seven words of an unattended login of the demo user MEIER on the test server.
     QStringList loginWords() const {
-        return {testsupport::DemoFirma,      testsupport::DemoFiliale,
-                testsupport::DemoMeier.code, testsupport::DemoMeier.password,
-                QStringLiteral("127.0.0.1"), QString::number(server_.port()),
-                QStringLiteral("VENTOR")};
+        using namespace testsupport;
+        return {DemoFirma,          DemoFiliale,    DemoMeier.code,
+                DemoMeier.password, u"127.0.0.1"_s, QString::number(server_.port()),
+                u"VENTOR"_s};
     }
 
     // Starts the program in the background; it lives until the session ends or is killed.
@@ -60,21 +60,18 @@ public:
         started_ << p;
         return p;
     }
-    // Runs the program to its end; its exit code, -1 when it did not end within `timeoutMs`.
+    // Runs the program to its end; its exit code, -1 when it did not end within 15 s.
     // What it wrote goes to `output`, standard output first.
-    int run(const QStringList& arguments, int timeoutMs = 15000, QString* output = nullptr) {
+    int run(const QStringList& arguments, QString* output = nullptr) {
         QProcess p;
         p.setProcessEnvironment(env_);
         p.start(QStringLiteral(PROGRAM), arguments);
-        const bool ended = p.waitForFinished(timeoutMs);
+        const bool ended = p.waitForFinished(15000);
         if (output)
             *output = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
-        if (!ended) {
-            p.kill();
-            p.waitForFinished();
-            return -1;
-        }
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        p.kill();
+        p.waitForFinished();
+        return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     // The simulated line's control tool against the program's default socket.
     QString line(const QStringList& arguments) {
@@ -84,12 +81,11 @@ public:
         tool.waitForFinished(10000);
         return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
     }
-    // Polls the line's status until `wanted` holds for it; the last status seen.
-    QString lineStatusUntil(const std::function<bool(const QString&)>& wanted,
-                            int timeoutMs = 30000) {
-        QDeadlineTimer deadline(timeoutMs);
+    // Polls the line's status until `wanted` holds for it, 30 s at most; the last status seen.
+    QString lineStatusUntil(const std::function<bool(const QString&)>& wanted) {
+        QDeadlineTimer deadline(30000);
         QString status;
-        while (!wanted(status = line({QStringLiteral("status")})) && !deadline.hasExpired())
+        while (!wanted(status = line({u"status"_s})) && !deadline.hasExpired())
             QThread::msleep(100);
         return status;
     }
@@ -97,7 +93,7 @@ public:
 private:
     const testsupport::TestServer& server_;
     QTemporaryDir home_;
-    QProcessEnvironment env_;
+    QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
     QList<QProcess*> started_;
 };
 

@@ -46,13 +46,6 @@ inline bool writeFile(const QString& path, const QByteArray& text) {
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-inline bool run(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
 inline bool tcpListens(quint16 port) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
@@ -70,22 +63,18 @@ struct Certificates {
         serverKey = dir.filePath("server.key");
         rogueCert = dir.filePath("rogue.pem");
         rogueKey = dir.filePath("rogue.key");
-        const QString caKey = dir.filePath("ca.key"), request = dir.filePath("server.csr"),
-                      extensions = dir.filePath("server.ext");
-        const QString subject = "/CN=127.0.0.1";
-        return writeFile(extensions, "subjectAltName=DNS:127.0.0.1,IP:127.0.0.1\n") &&
-               run("openssl",
-                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                    "/CN=Test-Zertifizierungsstelle", "-keyout", caKey, "-out", ca}) &&
-               run("openssl", {"req", "-newkey", "rsa:2048", "-nodes", "-subj", subject, "-keyout",
-                               serverKey, "-out", request}) &&
-               run("openssl",
-                   {"x509", "-req", "-in", request, "-CA", ca, "-CAkey", caKey, "-CAcreateserial",
-                    "-days", "2", "-extfile", extensions, "-out", serverCert}) &&
-               run("openssl",
-                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", subject,
-                    "-addext", "subjectAltName=DNS:127.0.0.1,IP:127.0.0.1", "-keyout", rogueKey,
-                    "-out", rogueCert});
+        QProcess openssl;
+        openssl.setWorkingDirectory(dir.path());
+        openssl.start("sh", {"-ec", R"(san=subjectAltName=DNS:127.0.0.1,IP:127.0.0.1
+new="openssl req -newkey rsa:2048 -nodes"
+$new -x509 -days 2 -subj /CN=Test-Zertifizierungsstelle -keyout ca.key -out ca.pem
+$new -subj /CN=127.0.0.1 -keyout server.key -out server.csr
+echo "$san" >server.ext
+openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 \
+  -extfile server.ext -out server.pem
+$new -x509 -days 2 -subj /CN=127.0.0.1 -addext "$san" -keyout rogue.key -out rogue.pem)"});
+        return openssl.waitForFinished(60000) && openssl.exitStatus() == QProcess::NormalExit &&
+               openssl.exitCode() == 0;
     }
 };
 
@@ -97,9 +86,10 @@ public:
                const QString& key = {}) {
         dir.mkpath("kamailio");
         const QString run = dir.filePath("kamailio");
-        QByteArray config = "#!KAMAILIO\n"
-                            "debug=1\nlog_stderror=yes\nchildren=1\ntcp_children=1\n"
-                            "auto_aliases=no\n";
+        QByteArray config =
+            "#!KAMAILIO\n"
+            "debug=1\nlog_stderror=yes\nchildren=1\ntcp_children=1\n"
+            "auto_aliases=no\nmpath=\"/usr/lib/x86_64-linux-gnu/kamailio/modules/\"\n";
         config +=
             QStringLiteral("listen=udp:127.0.0.1:%1\nlisten=tcp:127.0.0.1:%1\n").arg(port).toUtf8();
         if (tlsPort) {
@@ -112,11 +102,8 @@ public:
                                      .toUtf8());
             config +=
                 QStringLiteral("enable_tls=yes\nlisten=tls:127.0.0.1:%1\n").arg(tlsPort).toUtf8();
-            config += "mpath=\"/usr/lib/x86_64-linux-gnu/kamailio/modules/\"\n"
-                      "loadmodule \"tls.so\"\nmodparam(\"tls\", \"config\", \"" +
+            config += "loadmodule \"tls.so\"\nmodparam(\"tls\", \"config\", \"" +
                       tlsConfig.toUtf8() + "\")\n";
-        } else {
-            config += "mpath=\"/usr/lib/x86_64-linux-gnu/kamailio/modules/\"\n";
         }
         for (const char* module : {"tm", "sl", "rr", "pv", "usrloc", "registrar", "auth", "htable",
                                    "siputils", "textops"})
@@ -146,7 +133,6 @@ request_route {
 }
 )cfg";
         const QString file = dir.filePath("kamailio/kamailio.cfg");
-        port_ = port;
         return writeFile(file, config) &&
                program_.start("kamailio", {"-f", file, "-DD", "-E", "-Y", run, "-w", run}) &&
                QTest::qWaitFor([&] { return tcpListens(port) || !program_.running(); }, 5000) &&
@@ -157,7 +143,6 @@ request_route {
 
 private:
     Program program_;
-    quint16 port_ = 0;
 };
 
 // A sound server with null devices: what is played to "spk" or "ring" is recorded from their
@@ -172,20 +157,14 @@ public:
         env_.insert("HOME", home_);
         env_.insert("XDG_RUNTIME_DIR", home_);
         env_.insert("PULSE_SERVER", "unix:" + socket_);
-        QStringList arguments{"-n",
-                              "--daemonize=no",
-                              "--exit-idle-time=-1",
-                              "--use-pid-file=no",
-                              "-L",
-                              "module-native-protocol-unix auth-anonymous=1 socket=" + socket_};
-        for (const char* sink : {"spk", "ring"})
-            arguments << "-L"
-                      << QStringLiteral("module-null-sink sink_name=%1 "
-                                        "sink_properties=device.description=%1")
-                             .arg(QLatin1String(sink));
-        arguments << "-L"
-                  << "module-sine-source source_name=sine frequency=1000 rate=48000 "
-                     "source_properties=device.description=sine";
+        QStringList arguments{"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no"};
+        const QString sink = "module-null-sink sink_name=%1 sink_properties=device.description=%1";
+        for (const QString& module :
+             {"module-native-protocol-unix auth-anonymous=1 socket=" + socket_, sink.arg("spk"),
+              sink.arg("ring"),
+              QString("module-sine-source source_name=sine frequency=1000 rate=48000 "
+                      "source_properties=device.description=sine")})
+            arguments << "-L" << module;
         if (!program_.start("pulseaudio", arguments, env_))
             return false;
         // The SIP line in this process uses it from now on.
@@ -233,9 +212,7 @@ inline double toneShare(const QList<qint16>& samples, int rate, double frequency
         re += x * std::cos(phase);
         im += x * std::sin(phase);
     }
-    if (total <= 0)
-        return 0;
-    return 2 * (re * re + im * im) / (double(samples.size()) * total);
+    return total <= 0 ? 0 : 2 * (re * re + im * im) / (double(samples.size()) * total);
 }
 
 inline double loudness(const QList<qint16>& samples) {
@@ -278,12 +255,10 @@ public:
         return console_.writeDatagram(line + "\n", QHostAddress::LocalHost, consolePort_) > 0;
     }
     QString output() { return program_.output() + (program_.running() ? "" : "[ended]"); }
-    // What baresip received in its calls ("-dec" files), newest last.
-    QStringList receivedFiles() const {
-        QStringList files;
-        for (const QString& name : QDir(dump_).entryList({"*dec.wav"}, QDir::Files, QDir::Time))
-            files.prepend(QDir(dump_).filePath(name));
-        return files;
+    // What baresip received in its newest call (a "-dec" file).
+    QString lastReceivedFile() const {
+        const QStringList files = QDir(dump_).entryList({"*dec.wav"}, QDir::Files, QDir::Time);
+        return files.isEmpty() ? QString() : QDir(dump_).filePath(files.first());
     }
 
 private:
@@ -294,21 +269,15 @@ private:
 };
 
 // Mono 16-bit samples of a WAV file (the first channel).
-inline QList<qint16> wavSamples(const QString& path, int* rate = nullptr, int* channels = nullptr) {
+inline QList<qint16> wavSamples(const QString& path, int* rate) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray wav = file.readAll();
-    const int at = wav.indexOf("fmt ");
-    const int data = wav.indexOf("data");
+    const QByteArray wav = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const int at = wav.indexOf("fmt "), data = wav.indexOf("data");
     if (at < 0 || data < 0)
         return {};
     auto u16 = [&](int i) { return quint16(quint8(wav[i]) | quint8(wav[i + 1]) << 8); };
     const int ch = u16(at + 10);
-    if (channels)
-        *channels = ch;
-    if (rate)
-        *rate = int(u16(at + 12) | u16(at + 14) << 16);
+    *rate = int(u16(at + 12) | u16(at + 14) << 16);
     QList<qint16> samples;
     for (int i = data + 8; i + 1 < wav.size(); i += 2 * ch)
         samples << qint16(u16(i));

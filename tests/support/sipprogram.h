@@ -39,6 +39,7 @@ template <typename Condition> bool runUntil(Condition done, int timeoutMs = 8000
     return true;
 }
 
+// Ends in reverse order: the peer, the window, the call session, the line.
 struct SipProgram : testsupport::LiveLink {
     std::unique_ptr<line::Line> line;
     telefon::ListBarModel listBar;
@@ -71,12 +72,6 @@ struct SipProgram : testsupport::LiveLink {
         options.dataDir = dir + u"/peer"_s;
         peer = std::make_unique<line::SipPeer>(options);
     }
-    ~SipProgram() {
-        peer.reset();
-        fm.reset();
-        session.reset();
-    }
-
     // Logs in, opens the line and starts the peer; the error text, empty when all is ready.
     QString start() {
         bool ready = false;
