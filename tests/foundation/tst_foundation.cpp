@@ -309,22 +309,6 @@ private slots:
         qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());
     }
 
-    void valuesSurviveInTheUsersConfigDirectory() {
-        {
-            QSettingsStore store(QStringLiteral("ventor-telefon-test"));
-            store.write(keys::Telefon, keys::Pos, keys::Hight, "4321");
-            store.write(keys::CacheLogin, keys::Login, keys::Firma, "7");
-        }
-        const QSettingsStore again(QStringLiteral("ventor-telefon-test"));
-        QCOMPARE(again.read(keys::Telefon, keys::Pos, keys::Hight, "x"), QString("4321"));
-        QCOMPARE(again.read(keys::Telefon, keys::Pos, QStringLiteral("Height"), "none"),
-                 QString("none"));
-        // The two applications are separate files.
-        QCOMPARE(again.read(keys::Telefon, keys::Login, keys::Firma, "none"), QString("none"));
-        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Telefon.ini")));
-        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Cache Login.ini")));
-    }
-
     // One of the files holds the login password: folder and files are the user's alone, also
     // when an older version left them readable for everyone.
     void storeIsPrivateToTheUser() {
