@@ -4,28 +4,17 @@
 #include "listbarwidget.h"
 #include "login.h"
 #include "program.h"
-#include "testserver.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 
 #include <functional>
 
 using namespace app;
 using testsupport::TestServer;
-
-namespace {
 using ServerFixture = testsupport::LiveProgram;
 
-QString field(FMStart& fm, const char* name) {
-    return fm.findChild<QLineEdit*>(QString::fromLatin1(name))->text();
-}
-void click(FMStart& fm, const char* name) {
-    QTest::mouseClick(fm.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
-}
+namespace {
 // The window's status text at every line event, read after the window has handled it.
 QStringList statusesDuring(ServerFixture& f, const std::function<void()>& calls) {
     QStringList seen;
@@ -60,7 +49,7 @@ class CallsOnServerTest : public QObject {
 private slots:
     void initTestCase() { QVERIFY2(server.start(300), qPrintable(server.errorText())); }
 
-    void startUpOnTheServer() {
+    void startUpAndTheStatusTextOfEveryLineEvent() {
         ServerFixture f(server);
         FMStart& fm = f.start();
         QCOMPARE(fm.windowTitle(), "VENTOR Telefon              Firma: 1     Filiale: 0"
@@ -73,12 +62,8 @@ private slots:
         QVERIFY(f.dialogs.shown.isEmpty());
 
         QCOMPARE(f.listBar.caption(1, 1), QString("Müller Bau GmbH_1")); // the list bar is loaded
-    }
 
-    // Every line event's status text, as the window shows it, for each kind of call.
-    void statusTextOfEveryLineEvent() {
-        ServerFixture f(server);
-        FMStart& fm = f.start();
+        // Every line event's status text, as the window shows it, for each kind of call.
         QCOMPARE(statusesDuring(f,
                                 [&] {
                                     f.line.ring(Showcase);
@@ -93,13 +78,23 @@ private slots:
         QCOMPARE(statusesDuring(f,
                                 [&] {
                                     fm.setNumberText("0307777777");
-                                    click(fm, "BUWaehl");
+                                    f.click("BUWaehl");
                                     f.line.remoteAnswer();
                                     f.line.identify(Showcase); // leaves the status as it is
-                                    click(fm, "BUAufl");
+                                    f.click("BUAufl");
                                 }),
                  QStringList({"Wählton", "Wählen", "Verbunden", "Unterbrochen", "Bereit"}));
         QCOMPARE(fm.statusText(), QString("Bereit"));
+
+        // A call without the caller's number leaves the number field and writes no journal.
+        const int missed = journalCount(5), answered = journalCount(3);
+        fm.setNumberText("4711");
+        QVERIFY(f.line.ringAnonymous());
+        QCOMPARE(fm.numberText(), QString("4711"));
+        QCOMPARE(f.field("NAMEN"), QString());
+        QVERIFY(f.line.remoteHangUp());
+        QCOMPARE(journalCount(5), missed);
+        QCOMPARE(journalCount(3), answered);
     }
 
     // The caller hangs up while the lookup of the offered call waits on the server: the events
@@ -115,7 +110,7 @@ private slots:
         QStringList seen = statusesDuring(f, [&] { QVERIFY(f.line.ring(Showcase)); });
         QCOMPARE(seen, QStringList({"Rufende", "Unterbrochen", "Bereit", "Bereit"}));
         QCOMPARE(fm.statusText(), QString("Bereit"));
-        QCOMPARE(field(fm, "NAMEN"), testsupport::ShowcaseName);
+        QCOMPARE(f.field("NAMEN"), testsupport::ShowcaseName);
         QCOMPARE(f.session.pendingCallerName(), testsupport::ShowcaseName);
         QCOMPARE(journalCount(5), missed);
         emit f.line.lineIdle();
@@ -123,18 +118,18 @@ private slots:
         QVERIFY(f.session.pendingCallerName().isEmpty());
     }
 
-    void answeredCallOfAKnownCustomer() {
+    void answeredAndHeldCallOfAKnownCustomer() {
         ServerFixture f(server);
         FMStart& fm = f.start();
         const int before = journalCount(3);
         QVERIFY(f.line.ring(Showcase));
         QCOMPARE(fm.numberText(), Showcase);
-        QCOMPARE(field(fm, "Nr"), QString("K100000"));
-        QCOMPARE(field(fm, "NAMEN"), QString("Müller Bau GmbH"));
-        QCOMPARE(field(fm, "Plz"), QString("D-10435"));
+        QCOMPARE(f.field("Nr"), QString("K100000"));
+        QCOMPARE(f.field("NAMEN"), QString("Müller Bau GmbH"));
+        QCOMPARE(f.field("Plz"), QString("D-10435"));
         QCOMPARE(fm.findChild<QWidget*>("email")->property("link").toString(),
                  QString("mailto:info@mueller-bau.example"));
-        QCOMPARE(field(fm, "Mahnstufe"), QString("2"));
+        QCOMPARE(f.field("Mahnstufe"), QString("2"));
 
         f.line.answer();
         QCOMPARE(fm.phonePicture(), LinePicture::Ph2);
@@ -143,29 +138,21 @@ private slots:
         QVERIFY(newestJournal(3, 1).startsWith("Müller Bau GmbH"));
         QCOMPARE(f.listBar.value(3, 1), Showcase);
 
+        // Held, the number field is emptied and finds nobody; resumed, the caller is back.
+        f.click("BUR");
+        QVERIFY(f.line.isHeld());
+        QCOMPARE(fm.numberText(), QString());
+        QCOMPARE(f.field("Nr"), QString());
+        QVERIFY(!fm.findChild<QWidget*>("TxtHold")->isHidden());
+        f.click("BUR");
+        QVERIFY(!f.line.isHeld());
+        QCOMPARE(fm.numberText(), Showcase);
+        QCOMPARE(f.field("Nr"), QString("K100000"));
+        QVERIFY(fm.findChild<QWidget*>("TxtHold")->isHidden());
+
         f.line.remoteHangUp();
         QCOMPARE(fm.phonePicture(), LinePicture::Ph1);
         QCOMPARE(journalCount(3), before + 1);
-    }
-
-    void outgoingCallAndTheRepeatCheck() {
-        ServerFixture f(server);
-        FMStart& fm = f.start();
-        const int before = journalCount(4);
-        for (int call = 0; call < 2; ++call) {
-            fm.setNumberText(Showcase);
-            click(fm, "BUWaehl");
-            QCOMPARE(f.line.numberToDial(), "0" + Showcase);
-            QVERIFY(f.line.remoteAnswer());
-            QCOMPARE(fm.statusText(), QString("Verbunden"));
-            click(fm, "BUAufl");
-            QCOMPARE(fm.statusText(), QString("Bereit"));
-        }
-        // The second call to the same number repeats the newest entry and is not written.
-        QCOMPARE(journalCount(4), before + 1);
-        QCOMPARE(newestJournal(4, 2), Showcase);
-        QCOMPARE(f.listBar.value(4, 1), Showcase);
-        QVERIFY(f.listBar.value(4, 2) != Showcase || before == 0);
     }
 
     // Numbers are dialled as people write them; only text with other signs is searched for.
@@ -179,14 +166,14 @@ private slots:
                                              {"+49 (30) 200.401-1", "049302004011"},
                                              {"1/2-3", "0123"}}) {
             fm.setNumberText(typed);
-            click(fm, "BUWaehl");
+            f.click("BUWaehl");
             QCOMPARE(f.line.numberToDial(), dialled);
-            click(fm, "BUAufl");
+            f.click("BUAufl");
         }
         QVERIFY(f.side.calls.isEmpty());
         for (const QString text : {"030 123456 Zentrale", "030+1", "030,5"}) {
             fm.setNumberText(text);
-            click(fm, "BUWaehl");
+            f.click("BUWaehl");
             QCOMPARE(f.side.calls.takeFirst(), "search:" + text);
         }
         // As the department board dials: every character but the digits is dropped.
@@ -195,38 +182,40 @@ private slots:
     }
 
     // "Wählen" looks the number up first: the panel and the journal name the callee, not the
-    // party the panel showed before.
-    void dialledNumberIsLookedUpBeforeTheCall() {
+    // party the panel showed before. A second call to the same number repeats the newest entry
+    // and is not written.
+    void outgoingCallsAndTheRepeatCheck() {
         ServerFixture f(server);
         FMStart& fm = f.start();
         f.session.chooseNumber(Showcase);
-        QCOMPARE(field(fm, "NAMEN"), testsupport::ShowcaseName);
+        QCOMPARE(f.field("NAMEN"), testsupport::ShowcaseName);
         const QString nobody = QStringLiteral("0309999999");
         fm.setNumberText(nobody);
-        click(fm, "BUWaehl");
-        QCOMPARE(field(fm, "NAMEN"), QString());
+        f.click("BUWaehl");
+        QCOMPARE(f.field("NAMEN"), QString());
         QVERIFY(f.line.remoteAnswer());
         QCOMPARE(newestJournal(4, 2), nobody);
         QVERIFY(newestJournal(4, 1).startsWith(nobody));
-        click(fm, "BUAufl");
+        f.click("BUAufl");
+        const int before = journalCount(4);
+        for (int call = 0; call < 2; ++call) {
+            fm.setNumberText(Showcase);
+            f.click("BUWaehl");
+            QCOMPARE(f.line.numberToDial(), "0" + Showcase);
+            QVERIFY(f.line.remoteAnswer());
+            QCOMPARE(fm.statusText(), QString("Verbunden"));
+            f.click("BUAufl");
+            QCOMPARE(fm.statusText(), QString("Bereit"));
+        }
+        QCOMPARE(journalCount(4), before + 1);
+        QCOMPARE(newestJournal(4, 2), Showcase);
+        QCOMPARE(f.listBar.value(4, 1), Showcase);
+        QCOMPARE(f.listBar.value(4, 2), nobody);
         // A written number is looked up by its digits.
         fm.setNumberText("030 / 123 45-6");
-        click(fm, "BUWaehl");
-        QCOMPARE(field(fm, "Nr"), testsupport::ShowcaseAccount);
-        click(fm, "BUAufl");
-    }
-
-    void callWithoutCallerNumber() {
-        ServerFixture f(server);
-        FMStart& fm = f.start();
-        const int missed = journalCount(5), answered = journalCount(3);
-        fm.setNumberText("4711");
-        QVERIFY(f.line.ringAnonymous());
-        QCOMPARE(fm.numberText(), QString("4711"));
-        QCOMPARE(field(fm, "NAMEN"), QString());
-        QVERIFY(f.line.remoteHangUp());
-        QCOMPARE(journalCount(5), missed);
-        QCOMPARE(journalCount(3), answered);
+        f.click("BUWaehl");
+        QCOMPARE(f.field("Nr"), testsupport::ShowcaseAccount);
+        f.click("BUAufl");
     }
 
     void popupOnAndOffWithAMinimisedWindow() {
@@ -241,24 +230,6 @@ private slots:
             QVERIFY(f.line.remoteHangUp());
             QVERIFY(fm.isMinimized());
         }
-    }
-
-    void holdAndResume() {
-        ServerFixture f(server);
-        FMStart& fm = f.start();
-        QVERIFY(f.line.ring(Showcase));
-        f.line.answer();
-        click(fm, "BUR");
-        QVERIFY(f.line.isHeld());
-        QCOMPARE(fm.numberText(), QString());
-        QCOMPARE(field(fm, "Nr"), QString()); // the emptied field finds nobody
-        QVERIFY(!fm.findChild<QWidget*>("TxtHold")->isHidden());
-        click(fm, "BUR");
-        QVERIFY(!f.line.isHeld());
-        QCOMPARE(fm.numberText(), Showcase);
-        QCOMPARE(field(fm, "Nr"), QString("K100000"));
-        QVERIFY(fm.findChild<QWidget*>("TxtHold")->isHidden());
-        f.line.remoteHangUp();
     }
 
     // After a login as another user the list bar shows that user's speed dial and journals; a
@@ -304,14 +275,14 @@ private slots:
         };
         clickItem(1);
         QCOMPARE(fm.numberText(), QString("030 / 123 45-6"));
-        QCOMPARE(field(fm, "Nr"), QString("K100000"));
+        QCOMPARE(f.field("Nr"), QString("K100000"));
 
         QTest::mouseClick(bar->groupButton(3), Qt::LeftButton);
         const QString number = f.listBar.value(3, 1);
         QVERIFY(!number.isEmpty());
         clickItem(1);
         QCOMPARE(fm.numberText(), number);
-        QVERIFY(!field(fm, "NAMEN").isEmpty());
+        QVERIFY(!f.field("NAMEN").isEmpty());
 
         QTest::mouseClick(bar->groupButton(2), Qt::LeftButton);
         clickItem(3);
@@ -322,7 +293,7 @@ private slots:
     // caller, and one signal for each offered, answered, missed and ended call.
     void callSessionTellsItsViewsAboutEveryCall() {
         using S = telefon::CallSession::LineState;
-        testsupport::LiveProgram f(server);
+        ServerFixture f(server);
         telefon::CallSession& session = f.session;
         line::SimulatedLine& line = f.line;
         QList<telefon::CallSession::LineState> states;
@@ -343,14 +314,14 @@ private slots:
         QCOMPARE(session.lineState(), S::Down);
         session.start();
         QVERIFY(!session.canAnswer());
-        QVERIFY(line.ring("030123456"));
+        QVERIFY(line.ring(Showcase));
         QVERIFY(session.canAnswer());
         session.answer();
         session.toggleHold();
         QVERIFY(session.holdActive());
         session.toggleHold();
         session.hangUp();
-        QVERIFY(line.ring("030123456"));
+        QVERIFY(line.ring(Showcase));
         session.reject();
         session.dial("21");
         QVERIFY(line.remoteAnswer());
@@ -360,7 +331,7 @@ private slots:
                  QList<S>({S::Ready, S::Ringing, S::Connected, S::Held, S::Connected, S::Ready,
                            S::Ringing, S::Ready, S::Dialling, S::Connected, S::Ready}));
         const QString showcase =
-            testsupport::ShowcaseName + "|" + testsupport::ShowcaseAccount + "|030123456";
+            testsupport::ShowcaseName + "|" + testsupport::ShowcaseAccount + "|" + Showcase;
         QCOMPARE(calls, QStringList({"offered:" + showcase, "answered:" + showcase, "ended",
                                      "offered:" + showcase, "missed:" + showcase, "ended",
                                      "connected:||", "ended"}));

@@ -9,8 +9,7 @@
 #include "programprocess.h"
 #include "qtdialogs.h"
 #include "qtsidewindows.h"
-#include "services.h"
-#include "testserver.h"
+#include "sidewindowkit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -49,12 +48,12 @@ QString xprop(WId id, const QString& property) {
     return line.match(out).captured(1);
 }
 
-// The title the window manager shows.
+// The title the window manager shows, given as "text" with \" inside.
 QString desktopTitle(WId id) {
-    QString title = xprop(id, QStringLiteral("_NET_WM_NAME"));
-    if (title.size() < 2 || !title.startsWith(u'"') || !title.endsWith(u'"'))
-        return {};
-    return title.mid(1, title.size() - 2).replace(QLatin1String("\\\""), QLatin1String("\""));
+    const QRegularExpression quoted(QStringLiteral("^\"(.*)\"$"));
+    return quoted.match(xprop(id, QStringLiteral("_NET_WM_NAME")))
+        .captured(1)
+        .replace(QLatin1String("\\\""), QLatin1String("\""));
 }
 
 // The window with the frame the window manager put around it, in pixels; empty while the window
@@ -80,18 +79,6 @@ WId findWindow(const QString& pattern) {
         run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", pattern});
     return ids.isEmpty() ? 0 : ids.section(u'\n', 0, 0).toULongLong();
 }
-
-// Side windows shown without waiting, so that the test can look at them; `whileOpen` looks at
-// a window that is unloaded when its opening returns.
-class ShowingModal : public windows::ModalRunner {
-public:
-    void runModal(QWidget* window) override {
-        window->show();
-        if (whileOpen)
-            whileOpen(window);
-    }
-    std::function<void(QWidget*)> whileOpen;
-};
 
 QWidget* topLevel(const char* name) {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -125,7 +112,7 @@ private slots:
         fm.show();
         checkTitle(&fm, Banner + QStringLiteral("Meier"));
 
-        ShowingModal modal;
+        testsupport::ScriptedModal modal;
         windows::LoginWindowsAdapter login(f.link, modal);
         windows::Services services{f.context(), f.link, modal, f.listBar, f.params, &fm};
         QtSideWindows side(services, login);
@@ -147,8 +134,8 @@ private slots:
         checkTitle(topLevel("FMAddr"), QStringLiteral("VENTOR Telefon Zielwahl bearbeiten"));
         side.showAbout();
         checkTitle(topLevel("frmAbout"), QStringLiteral("Info zu VENTOR Telefon"));
-        QString boardTitle;
-        modal.whileOpen = [&](QWidget* board) {
+        QString boardTitle; // the board is unloaded when its opening returns
+        modal.onModal = [&](QWidget* board) {
             checkTitle(board, QStringLiteral("Ventor Abteilung"));
             boardTitle = desktopTitle(board->winId());
         };

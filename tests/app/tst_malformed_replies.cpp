@@ -5,20 +5,16 @@
 // idle timer strike while the error box is open and while the program waits for the server.
 // The sanitizer build runs this test too.
 #include "callsession.h"
-#include "fakes.h"
 #include "fmabt.h"
 #include "fmaddr.h"
 #include "fmop.h"
 #include "fmpass.h"
 #include "fmstart.h"
-#include "fmsuch.h"
 #include "listbar.h"
 #include "loginwindows.h"
 #include "qtsidewindows.h"
-#include "serverlink.h"
 #include "sidewindowkit.h"
 #include "simulatedline.h"
-#include "tcpconnection.h"
 #include "telephoneparams.h"
 #include "testserver.h"
 
@@ -45,7 +41,8 @@ namespace {
 const QString Showcase = QStringLiteral("030123456");
 constexpr int ReplyTimeoutMs = 2000;
 
-// The ways a reply breaks.
+// The ways a reply breaks. Only Garbage and Unsolicited deliver some value; the others fail the
+// request.
 enum class Fault {
     ServerError,   // a well-formed error with a number the program does not know
     UnknownKind,   // neither a value nor an error
@@ -59,53 +56,39 @@ enum class Fault {
     Oversized,     // a value of 40000 separators, longer than any reply of the server
     Unsolicited,   // the reply, then a frame nobody asked for
 };
-constexpr Fault AllFaults[] = {Fault::ServerError,   Fault::UnknownKind, Fault::EmptyFrame,
-                               Fault::ErrorNoNumber, Fault::HugeLength,  Fault::Truncated,
-                               Fault::Dropped,       Fault::Silent,      Fault::Garbage,
-                               Fault::Oversized,     Fault::Unsolicited};
-
-const char* faultName(Fault f) {
-    static const char* names[] = {"ServerError", "UnknownKind", "EmptyFrame", "ErrorNoNumber",
+const char* const FaultNames[] = {"ServerError", "UnknownKind", "EmptyFrame", "ErrorNoNumber",
                                   "HugeLength",  "Truncated",   "Dropped",    "Silent",
                                   "Garbage",     "Oversized",   "Unsolicited"};
-    return names[int(f)];
-}
-
-// Faults the program sees as a failed request (the others deliver some value).
-bool failsTheRequest(Fault f) {
-    return f != Fault::Garbage && f != Fault::Unsolicited;
-}
 
 QByteArray frame(const QByteArray& payload) {
-    const auto n = quint32(payload.size());
     QByteArray header(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        header[i] = char(n >> (24 - 8 * i));
+    qToBigEndian(quint32(payload.size()), header.data());
     return header + payload;
+}
+
+// The whole frame at the start of `buffer`, taken out of it; empty while it is incomplete.
+QByteArray takeFrame(QByteArray& buffer) {
+    const qsizetype n =
+        buffer.size() < 4 ? 0 : 4 + qsizetype(qFromBigEndian<quint32>(buffer.constData()));
+    if (n == 0 || buffer.size() < n)
+        return {};
+    const QByteArray whole = buffer.left(n);
+    buffer.remove(0, n);
+    return whole;
 }
 
 // A short name for a request: its kind and class, member or command up to its arguments.
 QString labelOf(const QByteArray& payload) {
-    if (payload.isEmpty())
-        return {};
     const QList<QByteArray> fields = payload.mid(1).split('\0');
-    const char kind = payload.at(0);
-    switch (kind) {
-    case 'X': {
-        const QString command = QString::fromLatin1(fields.value(1));
-        const qsizetype cut = command.indexOf(QRegularExpression(QStringLiteral("[(,]")));
-        return QStringLiteral("X ") + command.left(cut);
-    }
-    case 'O':
-        return QStringLiteral("O ") + QString::fromLatin1(fields.value(0));
-    case 'P':
-        return QStringLiteral("P %1 %2").arg(QString::fromLatin1(fields.value(0)),
-                                             QString::fromLatin1(fields.value(2)));
-    case 'C':
-        return QStringLiteral("C ") + QString::fromLatin1(fields.value(2));
-    default:
-        return QString(QLatin1Char(kind));
-    }
+    const QString kind = QString::fromLatin1(payload.left(1));
+    if (kind == u"X")
+        return "X " +
+               QString::fromLatin1(fields.value(1)).section(QRegularExpression("[(,]"), 0, 0);
+    if (kind == u"O")
+        return "O " + QString::fromLatin1(fields.value(0));
+    if (kind == u"P")
+        return "P " + QString::fromLatin1(fields.value(0) + ' ' + fields.value(2));
+    return kind == u"C" ? "C " + QString::fromLatin1(fields.value(2)) : kind;
 }
 
 // Passes every frame between the program and the real server, except the reply to the next
@@ -158,20 +141,14 @@ private:
 
     void fromClient(Pair& p) {
         p.fromClient += p.client->readAll();
-        while (p.fromClient.size() >= 4) {
-            const quint32 length = qFromBigEndian<quint32>(p.fromClient.constData());
-            if (p.fromClient.size() < 4 + qsizetype(length))
-                break;
-            const QByteArray payload = p.fromClient.mid(4, length);
-            const QString label = labelOf(payload);
+        for (QByteArray request; !(request = takeFrame(p.fromClient)).isEmpty();) {
+            const QString label = labelOf(request.mid(4));
             labels << label;
             const bool spoil = !armedLabel_.isEmpty() && label == armedLabel_;
-            if (spoil)
-                armedLabel_.clear();
             p.spoil.push_back(spoil);
-            p.server->write(p.fromClient.left(4 + length));
-            p.fromClient.remove(0, 4 + length);
+            p.server->write(request);
             if (spoil) {
+                armedLabel_.clear();
                 hit = true;
                 // Later, from the program's wait: this socket may be gone by its end.
                 if (fault_ == Fault::Silent && onHit)
@@ -182,12 +159,7 @@ private:
 
     void fromServer(Pair& p) {
         p.fromServer += p.server->readAll();
-        while (p.fromServer.size() >= 4 && p.client) {
-            const quint32 length = qFromBigEndian<quint32>(p.fromServer.constData());
-            if (p.fromServer.size() < 4 + qsizetype(length))
-                break;
-            const QByteArray reply = p.fromServer.left(4 + length);
-            p.fromServer.remove(0, 4 + length);
+        for (QByteArray reply; p.client && !(reply = takeFrame(p.fromServer)).isEmpty();) {
             const bool spoil = !p.spoil.empty() && p.spoil.front();
             if (!p.spoil.empty())
                 p.spoil.pop_front();
@@ -204,42 +176,24 @@ private:
         QByteArray garbage("R");
         for (int i = 0; i < 3000; ++i)
             garbage.append("\xff`\x00\x81\x8d\x9d\xfe"[i % 7]);
-        switch (fault_) {
-        case Fault::ServerError:
-            p.client->write(frame(QByteArray("E99\0Fehler im Test", 18)));
-            break;
-        case Fault::UnknownKind:
-            p.client->write(frame("Z" + reply.mid(5)));
-            break;
-        case Fault::EmptyFrame:
-            p.client->write(frame({}));
-            break;
-        case Fault::ErrorNoNumber:
-            p.client->write(frame("E\xfe\xff kaputt"));
-            break;
-        case Fault::HugeLength:
-            p.client->write(QByteArray(4, '\xff') + "R");
-            break;
-        case Fault::Truncated:
-            p.client->write(reply.left(4 + (reply.size() - 4) / 2));
+        // What the program receives instead of the reply, in the order of the faults.
+        const QByteArray instead[] = {frame(QByteArray("E99\0Fehler im Test", 18)),
+                                      frame("Z" + reply.mid(5)),
+                                      frame({}),
+                                      frame("E\xfe\xff kaputt"),
+                                      QByteArray(4, '\xff') + "R",
+                                      reply.left(4 + (reply.size() - 4) / 2),
+                                      {},
+                                      {},
+                                      frame(garbage),
+                                      frame("R" + QByteArray(40000, '\xff')),
+                                      reply + frame("Rnachgereicht")};
+        p.client->write(instead[int(fault_)]);
+        if (fault_ == Fault::Truncated)
             p.client->disconnectFromHost();
-            break;
-        case Fault::Dropped:
+        else if (fault_ == Fault::Dropped)
             p.client->abort();
-            break;
-        case Fault::Silent:
-            p.silent = true;
-            break;
-        case Fault::Garbage:
-            p.client->write(frame(garbage));
-            break;
-        case Fault::Oversized:
-            p.client->write(frame("R" + QByteArray(40000, '\xff')));
-            break;
-        case Fault::Unsolicited:
-            p.client->write(reply + frame("Rnachgereicht"));
-            break;
-        }
+        p.silent = fault_ == Fault::Silent;
     }
 
     QTcpServer listener_;
@@ -408,25 +362,14 @@ private slots:
 
     void everyRequestOfStartUpAndLogin() {
         proxy->labels.clear();
-        QStringList startUp;
-        {
-            Program clean(server, proxy->port());
-            clean.fm->startUp();
-            startUp = distinct(proxy->labels);
-        }
+        Program(server, proxy->port()).fm->startUp();
+        const QStringList startUp = distinct(proxy->labels);
         QVERIFY2(startUp.size() >= 8, qPrintable(startUp.join(", ")));
         for (const QString& label : startUp) {
-            for (Fault fault : AllFaults) {
-                const QString where = label + QStringLiteral(" / ") + faultName(fault);
+            for (int fault = 0; fault < int(std::size(FaultNames)); ++fault) {
+                const QString where = label + QStringLiteral(" / ") + FaultNames[fault];
                 Program p(server, proxy->port());
-                proxy->onHit = [&p] { p.strike(); };
-                proxy->arm(label, fault);
-                try {
-                    p.fm->startUp();
-                } catch (const fake::ProgramEnded&) {
-                    QFAIL(qPrintable(where + ": the program ended"));
-                }
-                proxy->disarm();
+                spoil(p, label, Fault(fault), where, [&p] { p.fm->startUp(); });
                 QVERIFY2(proxy->hit, qPrintable(where));
                 QVERIFY2(p.fm->windowTitle().endsWith(p.state.PersonName) &&
                              !p.state.PersonName.isEmpty(),
@@ -441,37 +384,27 @@ private slots:
     void everyRequestOfCallsAndSideWindows() {
         Program p(server, proxy->port());
         p.fm->startUp();
-        proxy->onHit = [&p] { p.strike(); };
         for (const Step& step : steps()) {
             proxy->labels.clear();
             step.run(p);
             p.settle();
             const QStringList labels = distinct(proxy->labels);
             QVERIFY2(!labels.isEmpty(), step.name);
-
             for (const QString& label : labels) {
-                for (Fault fault : AllFaults) {
+                for (int fault = 0; fault < int(std::size(FaultNames)); ++fault) {
                     const QString where =
-                        QStringLiteral("%1: %2 / %3").arg(step.name, label, faultName(fault));
+                        QStringLiteral("%1: %2 / %3").arg(step.name, label, FaultNames[fault]);
                     const int boxesBefore = p.errorBoxes();
-
-                    proxy->arm(label, fault);
-                    try {
-                        step.run(p);
-                    } catch (const fake::ProgramEnded&) {
-                        QFAIL(qPrintable(where + ": the program ended"));
-                    }
-                    proxy->disarm();
+                    spoil(p, label, Fault(fault), where, [&] { step.run(p); });
+                    if (QTest::currentTestFailed())
+                        return;
                     if (!proxy->hit)
                         continue; // the request is made only in some states of the step
-                    if (failsTheRequest(fault) && !label.startsWith(u"X S FIRMA") &&
-                        label != u"X D ^%XTT")
+                    const bool failed =
+                        Fault(fault) != Fault::Garbage && Fault(fault) != Fault::Unsolicited;
+                    if (failed && !label.startsWith(u"X S FIRMA") && label != u"X D ^%XTT")
                         QVERIFY2(p.errorBoxes() > boxesBefore, qPrintable(where));
-                    try {
-                        goesOn(p, where);
-                    } catch (const fake::ProgramEnded&) {
-                        QFAIL(qPrintable(where + ": the program ended afterwards"));
-                    }
+                    goesOn(p, where);
                     if (QTest::currentTestFailed())
                         return;
                 }
@@ -480,19 +413,39 @@ private slots:
     }
 
 private:
+    // Runs `run` with the next reply to `label` spoiled; a line event and the idle timer strike
+    // while the program waits.
+    void spoil(Program& p, const QString& label, Fault fault, const QString& where,
+               const std::function<void()>& run) {
+        proxy->onHit = [&p] { p.strike(); };
+        proxy->arm(label, fault);
+        try {
+            run();
+        } catch (const fake::ProgramEnded&) {
+            QFAIL(qPrintable(where + ": the program ended"));
+        }
+        proxy->disarm();
+    }
+
     // The program goes on: a caller is still recognised and the line still rings through.
     void goesOn(Program& p, const QString& where) {
-        p.settle();
-        QVERIFY2(p.fm->lookupCaller(Showcase), qPrintable(where));
-        QCOMPARE(p.field("Nr"), testsupport::ShowcaseAccount);
-        p.settle();
-        QVERIFY2(p.line.ring(Showcase),
-                 qPrintable(where + QStringLiteral(": line %1 open %2")
-                                        .arg(line::SimulatedLine::stateName(p.line.state()))
-                                        .arg(p.line.isOpen())));
-        QCOMPARE(p.fm->statusText(), QStringLiteral("Income call"));
-        p.line.remoteHangUp();
-        QCOMPARE(p.line.state(), line::SimulatedLine::State::Idle);
+        if (QTest::currentTestFailed())
+            return;
+        try {
+            p.settle();
+            QVERIFY2(p.fm->lookupCaller(Showcase), qPrintable(where));
+            QCOMPARE(p.field("Nr"), testsupport::ShowcaseAccount);
+            p.settle();
+            QVERIFY2(p.line.ring(Showcase),
+                     qPrintable(where + QStringLiteral(": line %1 open %2")
+                                            .arg(line::SimulatedLine::stateName(p.line.state()))
+                                            .arg(p.line.isOpen())));
+            QCOMPARE(p.fm->statusText(), QStringLiteral("Income call"));
+            p.line.remoteHangUp();
+            QCOMPARE(p.line.state(), line::SimulatedLine::State::Idle);
+        } catch (const fake::ProgramEnded&) {
+            QFAIL(qPrintable(where + ": the program ended afterwards"));
+        }
     }
 };
 

@@ -1,6 +1,5 @@
-// The server link on in-memory stand-ins: connecting with its series of attempts, the
-// announcement, the idle timer, the command layer and the login; the reply format, value helpers
-// and the Windows-1252 conversion; the per-user settings store.
+// The server link on in-memory stand-ins (connecting, the announcement, the idle timer, commands,
+// the login), the reply format, value helpers, Windows-1252 and the per-user settings store.
 #include "fakelink.h"
 #include "helpers.h"
 #include "login.h"
@@ -153,27 +152,20 @@ private slots:
         f.windows.onSettingsWindow = [&](fake::FieldLoginWindows&) {
             QCOMPARE(f.server->connects, 3);
         };
-        bool ended = false;
-        try {
-            f.link.BeginServerAccess();
-        } catch (const ProgramEnded&) {
-            ended = true;
-        }
-        QVERIFY(ended);
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, f.link.BeginServerAccess());
         QCOMPARE(f.server->connects, 6);
         QCOMPARE(f.windows.settingsShown, 1);
         QCOMPARE(f.windows.settingsHidden, 1);
         QCOMPARE(f.state.LoginIdentity, QString());
         QCOMPARE(f.dialogs.shown.size(), 2);
-        const fake::ShownMessage first = f.dialogs.shown.at(0);
-        QCOMPARE(first.icon, context::Icon::Exclamation);
-        QCOMPARE(first.text, QString("Server nach 3 Versuchen nicht erreichbar!\r\n"
-                                     "Wahrscheinlich sind keine freien Lizenzen verfügbar!\r\n"
-                                     "Bitte Kontrollieren Sie die Verbindungsdaten"));
-        const fake::ShownMessage last = f.dialogs.shown.at(1);
-        QCOMPARE(last.icon, context::Icon::Critical);
-        QCOMPARE(last.title, QString("Anmeldung an Caché"));
-        QCOMPARE(last.text,
+        QCOMPARE(f.dialogs.shown[0].icon, context::Icon::Exclamation);
+        QCOMPARE(f.dialogs.shown[0].text,
+                 QString("Server nach 3 Versuchen nicht erreichbar!\r\n"
+                         "Wahrscheinlich sind keine freien Lizenzen verfügbar!\r\n"
+                         "Bitte Kontrollieren Sie die Verbindungsdaten"));
+        QCOMPARE(f.dialogs.shown[1].icon, context::Icon::Critical);
+        QCOMPARE(f.dialogs.shown[1].title, QString("Anmeldung an Caché"));
+        QCOMPARE(f.dialogs.shown[1].text,
                  QString("Der Server ist nicht erreichbar!\r\n"
                          "Wahrscheinlich sind keine Lizenzen frei. Die Anwendung wird beendet!\r\n"
                          "Bitte Versuchen Sie die Anmeldung zu einem späteren Zeitpunk noch ein "
@@ -315,22 +307,6 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QVERIFY(home_.isValid());
         qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());
-    }
-
-    void valuesSurviveInTheUsersConfigDirectory() {
-        {
-            QSettingsStore store(QStringLiteral("ventor-telefon-test"));
-            store.write(keys::Telefon, keys::Pos, keys::Hight, "4321");
-            store.write(keys::CacheLogin, keys::Login, keys::Firma, "7");
-        }
-        const QSettingsStore again(QStringLiteral("ventor-telefon-test"));
-        QCOMPARE(again.read(keys::Telefon, keys::Pos, keys::Hight, "x"), QString("4321"));
-        QCOMPARE(again.read(keys::Telefon, keys::Pos, QStringLiteral("Height"), "none"),
-                 QString("none"));
-        // The two applications are separate files.
-        QCOMPARE(again.read(keys::Telefon, keys::Login, keys::Firma, "none"), QString("none"));
-        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Telefon.ini")));
-        QVERIFY(QFile::exists(home_.filePath("ventor-telefon-test/Cache Login.ini")));
     }
 
     // One of the files holds the login password: folder and files are the user's alone, also

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTest>
-#include <algorithm>
 #include <memory>
 
 namespace testsupport {
@@ -51,7 +50,6 @@ template <class Link> struct Program : Link {
           session(this->link, line, listBar, params, programContext().clock) {
         line.setIncomingPrefix(QStringLiteral("0"));
     }
-    ~Program() { fm.reset(); }
 
     context::Context programContext() {
         if constexpr (requires { this->liveContext(); })
@@ -95,10 +93,6 @@ struct FakeProgram : Program<FakeLink> {
         storeLogin("telefon");
     }
     void storeLogin(const QString& password) { FakeLink::storeLogin("MEIER", password); }
-    qsizetype commandsStartingWith(const QString& prefix) const {
-        return std::ranges::count_if(server->commands,
-                                     [&](const QString& c) { return c.startsWith(prefix); });
-    }
 };
 
 // The main window logged in on a test server.

@@ -10,32 +10,15 @@
 
 namespace testsupport {
 
-namespace {
-constexpr int ScriptTimeoutMs = 120000;
-constexpr int GenerateTimeoutMs = 1800000;
-} // namespace
-
 quint16 freeLoopbackPort() {
     QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
-TestServer::TestServer() = default;
-
-TestServer::~TestServer() {
-    stop();
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 QString TestServer::dataDir() const {
     return !lastingDir_.isEmpty() ? lastingDir_
            : dir_                 ? dir_->filePath(QStringLiteral("db"))
                                   : QString();
-}
-
-QString TestServer::connectionString() const {
-    return QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(port_);
 }
 
 bool TestServer::runScript(const QStringList& arguments, int timeoutMs, QString* output) const {
@@ -85,7 +68,7 @@ bool TestServer::prepare(int customers) {
     if (!runScript({QStringLiteral("create"), dataDir()}, ScriptTimeoutMs) ||
         !runScript({QStringLiteral("generate"), dataDir(), QStringLiteral("--customers"),
                     QString::number(customers)},
-                   GenerateTimeoutMs))
+                   1800000)) // large data takes long
         return false;
     port_ = freeLoopbackPort();
     return restart();
@@ -118,16 +101,6 @@ void TestServer::stop() {
     started_ = false;
 }
 
-void TestServer::killAll() {
-    if (!dataDir().isEmpty())
-        runScript({QStringLiteral("kill"), dataDir()}, ScriptTimeoutMs);
-}
-
-bool TestServer::check(QString* report) const {
-    return !dataDir().isEmpty() &&
-           runScript({QStringLiteral("check"), dataDir()}, ScriptTimeoutMs, report);
-}
-
 QString TestServer::mumpsRun(const QString& commands) const {
     QString output;
     if (!dataDir().isEmpty())
@@ -141,22 +114,6 @@ QString TestServer::mumpsQuery(const QString& expression) const {
     const bool global = expression.startsWith(QLatin1Char('^'));
     QString output = mumpsRun(QString::fromLatin1(global ? "W $G(%1)" : "W %1").arg(expression));
     return output.endsWith(QLatin1Char('\n')) ? output.chopped(1) : output;
-}
-
-QString TestServer::certificatePath() const {
-    return dataDir() + QStringLiteral("/tls/server.crt");
-}
-
-std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const DemoUser& user, int replyTimeoutMs,
-                                                          const cacheapi::TcpTransport& transport) {
-    return factoryFor(cacheapi::TcpCredentials{DemoFirma, user.code, user.password}, replyTimeoutMs,
-                      transport);
-}
-
-std::unique_ptr<cacheapi::Factory> TestServer::factoryFor(const cacheapi::TcpCredentials& who,
-                                                          int replyTimeoutMs,
-                                                          const cacheapi::TcpTransport& transport) {
-    return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs, nullptr, transport);
 }
 
 int TestServer::journalCount(const QString& user, int kind) const {
@@ -178,10 +135,6 @@ void TestServer::addStaff(const QString& department, int id, const QString& name
                  .arg(department)
                  .arg(id)
                  .arg(name, extension));
-}
-
-void TestServer::removeDepartment(const QString& department) {
-    mumpsRun(QStringLiteral("K ^VXABT(1,\"%1\")").arg(department));
 }
 
 void TestServer::setTimes(int id, const QDate& day, const QStringList& twelve) {

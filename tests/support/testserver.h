@@ -10,9 +10,8 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
-
-class QTemporaryDir;
 
 namespace testsupport {
 
@@ -38,15 +37,15 @@ inline const QString DemoLookupPrefix = QStringLiteral("30");
 // directory, served on a free loopback port. Stops and removes everything when destroyed.
 class TestServer {
 public:
-    TestServer();
-    ~TestServer();
+    TestServer() = default;
+    ~TestServer() { stop(); }
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
     // The server speaks TLS with its own self-signed certificate (see certificatePath) instead
     // of plain TCP from its next start on. The tests' clients talk plain TCP to a plain server.
     void setTls(bool on) { tls_ = on; }
-    QString certificatePath() const;
+    QString certificatePath() const { return dataDir() + QStringLiteral("/tls/server.crt"); }
 
     // Creates the database, generates `customers` customers (and a fifth as many suppliers)
     // and starts the gateway. False (see errorText) when any step failed.
@@ -55,8 +54,9 @@ public:
     // there yet, and it is kept when the server stops (benchmarks with large data).
     bool startIn(const QString& lastingDir, int customers);
     quint16 port() const { return port_; }
-    // "cn_iptcp:127.0.0.1[PORT]:VENTOR"
-    QString connectionString() const;
+    QString connectionString() const {
+        return QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(port_);
+    }
     QString dataDir() const;
     // Ends every server process in order and closes the database.
     void stop();
@@ -65,9 +65,11 @@ public:
     // Options of the next start or restart, as "--idle 2" (limits of the gateway).
     void setStartOptions(const QStringList& options) { startOptions_ = options; }
     // SIGKILL for every server process, as in a crash.
-    void killAll();
+    void killAll() { runScript({QStringLiteral("kill"), dataDir()}, ScriptTimeoutMs); }
     // The integrity check of the database ("ventor-server check"); its report in `report`.
-    bool check(QString* report) const;
+    bool check(QString* report) const {
+        return runScript({QStringLiteral("check"), dataDir()}, ScriptTimeoutMs, report);
+    }
 
     // What the server stored, read by a separate mumps process, not through the gateway.
     // A global reference ("^VXZW(1,\"MEIER\",\"0309\")") gives its $GET value; any other text
@@ -81,22 +83,26 @@ public:
     QString mumpsRun(const QString& commands) const;
     // Staff ids are numbers; the server lists a department's staff in their order.
     void addStaff(const QString& department, int id, const QString& name, const QString& extension);
-    void removeDepartment(const QString& department);
     // The twelve times of a day: two planned and four clocked intervals, start and end each.
     void setTimes(int id, const QDate& day, const QStringList& twelve);
 
     // A connection factory for a demo user (or any credentials).
-    static std::unique_ptr<cacheapi::Factory>
-    factoryFor(const DemoUser& user, int replyTimeoutMs = 30000,
-               const cacheapi::TcpTransport& transport = PlainTransport);
+    static inline const cacheapi::TcpTransport PlainTransport{false, {}};
     static std::unique_ptr<cacheapi::Factory>
     factoryFor(const cacheapi::TcpCredentials& who, int replyTimeoutMs = 30000,
-               const cacheapi::TcpTransport& transport = PlainTransport);
-    static inline const cacheapi::TcpTransport PlainTransport{false, {}};
+               const cacheapi::TcpTransport& transport = PlainTransport) {
+        return cacheapi::makeTcpFactory([who] { return who; }, replyTimeoutMs, nullptr, transport);
+    }
+    static std::unique_ptr<cacheapi::Factory>
+    factoryFor(const DemoUser& user, int replyTimeoutMs = 30000,
+               const cacheapi::TcpTransport& transport = PlainTransport) {
+        return factoryFor({DemoFirma, user.code, user.password}, replyTimeoutMs, transport);
+    }
 
     QString errorText() const { return error_; }
 
 private:
+    static constexpr int ScriptTimeoutMs = 120000;
     bool runScript(const QStringList& arguments, int timeoutMs, QString* output = nullptr) const;
     bool prepare(int customers);
 

@@ -1,7 +1,7 @@
-// The side windows against a real VENTOR server: login, settings, speed dial, search, open
-// items. The windows are real; the user's clicks and the answers to message boxes are scripted.
-
-#include "fakelink.h"
+// The side windows against a real VENTOR server: login, settings, speed dial, search, open items
+// and the department board. The windows are real; the user's clicks and the answers to message
+// boxes are scripted.
+#include "fmabt.h"
 #include "fmaddr.h"
 #include "fmop.h"
 #include "fmpass.h"
@@ -15,18 +15,20 @@
 #include "telephoneparams.h"
 #include "testserver.h"
 
+#include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using namespace cacheapi;
 using namespace context;
 using namespace testsupport;
-using namespace testsupport;
 using windows::FMPass;
 using windows::FMServer;
-using windows::LoginWindowsAdapter;
 
 namespace {
 // One program's server link to the test server, with its login windows.
@@ -49,24 +51,7 @@ struct Session : LiveLink {
     FMServer& settingsWindow() { return adapter.serverWindow(); }
 
     ScriptedModal modal;
-    LoginWindowsAdapter adapter{link, modal};
-};
-
-// A main window whose lookup fills a customer panel from the server, as the program's does.
-class LookupMainWindow : public FakeMainWindow {
-public:
-    explicit LookupMainWindow(ServerLink& link) : link_(link) {
-        params = telefon::TelephoneParameters::read(link);
-    }
-    bool lookupCaller(const QString& n) override {
-        FakeMainWindow::lookupCaller(n);
-        return telefon::LookupCaller(link_, params, n, panel);
-    }
-    telefon::CustomerPanel panel;
-    telefon::TelephoneParameters params;
-
-private:
-    ServerLink& link_;
+    windows::LoginWindowsAdapter adapter{link, modal};
 };
 
 QStringList speedDialCaptions(const telefon::ListBarModel& bar) {
@@ -88,9 +73,50 @@ class WindowsServerTest : public QObject {
     Q_OBJECT
 
     TestServer server_;
+    const QDate today{2026, 12, 4}; // a Friday
+    std::unique_ptr<LiveLink> boardLink;
+    cacheapi::fake::FakeClock clock;
+    telefon::ListBarModel listBar;
+    telefon::TelephoneParameters params{u"0"_s, u"30"_s, {}};
+    std::unique_ptr<FakeMainWindow> boardMain;
+    ScriptedModal boardModal;
+    std::unique_ptr<windows::Services> services;
+
+    static int px(double twips) { return windows::FMAbt::toPixels(twips); }
+    // The colour of a widget's pixel as it is painted on the screen.
+    static QColor pixelOf(QWidget* widget, QPoint at) {
+        return widget->grab().toImage().pixelColor(at * widget->devicePixelRatio());
+    }
+    int requests() const { return int(boardLink->sent.filter(u"^RUFAP"_s).size()); }
+    static QStringList blanks(int n) { return QStringList(n, QString()); }
+    static QStringList day(const QStringList& planned, const QStringList& clocked) {
+        return planned + blanks(4 - planned.size()) + clocked + blanks(8 - clocked.size());
+    }
+
+    void openBoard(std::function<void(windows::FMAbt&)> script) {
+        boardModal.onModal = [script](QWidget* board) {
+            script(*static_cast<windows::FMAbt*>(board));
+        };
+        windows::OpenDepartmentBoard(*services, u"VK"_s);
+    }
 
 private slots:
-    void initTestCase() { QVERIFY2(server_.start(200), qPrintable(server_.errorText())); }
+    void initTestCase() {
+        QVERIFY2(server_.start(200), qPrintable(server_.errorText()));
+        boardLink = std::make_unique<LiveLink>(server_);
+        const QStringList staff{"Meier, Hans", "Schulz, Eva", "Lehmann, Udo", "Kunz, Ina",
+                                "Falsch, Uwe"};
+        for (int i = 0; i < staff.size(); ++i)
+            server_.addStaff("VK", 9001 + i, staff[i], QString::number(21 + i));
+        server_.setTimes(9001, today, day({"08:00", "12:00"}, {"07:58", "12:05"}));
+        server_.setTimes(9002, today, day({"08:00", "16:00"}, {"07:58"}));
+        server_.setTimes(9003, today, day({"08:00", "12:00", "13:00", "17:00"}, {}));
+        server_.setTimes(9004, today, day({}, {"06:00", "09:00", "09:30", "10:15"}));
+        // The clock reports an end before the start, and an open interval begun after 22:00.
+        server_.setTimes(9005, today, day({}, {"09:00", "08:00", "23:00"}));
+        server_.setTimes(9001, today.addDays(-1), day({"13:00", "18:00"}, {"13:05", "18:10"}));
+        server_.setTimes(9003, today.addDays(-1), day({"08:00", "12:00"}, {"08:01", "11:00"}));
+    }
 
     void firstRunSetsUpTheServerAndLogsIn() {
         Session s(server_, false);
@@ -151,25 +177,6 @@ private slots:
         }
     }
 
-    void unknownUserIsAServerErrorThatKeepsThePasswordOut() {
-        Session s(server_);
-        QVERIFY(!s.logIn(DemoUser{QStringLiteral("NIEMAND"), QStringLiteral("geheim"), true}));
-        QVERIFY(s.state.KeepPasswordOut);
-        QVERIFY(s.state.LoginFailed);
-        QCOMPARE(s.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
-        QVERIFY(s.dialogs.shown.last().text.startsWith(
-            QStringLiteral("Vorgang: Anmeldung mit nicht existierendem Personalcode.")));
-
-        s.pass().show();
-        s.pass().BUSER->setText(DemoMeier.code);
-        s.pass().BPASSWORT->setText(DemoMeier.password);
-        s.pass().BUSpeich->click();
-        using namespace settings::keys;
-        QCOMPARE(s.store.read(CacheLogin, Login, Name, {}), DemoMeier.code);
-        QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})),
-                 QStringLiteral("geheim"));
-    }
-
     // Closing the windows before the end is the program end's part, checked with the frame.
     void abbruchEndsTheProgram() {
         Session s(server_);
@@ -180,8 +187,9 @@ private slots:
         QCOMPARE(s.modal.shown, QStringList{"FMPass"});
     }
 
-    // A refused repeated login, a user code the server does not know, and another company saved
-    // in the settings window: each time the session goes on for the user who logged in last.
+    // A refused repeated login, a user code the server does not know (a server error that keeps
+    // the typed password out of the store), and another company saved in the settings window:
+    // each time the session goes on for the user who logged in last.
     void sessionGoesOnForTheLastSuccessfulLogin() {
         Session s(server_);
         QVERIFY(s.logIn(DemoMeier));
@@ -192,18 +200,28 @@ private slots:
         };
         QVERIFY(!s.logIn(DemoUser{DemoMeier.code, QStringLiteral("falsch"), true}));
         QVERIFY(commandWorks());
-        QVERIFY(!s.logIn(DemoUser{QStringLiteral("NIEMAND"), QStringLiteral("x"), true}));
+        QVERIFY(!s.logIn(DemoUser{QStringLiteral("NIEMAND"), QStringLiteral("geheim"), true}));
+        QVERIFY(s.state.KeepPasswordOut && s.state.LoginFailed);
+        QCOMPARE(s.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
+        QVERIFY(s.dialogs.shown.last().text.startsWith(
+            QStringLiteral("Vorgang: Anmeldung mit nicht existierendem Personalcode.")));
         QVERIFY(commandWorks());
         QCOMPARE(s.dialogs.shown.size(), 2); // the refusal and the unknown user, nothing after
+        s.pass().show();
+        s.pass().BUSER->setText(DemoMeier.code);
+        s.pass().BPASSWORT->setText(DemoMeier.password);
+        s.pass().BUSpeich->click();
+        using namespace settings::keys;
+        QCOMPARE(s.store.read(CacheLogin, Login, Name, {}), DemoMeier.code);
+        QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})),
+                 QStringLiteral("geheim"));
 
         s.dialogs.answers = {Answer::Yes, Answer::Yes};
         FMServer& settings = s.settingsWindow();
         settings.BUEdit->click();
         settings.BFIRMA->setText(QStringLiteral("2"));
         settings.BUEdit->click();
-        QCOMPARE(s.store.read(settings::keys::CacheLogin, settings::keys::Login,
-                              settings::keys::Firma, {}),
-                 QStringLiteral("2"));
+        QCOMPARE(s.store.read(CacheLogin, Login, Firma, {}), QStringLiteral("2"));
         QVERIFY(commandWorks());
         QCOMPARE(s.dialogs.shown.size(), 4);
         QCOMPARE(s.sent.filter("PERSONAL=").last(),
@@ -273,8 +291,6 @@ private slots:
         index = captions.indexOf(QStringLiteral("Geändert")) + 1;
         s.modal.onModal = [&](QWidget*) { editor.BULOE->click(); };
         editor.open(listBar.caption(telefon::SpeedDialGroup, index), number, QString(), s.modal);
-        QCOMPARE(s.sent.filter("ZWLOE").last(),
-                 QStringLiteral("D ZWLOE^RUFAP(1,0,\"0301 99 88\")"));
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before);
         QVERIFY(server_.mumpsQuery(stored).isEmpty());
         QVERIFY(!speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
@@ -284,7 +300,11 @@ private slots:
     void searchWithUmlautsFindsTheCustomerAndFillsTheMainWindow() {
         Session s(server_);
         QVERIFY(s.logIn(DemoMeier));
-        LookupMainWindow main(s.link);
+        FakeMainWindow main; // its lookup fills a customer panel, as the program's does
+        telefon::CustomerPanel panel;
+        main.lookup = [&, params = telefon::TelephoneParameters::read(s.link)](const QString& n) {
+            return telefon::LookupCaller(s.link, params, n, panel);
+        };
         windows::FMSuch search(s.link, main);
         main.number = QStringLiteral("Müller Bau");
         search.openWithSearchWord(main.number); // "Wählen" with a name
@@ -306,8 +326,8 @@ private slots:
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, inRow);
         QCOMPARE(main.number, tag);
         QCOMPARE(main.lookups, QStringList{tag});
-        QCOMPARE(main.panel.Nr, ShowcaseAccount);
-        QCOMPARE(main.panel.NAMEN, ShowcaseName);
+        QCOMPARE(panel.Nr, ShowcaseAccount);
+        QCOMPARE(panel.NAMEN, ShowcaseName);
         QVERIFY(!search.isVisible());
     }
 
@@ -332,6 +352,151 @@ private slots:
             QVERIFY(!marked || list->topLevelItem(row)->text(7).toInt() > 0);
         }
         QVERIFY(!list->topLevelItem(rowWithText(list, 0, "2400231"))->text(4).isEmpty()); // credit
+    }
+
+    // The department board window against known staff and times.
+    void init() {
+        clock.set(QDateTime(today, QTime(10, 15, 7)));
+        boardMain = std::make_unique<FakeMainWindow>();
+        boardModal = ScriptedModal();
+        services.reset(
+            new windows::Services{{boardLink->store, boardLink->dialogs, clock,
+                                   boardLink->realEvents, boardLink->idle, boardLink->end},
+                                  boardLink->link,
+                                  boardModal,
+                                  listBar,
+                                  params,
+                                  boardMain.get()});
+    }
+
+    void cleanup() { QVERIFY(boardLink->dialogs.shown.isEmpty()); }
+
+    void headerMarkerRowsAndBarsAtTheOpeningMoment() {
+        openBoard([&](windows::FMAbt& board) {
+            QCOMPARE(board.windowTitle(), u"Ventor Abteilung"_s);
+            QCOMPARE(board.PERDAT()->date(), today);
+            QCOMPARE(board.WTAG()->text(), u"Freitag"_s);
+            QCOMPARE(board.BUend()->text(), u"Schließen"_s);
+            QCOMPARE(board.board().ReferenceX(), 6305);
+            QCOMPARE(board.JETZTTXT()->text(), u"10:15:07"_s);
+            QCOMPARE(board.JETZTTXT()->x(), px(5955));
+            QCOMPARE(board.markerLine().x1(), px(6305));
+            QCOMPARE(board.markerLine().y1(), px(400));
+            QCOMPARE(board.markerLine().y2(), board.frameGeometry().height() - px(300));
+            // Between the rows nothing covers the line drawn on the window.
+            const int between = px(telefon::ActualBarTop(1) + 195) + 2;
+            QCOMPARE(pixelOf(&board, {px(6305), between}), QColor(Qt::black));
+            QVERIFY(pixelOf(&board, {px(6305) + 6, between}) != QColor(Qt::black));
+
+            // Rows, bars and presence on the time scale.
+            QCOMPARE(board.rowCount(), 5);
+            QCOMPARE(board.Mit(1)->text(), u"Meier, Hans"_s);
+            QCOMPARE(board.DW(1)->text(), u"21"_s);
+
+            QPushButton* planned = board.bar(1, telefon::SOLL1);
+            QVERIFY(planned->isVisible());
+            QCOMPARE(planned->text(), u"08:00 - 12:00"_s);
+            QCOMPARE(planned->geometry(), QRect(px(5360), px(650), px(1680), px(195)));
+            QCOMPARE(pixelOf(planned, {3, planned->height() / 2}),
+                     QApplication::palette().color(QPalette::Active, QPalette::Highlight));
+            QVERIFY(!board.bar(1, telefon::SOLL2)->isVisible());
+
+            QPushButton* clocked = board.bar(1, telefon::IST1);
+            QCOMPARE(clocked->geometry(), QRect(px(5346), px(830), px(1729), px(195)));
+            QCOMPARE(pixelOf(clocked, {3, clocked->height() / 2}), QColor(0, 128, 128));
+            QCOMPARE(clocked->text(), u"07:58 - 12:05"_s);
+
+            QPushButton* open = board.bar(2, telefon::IST1);
+            QCOMPARE(open->text(), u"07:58 - "_s);
+            QCOMPARE(open->width(), px(5894));
+            QCOMPARE(pixelOf(open, {3, open->height() / 2}), QColor(Qt::white));
+
+            QVERIFY(board.bar(3, telefon::SOLL2)->isVisible());
+            QCOMPARE(board.bar(4, telefon::IST2)->text(), u"09:30 - 10:15"_s);
+            QVERIFY(!board.bar(5, telefon::IST1)->isVisible());
+            QVERIFY(!board.bar(5, telefon::IST2)->isVisible());
+
+            // Members who are not in at the opening minute are red.
+            const QColor in = QApplication::palette().color(QPalette::ToolTipBase);
+            const QColor red(255, 0, 0);
+            auto background = [](QLineEdit* field) {
+                return pixelOf(field, {field->width() - 4, field->height() / 2});
+            };
+            QCOMPARE(background(board.Mit(1)), in);  // clocked across the moment
+            QCOMPARE(background(board.DW(2)), in);   // still clocked in
+            QCOMPARE(background(board.Mit(3)), red); // planned only
+            QCOMPARE(background(board.DW(3)), red);
+            QCOMPARE(background(board.Mit(4)), in); // clocked out exactly at the minute
+            QCOMPARE(background(board.Mit(5)), red);
+        });
+        QCOMPARE(boardModal.shown.size(), 1);
+    }
+
+    void anotherDayRefillsBarsButKeepsTheMarker() {
+        openBoard([&](windows::FMAbt& board) {
+            clock.advance(3 * 3600 * 1000);
+            const int requestsBefore = requests();
+            board.PERDAT()->setDate(today.addDays(-1));
+            QCOMPARE(board.WTAG()->text(), u"Donnerstag"_s);
+            QCOMPARE(requests() - requestsBefore, 6); // the staff list and five members
+            QCOMPARE(board.rowCount(), 5);
+            QCOMPARE(board.bar(1, telefon::IST1)->text(), u"13:05 - 18:10"_s);
+            QCOMPARE(board.bar(1, telefon::IST1)->x(), px(telefon::TimeToX("13:05")));
+            QVERIFY(!board.bar(2, telefon::IST1)->isVisible());
+            QCOMPARE(board.JETZTTXT()->text(), u"10:15:07"_s);
+            QCOMPARE(board.markerLine().x1(), px(6305));
+            // Judged against the opening moment (10:15), not against the time now (13:15).
+            const QColor red(255, 0, 0);
+            const QColor in = QApplication::palette().color(QPalette::ToolTipBase);
+            QCOMPARE(pixelOf(board.Mit(1), {board.Mit(1)->width() - 4, 10}), red);
+            QCOMPARE(pixelOf(board.Mit(3), {board.Mit(3)->width() - 4, 10}), in);
+            QVERIFY(board.isVisible());
+        });
+    }
+
+    // The fill lets pending events run while it waits for the server, so the user can pick a
+    // second date before the first one is shown; the bars must end up showing the date in the
+    // field.
+    void aDatePickedDuringAFillIsShownAfterIt() {
+        openBoard([&](windows::FMAbt& board) {
+            const QDate twoDaysAgo = today.addDays(-2); // nobody worked
+            QTimer::singleShot(0, &board, [&] { board.PERDAT()->setDate(twoDaysAgo); });
+            board.PERDAT()->setDate(today.addDays(-1));
+            QCOMPARE(board.PERDAT()->date(), twoDaysAgo);
+            QCOMPARE(board.WTAG()->text(), u"Mittwoch"_s);
+            for (int row = 1; row <= board.rowCount(); ++row)
+                for (int b = 0; b < telefon::BoardBarCount; ++b)
+                    QVERIFY2(!board.bar(row, b)->isVisible(),
+                             qPrintable(board.bar(row, b)->objectName()));
+        });
+    }
+
+    // A click on an extension closes the board and dials it; "Schließen" only closes it; an
+    // empty department has only the marker.
+    void clickOnAnExtensionDialsItAndTheCloseButtonEndsTheBoard() {
+        openBoard([&](windows::FMAbt& board) {
+            QTest::mouseClick(board.DW(3), Qt::LeftButton);
+            QVERIFY(!board.isVisible());
+        });
+        QVERIFY(boardModal.closedByScript);
+        QCOMPARE(boardMain->shownToFront, 1);
+        QCOMPARE(boardMain->number, u"23"_s);
+        QCOMPARE(boardMain->dialled, QStringList{u"23"_s});
+
+        boardMain->dialled.clear();
+        openBoard([&](windows::FMAbt& board) {
+            QTest::mouseClick(board.BUend(), Qt::LeftButton);
+            QVERIFY(!board.isVisible());
+        });
+        QVERIFY(boardModal.closedByScript);
+        QVERIFY(boardMain->dialled.isEmpty());
+        boardModal.onModal = [&](QWidget* window) {
+            auto& board = *static_cast<windows::FMAbt*>(window);
+            QCOMPARE(board.rowCount(), 0);
+            QCOMPARE(board.markerLine().x1(), px(6305));
+        };
+        windows::OpenDepartmentBoard(*services, u"LEER"_s);
+        QCOMPARE(boardModal.shown.size(), 3);
     }
 };
 
