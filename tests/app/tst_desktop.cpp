@@ -142,21 +142,18 @@ private slots:
         side.showDepartmentBoard(QStringLiteral("V"));
         QCOMPARE(boardTitle, QStringLiteral("Ventor Abteilung"));
 
-        // Message boxes, with a title of their own and without one.
-        windows::QtDialogs dialogs;
-        QStringList seen;
-        for (const QString& title : {QStringLiteral("Beenden"), QString()}) {
-            QTimer::singleShot(0, [&seen] {
-                QWidget* box = QApplication::activeModalWidget();
-                QVERIFY(box && QTest::qWaitForWindowExposed(box));
-                QTRY_VERIFY_WITH_TIMEOUT(!desktopTitle(box->winId()).isEmpty(), 5000);
-                seen << desktopTitle(box->winId());
-                qobject_cast<QMessageBox*>(box)->buttons().constFirst()->click();
-            });
-            dialogs.message(QStringLiteral("Anwendung beenden"), title, context::Icon::Question,
-                            context::Buttons::YesNo);
-        }
-        QCOMPARE(seen, (QStringList{"Beenden", "VENTOR Telefon"}));
+        // A message box without a title of its own (the close box's "Beenden" is seen below).
+        QString boxTitle;
+        QTimer::singleShot(0, [&boxTitle] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box && QTest::qWaitForWindowExposed(box));
+            QTRY_VERIFY_WITH_TIMEOUT(!desktopTitle(box->winId()).isEmpty(), 5000);
+            boxTitle = desktopTitle(box->winId());
+            qobject_cast<QMessageBox*>(box)->buttons().constFirst()->click();
+        });
+        windows::QtDialogs().message(QStringLiteral("Anwendung beenden"), {},
+                                     context::Icon::Question, context::Buttons::YesNo);
+        QCOMPARE(boxTitle, QStringLiteral("VENTOR Telefon"));
     }
 
     // The stored size is the outer size, with the frame: a run keeps the size of the last one.

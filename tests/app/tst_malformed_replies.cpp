@@ -293,58 +293,46 @@ struct Step {
 };
 
 // What the user and the telephone do, a part at a time.
-const std::vector<Step>& steps() {
-    static const std::vector<Step> all{
-        {"incoming call",
-         [](Program& p) {
-             p.line.ring(Showcase);
-             p.line.answer();
-             p.line.remoteHangUp();
-         }},
-        {"missed call",
-         [](Program& p) {
-             p.line.ring(Showcase);
-             p.line.remoteHangUp();
-         }},
-        {"outgoing call",
-         [](Program& p) {
-             // A call to the same party as the last one is not journalled again.
-             static int called = 1000;
-             p.fm->setNumberText(QStringLiteral("030") + QString::number(++called));
-             p.fm->findChild<QPushButton*>(QStringLiteral("BUWaehl"))->click();
-             p.line.remoteAnswer();
-             p.line.drop();
-         }},
-        {"list bar", [](Program& p) { p.fm->lookupCaller(p.listBar.value(1, 1)); }},
-        {"search window", [](Program& p) { p.side->showSearchWithWord(QStringLiteral("Müller")); }},
-        {"open items",
-         [](Program& p) {
-             p.fm->lookupCaller(Showcase);
-             p.side->showOpenItemsModal();
-         }},
-        {"speed dial",
-         [](Program& p) {
-             p.side->showSpeedDialEditor(QStringLiteral("Fuzz"), QStringLiteral("0309"),
-                                         QStringLiteral("9"));
-             p.side->showSpeedDialEditor(QStringLiteral("Fuzz_9"), QStringLiteral("0309"),
-                                         QStringLiteral("9"));
-             auto* editor = p.fm->findChild<windows::FMAddr*>();
-             if (editor)
-                 editor->BULOE->click();
-         }},
-        {"department board",
-         [](Program& p) { p.side->showDepartmentBoard(p.listBar.value(2, 1)); }},
-    };
-    return all;
-}
-
-QStringList distinct(const QStringList& labels) {
-    QStringList result;
-    for (const QString& l : labels)
-        if (!result.contains(l))
-            result << l;
-    return result;
-}
+const std::vector<Step> Steps{
+    {"incoming call",
+     [](Program& p) {
+         p.line.ring(Showcase);
+         p.line.answer();
+         p.line.remoteHangUp();
+     }},
+    {"missed call",
+     [](Program& p) {
+         p.line.ring(Showcase);
+         p.line.remoteHangUp();
+     }},
+    {"outgoing call",
+     [](Program& p) {
+         // A call to the same party as the last one is not journalled again.
+         static int called = 1000;
+         p.fm->setNumberText(QStringLiteral("030") + QString::number(++called));
+         p.fm->findChild<QPushButton*>(QStringLiteral("BUWaehl"))->click();
+         p.line.remoteAnswer();
+         p.line.drop();
+     }},
+    {"list bar", [](Program& p) { p.fm->lookupCaller(p.listBar.value(1, 1)); }},
+    {"search window", [](Program& p) { p.side->showSearchWithWord(QStringLiteral("Müller")); }},
+    {"open items",
+     [](Program& p) {
+         p.fm->lookupCaller(Showcase);
+         p.side->showOpenItemsModal();
+     }},
+    {"speed dial",
+     [](Program& p) {
+         p.side->showSpeedDialEditor(QStringLiteral("Fuzz"), QStringLiteral("0309"),
+                                     QStringLiteral("9"));
+         p.side->showSpeedDialEditor(QStringLiteral("Fuzz_9"), QStringLiteral("0309"),
+                                     QStringLiteral("9"));
+         auto* editor = p.fm->findChild<windows::FMAddr*>();
+         if (editor)
+             editor->BULOE->click();
+     }},
+    {"department board", [](Program& p) { p.side->showDepartmentBoard(p.listBar.value(2, 1)); }},
+};
 
 } // namespace
 
@@ -363,7 +351,8 @@ private slots:
     void everyRequestOfStartUpAndLogin() {
         proxy->labels.clear();
         Program(server, proxy->port()).fm->startUp();
-        const QStringList startUp = distinct(proxy->labels);
+        QStringList startUp = proxy->labels;
+        startUp.removeDuplicates();
         QVERIFY2(startUp.size() >= 8, qPrintable(startUp.join(", ")));
         for (const QString& label : startUp) {
             for (int fault = 0; fault < int(std::size(FaultNames)); ++fault) {
@@ -384,11 +373,12 @@ private slots:
     void everyRequestOfCallsAndSideWindows() {
         Program p(server, proxy->port());
         p.fm->startUp();
-        for (const Step& step : steps()) {
+        for (const Step& step : Steps) {
             proxy->labels.clear();
             step.run(p);
             p.settle();
-            const QStringList labels = distinct(proxy->labels);
+            QStringList labels = proxy->labels;
+            labels.removeDuplicates();
             QVERIFY2(!labels.isEmpty(), step.name);
             for (const QString& label : labels) {
                 for (int fault = 0; fault < int(std::size(FaultNames)); ++fault) {

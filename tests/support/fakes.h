@@ -58,7 +58,6 @@ struct FakeServer {
     QStringList openedIds; // "class:id"
     int connects = 0;
     int disconnects = 0;
-    int closes = 0;
     bool connected = false;
 
     void reply(const QString& command, const QString& text) {
@@ -96,7 +95,7 @@ public:
             return CallResult::success(arguments.value(0));
         return CallResult::failure(5002, QStringLiteral("<METHOD DOES NOT EXIST> ") + method);
     }
-    void SYS_Close() override { ++server_->closes; }
+    void SYS_Close() override {}
 
 private:
     std::shared_ptr<FakeServer> server_;

@@ -19,34 +19,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 using line::LineConfig;
 
 namespace {
-QString isolation;
-const char* const SessionMark = "VENTOR_TEST_SESSION_BUS";
-
-// A session bus of the test's own with an unlocked keyring in a temporary home.
-QString enterSecretStore(int argc, char** argv) {
-    if (qgetenv(SessionMark) == "1") {
-        QProcess keyring;
-        keyring.start("gnome-keyring-daemon", {"--unlock", "--components=secrets"});
-        keyring.write("test-keyring");
-        keyring.closeWriteChannel();
-        if (!keyring.waitForFinished(10000) || keyring.exitCode() != 0)
-            return u"the keyring daemon did not start"_s;
-        return {};
-    }
-    qputenv(SessionMark, "1");
-    std::vector<char*> command{const_cast<char*>("dbus-run-session"), const_cast<char*>("--")};
-    for (int i = 0; i < argc; ++i)
-        command.push_back(argv[i]);
-    command.push_back(nullptr);
-    ::execvp("dbus-run-session", command.data());
-    return u"dbus-run-session could not be started"_s;
-}
+QString isolation; // why the process is not isolated; empty when it is
 } // namespace
 
 class TestLineSettings : public QObject {
@@ -58,6 +35,13 @@ private slots:
     void initTestCase() {
         if (!isolation.isEmpty())
             QSKIP(qPrintable(isolation));
+        // An unlocked keyring on the test's own session bus, in the temporary home.
+        QProcess keyring;
+        keyring.start("gnome-keyring-daemon", {"--unlock", "--components=secrets"});
+        keyring.write("test-keyring");
+        keyring.closeWriteChannel();
+        if (!keyring.waitForFinished(10000) || keyring.exitCode() != 0)
+            QSKIP("the keyring daemon did not start");
         QVERIFY(dir.isValid());
         qputenv("XDG_CONFIG_HOME", dir.filePath(u"config"_s).toLocal8Bit());
     }
@@ -129,8 +113,6 @@ private slots:
 
 int main(int argc, char** argv) {
     isolation = line::enterPrivateNetwork(argc, argv);
-    if (isolation.isEmpty())
-        isolation = enterSecretStore(argc, argv);
     QApplication app(argc, argv);
     TestLineSettings test;
     return QTest::qExec(&test, argc, argv);
