@@ -51,6 +51,7 @@ CallNotifications::CallNotifications(telefon::CallSession& session,
     using telefon::CallSession;
     connect(&session_, &CallSession::callOffered, this, &CallNotifications::showOffered);
     connect(&session_, &CallSession::callMissed, this, &CallNotifications::showMissed);
+    connect(&session_, &CallSession::callTurnedAway, this, [this] { turnedAway_ = true; });
     connect(&session_, &CallSession::callAnswered, this, &CallNotifications::closeOffered);
     connect(&session_, &CallSession::callEnded, this, &CallNotifications::closeOffered);
     connect(&session_, &CallSession::lineStateChanged, this, [this](CallSession::LineState s) {
@@ -124,10 +125,8 @@ void CallNotifications::onActionInvoked(uint id, const QString& action) {
     if (id != 0 && id == offeredId_) {
         if (action == QLatin1String(AnswerAction))
             session_.answer();
-        else if (action == QLatin1String(RejectAction)) {
-            turnedAway_ = true;
+        else if (action == QLatin1String(RejectAction))
             session_.reject();
-        }
         return;
     }
     const auto missed = missed_.constFind(id);

@@ -130,6 +130,8 @@ signals:
     void callEnded();
     // An offered call ended without an answer and went into "nicht angenommen".
     void callMissed(const telefon::CallSession::Caller& caller);
+    // The user turned the offered call away (key, button or notification).
+    void callTurnedAway();
     // Text in the number field that is no number: the number search with it as search word.
     void searchRequested(const QString& word);
     // The start-up has opened the line: from now on numbers can be dialled.
