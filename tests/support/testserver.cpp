@@ -8,7 +8,24 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
+#include <exception>
+#include <set>
+
 namespace testsupport {
+
+namespace {
+// A test that ends by an exception never runs its destructors: the servers it left running are
+// stopped on the way out, so they do not go on serving (and spending the machine) after it.
+std::set<TestServer*>& runningServers() {
+    static std::set<TestServer*> servers;
+    return servers;
+}
+[[noreturn]] void stopRunningServersAndAbort() {
+    for (TestServer* server : std::set<TestServer*>(runningServers()))
+        server->stop();
+    std::abort();
+}
+} // namespace
 
 quint16 freeLoopbackPort() {
     QTcpServer probe;
@@ -85,6 +102,8 @@ bool TestServer::restart() {
             arguments << QStringLiteral("--plain");
         if (runScript(arguments, ScriptTimeoutMs)) {
             started_ = true;
+            runningServers().insert(this);
+            std::set_terminate(stopRunningServersAndAbort);
             return true;
         }
         if (!error_.contains(QStringLiteral("did not come up")) &&
@@ -99,6 +118,7 @@ void TestServer::stop() {
     if (!dataDir().isEmpty() && started_)
         runScript({QStringLiteral("stop"), dataDir()}, ScriptTimeoutMs);
     started_ = false;
+    runningServers().erase(this);
 }
 
 QString TestServer::mumpsRun(const QString& commands) const {
