@@ -252,7 +252,8 @@ void CallSession::answer() {
 
 void CallSession::reject() {
     // Before the line's events: the call it ends is one the user turned away, not one missed.
-    emit callTurnedAway();
+    if (canAnswer())
+        emit callTurnedAway();
     line_.reject();
 }
 

@@ -85,7 +85,7 @@ bool TestServer::prepare(int customers) {
     if (!runScript({QStringLiteral("create"), dataDir()}, ScriptTimeoutMs) ||
         !runScript({QStringLiteral("generate"), dataDir(), QStringLiteral("--customers"),
                     QString::number(customers)},
-                   1800000)) // large data takes long
+                   GenerateTimeoutMs))
         return false;
     port_ = freeLoopbackPort();
     return restart();

@@ -103,6 +103,7 @@ public:
 
 private:
     static constexpr int ScriptTimeoutMs = 120000;
+    static constexpr int GenerateTimeoutMs = 1800000; // large data takes long
     bool runScript(const QStringList& arguments, int timeoutMs, QString* output = nullptr) const;
     bool prepare(int customers);
 
