@@ -1,5 +1,5 @@
-// Whole calls on the simulated line against a real VENTOR server: what the user sees and what
-// the server stored.
+// Whole calls on the simulated line against a real server: what the user sees and the server
+// stores.
 #include "layout.h"
 #include "listbarwidget.h"
 #include "login.h"
@@ -29,8 +29,7 @@ QStringList statusesDuring(ServerFixture& f, const std::function<void()>& calls)
         QObject::disconnect(watch);
     return seen;
 }
-// The showcase customer's central number as the telephone system reports it (without the
-// outside-line digit, which the simulated line puts in front).
+// The showcase customer's number as the telephone system reports it, without the outside line.
 const QString Showcase = QStringLiteral("030123456");
 } // namespace
 
@@ -38,7 +37,6 @@ class CallsOnServerTest : public QObject {
     Q_OBJECT
     TestServer server;
 
-    // The journal of kind k of user MEIER as the server keeps it.
     int journalCount(int kind) const {
         return server.journalCount(testsupport::DemoMeier.code, kind);
     }
@@ -97,9 +95,7 @@ private slots:
         QCOMPARE(journalCount(3), answered);
     }
 
-    // The caller hangs up while the lookup of the offered call waits on the server: the events
-    // run at once, and the missed call is written when the pending caller is known, at the next
-    // idle notice.
+    // The caller hangs up during the lookup: the missed call is written at the next idle notice.
     void callEndsWhileItsLookupWaits() {
         ServerFixture f(server);
         FMStart& fm = f.start();
@@ -181,9 +177,7 @@ private slots:
         QCOMPARE(f.line.numberToDial(), QString("0123"));
     }
 
-    // "Wählen" looks the number up first: the panel and the journal name the callee, not the
-    // party the panel showed before. A second call to the same number repeats the newest entry
-    // and is not written.
+    // "Wählen" looks the callee up first; a second call to the same number is not journalled.
     void outgoingCallsAndTheRepeatCheck() {
         ServerFixture f(server);
         FMStart& fm = f.start();
@@ -232,15 +226,12 @@ private slots:
         }
     }
 
-    // After a login as another user the list bar shows that user's speed dial and journals; a
-    // login as the same user leaves the lists alone.
+    // A login as another user reloads the list bar; as the same user it leaves it alone.
     void loginAsAnotherUserReloadsTheUsersLists() {
         ServerFixture f(server);
         FMStart& fm = f.start();
         auto logInAs = [&](const testsupport::DemoUser& user) {
-            f.state.CommandLine = QStringLiteral("1 0 %1 %2 127.0.0.1 %3 VENTOR")
-                                      .arg(user.code, user.password)
-                                      .arg(server.port());
+            f.state.CommandLine = f.commandLine(user);
             f.link.DisconnectServer();
             QVERIFY(cacheapi::LoginUser(f.link, {}));
             fm.rebuildTitle();
@@ -289,8 +280,7 @@ private slots:
         QCOMPARE(f.side.calls.size(), 1);
         QCOMPARE(f.side.calls[0], QStringLiteral("board:30"));
     }
-    // What a tray icon and notifications see of the calls: the line state, the identified
-    // caller, and one signal for each offered, answered, missed and ended call.
+    // What a tray icon and notifications see: line states, callers, one signal per call event.
     void callSessionTellsItsViewsAboutEveryCall() {
         using S = telefon::CallSession::LineState;
         ServerFixture f(server);

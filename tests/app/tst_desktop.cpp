@@ -1,6 +1,4 @@
-// What the desktop shows of the program, on an X display with a window manager (run through
-// on-desktop.sh): the titles the window manager receives, the outer window size kept across runs,
-// and the program ended from outside (signals, the close box).
+// What the desktop shows of the program, on an X display with a window manager (on-desktop.sh).
 #include "apptitle.h"
 #include "fmpass.h"
 #include "fmserver.h"
@@ -30,13 +28,9 @@ const QString Banner =
     QStringLiteral("VENTOR Telefon              Firma: 1     Filiale: 0     Benutzer: ");
 
 QString run(const QString& tool, const QStringList& arguments) {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.start(tool, arguments);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return testsupport::runTool(tool, arguments, env);
 }
 
 // A property of a window as the X server holds it, read with the desktop's own tool.
@@ -56,8 +50,7 @@ QString desktopTitle(WId id) {
         .replace(QLatin1String("\\\""), QLatin1String("\""));
 }
 
-// The window with the frame the window manager put around it, in pixels; empty while the window
-// has no frame yet.
+// The window with its frame, in pixels; empty while it has no frame yet.
 QRect outerGeometry(WId id) {
     const QStringList extents = xprop(id, QStringLiteral("_NET_FRAME_EXTENTS")).split(u',');
     if (extents.size() != 4)
@@ -104,8 +97,7 @@ private slots:
         QVERIFY2(server_.start(), qPrintable(server_.errorText()));
     }
 
-    // Every window's own caption, exactly: nothing appended by the desktop. The login window
-    // opened again belongs to the main window.
+    // Every window's own caption, exactly: nothing appended by the desktop.
     void titlesAsTheDesktopShowsThem() {
         testsupport::FakeProgram f;
         FMStart& fm = f.start();
@@ -156,8 +148,7 @@ private slots:
         QCOMPARE(boxTitle, QStringLiteral("VENTOR Telefon"));
     }
 
-    // The stored size is the outer size, with the frame: a run keeps the size of the last one.
-    // A first run opens at the minimum with every control in view.
+    // The stored size is the outer size; a first run opens at the minimum, every control in view.
     void outerSizeIsKeptAcrossRuns() {
         using namespace settings::keys;
         const QStringList keys{Left, Top, Width, Hight};
@@ -191,9 +182,7 @@ private slots:
                      qPrintable(control->objectName()));
     }
 
-    // The real program, ended from outside: a signal runs the shutdown without a question; the
-    // close box asks "Anwendung beenden" in a box titled just "Beenden". Either way the outer
-    // size is stored and the program ends normally.
+    // Ended from outside, by a signal or the close box, the program stores its size and ends.
     void programEndsInOrderFromOutside_data() {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);

@@ -1,5 +1,4 @@
-// The main window on an in-memory server and a simulated line: start-up, layout, closing, line
-// events, the call area and the list bar.
+// The main window on an in-memory server and a simulated line.
 #include "fmpass.h"
 #include "layout.h"
 #include "listbarwidget.h"
@@ -68,8 +67,7 @@ private slots:
         QCOMPARE(fm.listBarWidget()->groupButton(5)->text(), QString("nicht angenommen"));
     }
 
-    // The stored default (800 by 600 twips) is smaller than the window may be: it opens at its
-    // minimum, the designed client area (the desktop test sees every control in view).
+    // The stored default (800 by 600 twips) is below the minimum, the designed client area.
     void firstRunWithAnEmptyStoreOpensAtTheMinimumAtTheOrigin() {
         FakeFixture f;
         f.store = settings::MemorySettingsStore();
@@ -148,9 +146,7 @@ private slots:
         QVERIFY(fm.isShutDown());
     }
 
-    // "Abbruch" in the login window, a server that cannot be reached and the end button end the
-    // program through the program end: the main window closes without the question and runs the
-    // shutdown, once.
+    // An end caused by the program (login "Abbruch", no server, the end button) asks nothing.
     void programCausedEndRunsTheShutdownWithoutQuestion() {
         for (const bool endButton : {false, true}) {
             FakeFixture f;
@@ -264,8 +260,7 @@ private slots:
         QCOMPARE(fm.numberText(), QString());
     }
 
-    // The program's own start opens the line once the window has painted "Bereit"; the mark
-    // beside the menus and the status box's tooltip say whether the line can call.
+    // The line opens once the window has painted "Bereit"; the indicators say if it can call.
     void lineOpensAfterTheWindowShowsBereit() {
         FakeFixture f;
         FMStart& fm = f.make();
@@ -284,8 +279,7 @@ private slots:
                  QString("Der Anruf kann nicht gewählt werden: Leitung gestört."));
     }
 
-    // Each button, menu item and list item opens its real side window; "Login" again shows the
-    // login window with the password emptied and the focus in it.
+    // Each button, menu item and list item opens its real side window.
     void buttonsMenusAndListItemsOpenTheirSideWindows() {
         FakeFixture f;
         testsupport::ScriptedModal modal;
@@ -335,8 +329,7 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pass.BPASSWORT));
     }
 
-    // The list bar shows its slots and changes only after the redraw; a speed-dial item opens
-    // the editor.
+    // The list bar changes only after the redraw; a speed-dial item opens the editor.
     void listBarShowsSlotsAndItsItemsOpenTheEditor() {
         FakeFixture f;
         FMStart& fm = f.start();
@@ -372,8 +365,7 @@ private slots:
         QCOMPARE(f.side.calls.last(), QString("editor:A_B_3|0305678|B"));
     }
 
-    // F5 and F6 reach the offered call from any window of the program, also from a modal side
-    // window that blocks the main window.
+    // F5 and F6 reach the offered call also from a modal side window.
     void answerAndTurnAwayKeysWorkInAModalSideWindow() {
         FakeFixture f;
         FMStart& fm = f.start();

@@ -1,9 +1,5 @@
-// The whole program against a server whose replies break: a proxy in front of a real VENTOR
-// server spoils the reply to one chosen request (every kind of broken reply, at every request of
-// start-up, login, incoming, missed and outgoing calls and each side window). The program must
-// report the failure where one is reported, never crash, and go on working. A line event and the
-// idle timer strike while the error box is open and while the program waits for the server.
-// The sanitizer build runs this test too.
+// A proxy before a real server spoils the reply to each request of start-up, calls and side
+// windows in every way; the program reports it, never crashes and goes on working.
 #include "callsession.h"
 #include "fmabt.h"
 #include "fmaddr.h"
@@ -27,22 +23,21 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
-#include <QtEndian>
 
 #include <deque>
 #include <memory>
 
 using namespace cacheapi;
 using namespace context;
+using testsupport::frame;
+using testsupport::takeFrame;
 using testsupport::TestServer;
 
 namespace {
 
 const QString Showcase = QStringLiteral("030123456");
-constexpr int ReplyTimeoutMs = 2000;
 
-// The ways a reply breaks. Only Garbage and Unsolicited deliver some value; the others fail the
-// request.
+// The ways a reply breaks; only Garbage and Unsolicited still deliver a value.
 enum class Fault {
     ServerError,   // a well-formed error with a number the program does not know
     UnknownKind,   // neither a value nor an error
@@ -60,23 +55,6 @@ const char* const FaultNames[] = {"ServerError", "UnknownKind", "EmptyFrame", "E
                                   "HugeLength",  "Truncated",   "Dropped",    "Silent",
                                   "Garbage",     "Oversized",   "Unsolicited"};
 
-QByteArray frame(const QByteArray& payload) {
-    QByteArray header(4, '\0');
-    qToBigEndian(quint32(payload.size()), header.data());
-    return header + payload;
-}
-
-// The whole frame at the start of `buffer`, taken out of it; empty while it is incomplete.
-QByteArray takeFrame(QByteArray& buffer) {
-    const qsizetype n =
-        buffer.size() < 4 ? 0 : 4 + qsizetype(qFromBigEndian<quint32>(buffer.constData()));
-    if (n == 0 || buffer.size() < n)
-        return {};
-    const QByteArray whole = buffer.left(n);
-    buffer.remove(0, n);
-    return whole;
-}
-
 // A short name for a request: its kind and class, member or command up to its arguments.
 QString labelOf(const QByteArray& payload) {
     const QList<QByteArray> fields = payload.mid(1).split('\0');
@@ -91,9 +69,8 @@ QString labelOf(const QByteArray& payload) {
     return kind == u"C" ? "C " + QString::fromLatin1(fields.value(2)) : kind;
 }
 
-// Passes every frame between the program and the real server, except the reply to the next
-// request with the armed label, which it spoils. Runs on the program's thread: it is served
-// while the program waits for the server, as the server would be.
+// Spoils the reply to the next request with the armed label. Runs on the program's thread, served
+// while the program waits, as the server would be.
 class MalformingProxy : public QObject {
 public:
     explicit MalformingProxy(quint16 upstream) : upstream_(upstream) {
@@ -202,9 +179,7 @@ private:
     Fault fault_ = Fault::ServerError;
 };
 
-// The program as main() assembles it, with real windows offscreen, on the proxy. Waits between
-// connection attempts pass at once; message boxes and modal windows are answered by the test;
-// the end of the program shows as an exception.
+// The program as main() assembles it, with real windows offscreen, on the proxy.
 struct Program : testsupport::LiveLink {
     testsupport::ScriptedModal modal;
     windows::LoginWindowsAdapter loginWindows{link, modal};
@@ -219,7 +194,6 @@ struct Program : testsupport::LiveLink {
 
     Program(const TestServer& server, quint16 proxyPort) : LiveLink(server, Waits::Quick) {
         port = proxyPort;
-        replyTimeoutMs = ReplyTimeoutMs;
         line.setIncomingPrefix(testsupport::DemoDialPrefix);
         const QString commandLine = LiveLink::commandLine();
         loginWindows.loginWindow().setProgramCommandLine(commandLine);
@@ -251,8 +225,7 @@ struct Program : testsupport::LiveLink {
             window->hide();
     }
 
-    // While a box is open or the program waits: the connection's idle time runs out and the
-    // line reports the next event of a call.
+    // While a box is open or the program waits: the idle timer and the next line event strike.
     void strike() {
         if (striking)
             return;
@@ -403,8 +376,7 @@ private slots:
     }
 
 private:
-    // Runs `run` with the next reply to `label` spoiled; a line event and the idle timer strike
-    // while the program waits.
+    // Runs `run` with the next reply to `label` spoiled.
     void spoil(Program& p, const QString& label, Fault fault, const QString& where,
                const std::function<void()>& run) {
         proxy->onHit = [&p] { p.strike(); };

@@ -1,9 +1,7 @@
 #!/usr/bin/python3
-"""The program through the accessibility bus, as a screen reader or desktop automation sees it.
+"""The program through the accessibility bus, as a screen reader sees it; the keys it drives.
 
-    accessibility_check.py PROGRAM SERVER_SCRIPT LINE_TOOL    (in an X display and D-Bus session)
-Finds every control of the main window and of each side window by its German accessible name,
-and drives the call keys, the speed-dial editor and the department board from the keyboard.
+    accessibility_check.py PROGRAM SERVER_SCRIPT LINE_TOOL    (on-desktop.sh, in a D-Bus session)
 """
 import os
 import signal
@@ -127,20 +125,6 @@ def text_of(control):
     return control.queryText().getText(0, -1)
 
 
-def start_window_manager(env):
-    """Openbox, started again when it could not open the display on its first try."""
-    started = []
-    for _ in range(3):
-        started.append(subprocess.Popen(["openbox"], env=env, stderr=subprocess.DEVNULL,
-                                        start_new_session=True))
-        if wait_for(lambda: "window id" in subprocess.run(
-                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True,
-                text=True).stdout, 5):
-            return started
-    fail("no window manager")
-    return started
-
-
 def main():
     work = tempfile.mkdtemp()
     runtime = os.path.join(work, "runtime")
@@ -160,10 +144,9 @@ def main():
     os.makedirs(os.path.join(work, "config", "ventor-telefon"))
     with open(os.path.join(work, "config", "ventor-telefon", "Cache Login.ini"), "w") as ini:
         ini.write("[Login]\nZertifikat=" + os.path.join(db, "tls", "server.crt") + "\n")
-    # Each helper leads a process group of its own, so that its children end with it.
-    helpers = [subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                                env=env, start_new_session=True)]
-    helpers += start_window_manager(env)
+    # A process group of its own, so that its children end with it.
+    bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
+                           start_new_session=True)
     # The showcase customer is dialled at start: the customer panel with its open-items button.
     telefon = subprocess.Popen([PROGRAM, "1", "0", "MEIER", "telefon", "127.0.0.1", port,
                                 "VENTOR", "--line=sim", "--dial", "030123456"], env=env)
@@ -180,8 +163,7 @@ def main():
             run_checks(env, main_window)
     finally:
         telefon.kill()
-        for h in helpers:
-            os.killpg(h.pid, signal.SIGKILL)
+        os.killpg(bus.pid, signal.SIGKILL)
         subprocess.run([SERVER, "stop", db], **quiet)
     if failures:
         sys.exit(f"{len(failures)} failures")

@@ -1,6 +1,5 @@
-// The program's options, and one program per user session: later starts hand links and --dial
-// numbers to the first one, which dials them on its line; they never take its line or its
-// control socket over.
+// The program's options, and one program per session: later starts hand links and --dial
+// numbers to the first one, never taking its line or control socket over.
 #include "programprocess.h"
 
 #include <QTest>
@@ -62,8 +61,7 @@ private slots:
 
     void laterStartsAndLinksReachTheFirstProgram() {
         desktoptest::ProgramSession session(server);
-        // Without a running program the number starts it; it dials once logged in, with the
-        // outside-line prefix as "Wählen" does.
+        // Without a running program the number starts it; it dials with the outside-line prefix.
         QProcess* first =
             session.start(session.loginWords() << u"--line=sim"_s << u"--dial"_s << u"030123456"_s);
         dials(session, u"0030123456"_s);

@@ -1,8 +1,7 @@
-// The SIP line inside a private network namespace with only loopback: against the program's own
-// second SIP telephone (the peer); in account mode at a registrar with digest authentication,
-// reached by a second registered SIP telephone over UDP, TCP and TLS; and on the devices of a
-// sound server with null devices.
+// The SIP line in a private network: against the peer, at a registrar over UDP, TCP and TLS, and
+// on the devices of a sound server.
 #include "privatenetwork.h"
+#include "runtool.h"
 #include "sessiononline.h"
 #include "sipagents.h"
 #include "sipline.h"
@@ -45,7 +44,6 @@ class TestSipLine : public QObject {
     agents::SoundServer sound;
     agents::Baresip soundPeer; // answers by itself, sends 440 Hz and records what it hears
     QString speaker, microphone, ringer;
-    // The line and the peer of the calls straight to and from the program's peer.
     std::unique_ptr<SipLine> line;
     std::unique_ptr<SessionOnLine> watcher;
     std::unique_ptr<SipPeer> peer;
@@ -120,8 +118,7 @@ class TestSipLine : public QObject {
         c.playbackDevice = speaker;
         c.captureDevice = microphone;
         c.ringerDevice = ringer;
-        // The echo canceller waits for an echo of what it plays in what it records; null
-        // devices have none, and it would hold the sound back.
+        // Null devices give no echo, and the echo canceller would hold the sound back.
         c.echoCancellation = false;
         return c;
     }
@@ -159,10 +156,7 @@ private slots:
         line.reset();
     }
 
-    // Runs first, before this process has made any call (a line made after the peer's calls did
-    // not ring on the device).
-    // An offered call rings on the ringer device until it is answered; then the line sends
-    // what the microphone hears (1 kHz) and plays what the other side sends (440 Hz).
+    // Runs first: a line made after the peer's calls did not ring on the device.
     void soundDevicesRingAndCarryTheCallBothWays() {
         line::SipLine line(soundConfig());
         SessionOnLine watcher(line);
@@ -195,9 +189,7 @@ private slots:
         const double fromUs = agents::toneShare(sent, rate, 1000);
         QVERIFY2(fromUs > 0.3, qPrintable(QString::number(fromUs)));
     }
-    // Answered, missed and turned-away calls from the peer are played on the whole program in
-    // tst_sipapp; here what only the line sees: an anonymous caller leaves the number field
-    // alone and is not journalled.
+    // Answered, missed and turned-away calls: tst_sipapp.
     void anonymousCallerGivesUp() {
         QVERIFY(openLineAndPeer());
         QCOMPARE(line->deviceCount(), 1);
@@ -215,9 +207,7 @@ private slots:
         QVERIFY(watcher->journal().isEmpty());
     }
 
-    // A caller that sends its INVITE and is never heard of again (no CANCEL): the line turns the
-    // call away after the ringing time; a second caller meanwhile hears busy, and is offered
-    // once the line is free again.
+    // A caller that never sends CANCEL is turned away after the ringing time; meanwhile busy.
     void callerThatVanishesWhileRingingFreesTheLine() {
         QVERIFY(openLineAndPeer());
         line::LineConfig c = peerConfig();
@@ -341,11 +331,7 @@ private slots:
         QVERIFY(QTest::qWaitFor(
             [&] { return server.readAllStandardOutput().contains("SIP peer at"); }, Wait));
         auto command = [&](const QStringList& words) {
-            QProcess tool;
-            tool.setProcessEnvironment(env);
-            tool.start(QStringLiteral(SIP_PEER_TOOL), words);
-            tool.waitForFinished(5000);
-            return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+            return testsupport::runTool(QStringLiteral(SIP_PEER_TOOL), words, env);
         };
         QCOMPARE(command({"ring", "03099999"}), QStringLiteral("ok"));
         QVERIFY(sees(*watcher, "callOffered"));
@@ -362,8 +348,7 @@ private slots:
         QCOMPARE(server.exitCode(), 0);
     }
 
-    // A wrong password is said as such, and no call is placed while the line is down.
-    // Registered, the line calls the second user and is called by it through the registrar.
+    // A wrong password is said and refuses calls; registered, calls go both ways.
     void wrongPasswordIsRefusedAndCallsGoBothWaysThroughTheRegistrar() {
         agents::Kamailio registrar;
         QVERIFY2(registrar.start(QDir(dir.path()), RegistrarPort), qPrintable(registrar.log()));
@@ -467,7 +452,7 @@ private slots:
                  u"Leitung nicht geöffnet: Im SIP-Konto fehlen Server oder Benutzer"_s);
     }
 
-    // After all the calls above, the SIP stacks kept everything in their own directories.
+    // The SIP stacks kept everything in their own directories.
     void cleanupTestCase() {
         if (!isolation.isEmpty())
             return; // HOME is the user's own

@@ -1,8 +1,5 @@
-// The whole program on a real SIP call: a second SIP telephone rings the main window, which is
-// logged in on a real VENTOR server; the customer panel pops, the call lands in the server's
-// journal, and the tray icon and the desktop notifications show it. Runs in a private network
-// namespace with only loopback and in a private D-Bus session, where a notification service of
-// the test's own records what the program shows and clicks its actions as a user would.
+// The whole program on a real SIP call and a real server, with tray icon and notifications; in a
+// private network and D-Bus session, where the test's notification service acts as the user.
 #include "callnotifications.h"
 #include "privatenetwork.h"
 #include "sipprogram.h"
@@ -24,8 +21,7 @@ QString isolation; // why the process is not isolated; empty when it is
 
 const QString Bus = u"org.freedesktop.Notifications"_s;
 const QString BusPath = u"/org/freedesktop/Notifications"_s;
-// The showcase customer's central number as the peer sends it; the line puts the outside-line
-// digit in front and the window takes it off again.
+// The showcase customer's central number as the peer sends it.
 const QString Showcase = u"030123456"_s;
 const QString Caller = u"Müller Bau GmbH (030123456)"_s;
 const QString Missed = u"Verpasster Anruf"_s;
@@ -33,8 +29,7 @@ const QString Missed = u"Verpasster Anruf"_s;
 enum Kind { AnsweredKind = 3, MissedKind = 5 };
 } // namespace
 
-// The desktop's notification service, as small as the program needs it: it keeps every
-// notification and sends the signals a real one sends.
+// The desktop's notification service, as small as the program needs it.
 class NotificationRecorder : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -143,8 +138,7 @@ private slots:
             *p->session, app::TrayIcon::Actions{showWindow, [this] { ++endRequested; }});
         const QString error = p->start();
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        // Every call comes from the same party; an answered call right after another one with
-        // it is not journalled again (tst_calls_server checks that).
+        // Calls come from the same party: an answered one right after another is not journalled.
         p->listBar.setValue(AnsweredKind, 1, {});
         QCOMPARE(p->fm->statusText(), u"Bereit"_s);
         QCOMPARE(p->line->deviceName(p->line->device()), u"SIP direkt, Port 5070"_s);
@@ -159,10 +153,8 @@ private slots:
         p.reset();
     }
 
-    // The offered call pops the customer and a notification with both actions; however the
-    // call ends, the notification goes and the call lands in the journal of its kind. Only a
-    // caller that gives up leaves a "Verpasster Anruf", not a call the user turned away. The
-    // panel's and journal's contents on a real server: tst_calls_server.
+    // However the call ends, its notification goes and it lands in its journal; only a caller
+    // that gives up leaves a "Verpasster Anruf".
     void callEndsAndIsJournalled_data() {
         QTest::addColumn<QString>("action"); // a key, a notification's action, or the caller's
         QTest::addColumn<bool>("answered");
@@ -223,8 +215,7 @@ private slots:
         QCOMPARE(recorder.withSummary(Missed).size(), action == u"hangup" ? 1 : 0);
     }
 
-    // Each unanswered call leaves one "Verpasster Anruf"; its action shows the window with the
-    // caller; the tray counts the calls and lists them.
+    // Each unanswered call leaves one "Verpasster Anruf"; the tray counts and lists them.
     void missedCallsLeaveOneNotificationEach() {
         for (int call = 1; call <= 2; ++call) {
             const NotificationRecorder::Shown* shown = ring();

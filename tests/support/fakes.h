@@ -1,7 +1,6 @@
 #pragma once
 
-// In-memory stand-ins for the server link's outside world: the server, the settings store, the
-// clock, the timer, message boxes, the program end and the login windows.
+// In-memory stand-ins for the server link's outside world.
 
 #include "connection.h"
 #include "context.h"
@@ -52,7 +51,6 @@ struct FakeServer {
     // Stored objects: class name -> ID -> member -> value.
     QMap<QString, QMap<QString, QMap<QString, QString>>> objects;
 
-    // What happened.
     QStringList commands; // every Xecute text, in order
     QStringList connectionStrings;
     QStringList openedIds; // "class:id"
@@ -247,8 +245,7 @@ public:
     std::function<void(FieldLoginWindows&)> onLoginWindow, onSettingsWindow;
 };
 
-// Everything around a server link but its connection, recorded in memory: the usual setting of
-// a test that builds a ServerLink.
+// Everything around a server link but its connection, recorded in memory.
 struct FakeSurroundings {
     LoginState state;
     settings::MemorySettingsStore store;

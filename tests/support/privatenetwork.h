@@ -4,11 +4,8 @@
 
 namespace line {
 
-// SIP checks and measurements run in a private network namespace that has only loopback, so no
-// packet of the SIP stack can leave the machine, with HOME in a temporary directory, so
-// nothing is written into the user's home. Call first thing in main(): when the process is not
-// yet inside such a namespace it runs itself again under `unshare -n` and does not return.
-// Returns an empty text when the process is isolated, otherwise the reason why it is not.
+// Runs the process again under `unshare -n` (only loopback, HOME temporary) unless it is inside
+// already; call first in main(). Returns why it is not isolated, empty when it is.
 QString enterPrivateNetwork(int argc, char** argv);
 
 } // namespace line

@@ -1,6 +1,6 @@
 #pragma once
-// The real program as a separate process in a private session: its own runtime and settings
-// directories, offscreen windows, the simulated line driven by its control tool.
+// The real program as a separate process with directories of its own, on the simulated line.
+#include "runtool.h"
 #include "testserver.h"
 
 #include <QDeadlineTimer>
@@ -60,8 +60,7 @@ public:
         started_ << p;
         return p;
     }
-    // Runs the program to its end; its exit code, -1 when it did not end within 15 s.
-    // What it wrote goes to `output`, standard output first.
+    // Runs the program to its end: its exit code, -1 after 15 s; stdout then stderr in `output`.
     int run(const QStringList& arguments, QString* output = nullptr) {
         QProcess p;
         p.setProcessEnvironment(env_);
@@ -75,11 +74,7 @@ public:
     }
     // The simulated line's control tool against the program's default socket.
     QString line(const QStringList& arguments) {
-        QProcess tool;
-        tool.setProcessEnvironment(env_);
-        tool.start(QStringLiteral(LINE_SIM_TOOL), arguments);
-        tool.waitForFinished(10000);
-        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+        return testsupport::runTool(QStringLiteral(LINE_SIM_TOOL), arguments, env_);
     }
     // Polls the line's status until `wanted` holds for it, 30 s at most; the last status seen.
     QString lineStatusUntil(const std::function<bool(const QString&)>& wanted) {

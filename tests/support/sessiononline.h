@@ -1,7 +1,6 @@
 #pragma once
-// The program's call session on a line under test, over the in-memory server, which owns every
-// number to a customer "Kunde <number asked>". Notes the line's events by name and the journal
-// entries the session writes.
+// The call session on a line under test; every number belongs to "Kunde <number>". Notes the
+// line's events and the journal entries written.
 #include "callsession.h"
 #include "fakelink.h"
 #include "line.h"

@@ -1,6 +1,5 @@
 #pragma once
-// What the side windows see of the program around them, recorded: the main window and the runner
-// of modal windows.
+// The main window and the modal runner as the side windows see them, recorded.
 #include "services.h"
 
 #include <QStringList>

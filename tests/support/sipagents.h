@@ -1,8 +1,6 @@
 #pragma once
-// Independent SIP and sound programs of the system for the SIP line's tests: a registrar with
-// digest authentication (kamailio), a second SIP telephone (baresip), a sound server with null
-// devices (pulseaudio) and certificates from a test authority (openssl). Each runs in the
-// test's private network namespace and its own directory, and is ended with its object.
+// Independent SIP and sound programs for the SIP line's tests, each in its own directory and
+// ended with its object.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -52,8 +50,7 @@ inline bool tcpListens(quint16 port) {
     return socket.waitForConnected(200);
 }
 
-// A test authority, a server certificate it signed for 127.0.0.1, and a certificate for the
-// same address that no known authority signed.
+// A test authority, a server certificate it signed, and one for 127.0.0.1 nobody known signed.
 struct Certificates {
     QString ca, serverCert, serverKey, rogueCert, rogueKey;
 
@@ -78,8 +75,7 @@ $new -x509 -days 2 -subj /CN=127.0.0.1 -addext "$san" -keyout rogue.key -out rog
     }
 };
 
-// A registrar and proxy on 127.0.0.1 (UDP and TCP on `port`, TLS on `tlsPort` when given a
-// certificate). Users 4711 (password "geheim") and 4712 ("zweites").
+// A registrar on 127.0.0.1 (TLS on `tlsPort` when given); users 4711 "geheim", 4712 "zweites".
 class Kamailio {
 public:
     bool start(const QDir& dir, quint16 port, quint16 tlsPort = 0, const QString& cert = {},
@@ -145,8 +141,8 @@ private:
     Program program_;
 };
 
-// A sound server with null devices: what is played to "spk" or "ring" is recorded from their
-// monitors; the source "sine" is a microphone that hears a steady 1 kHz tone.
+// A sound server with null devices "spk" and "ring" (recorded from their monitors) and "sine",
+// a microphone hearing a steady 1 kHz tone.
 class SoundServer {
 public:
     bool start(const QDir& dir) {
@@ -222,8 +218,7 @@ inline double loudness(const QList<qint16>& samples) {
     return samples.isEmpty() ? 0 : std::sqrt(total / samples.size());
 }
 
-// A second SIP telephone: answers by itself, sends a 440 Hz tone and keeps what it hears in
-// WAV files. `account` is a line of its account file; commands go to its console.
+// A second SIP telephone sending 440 Hz; `account` is a line of its account file.
 class Baresip {
 public:
     bool start(const QDir& dir, const QString& account, quint16 sipPort, quint16 consolePort,

@@ -1,7 +1,6 @@
 #pragma once
-// The whole program on a SIP line: the main window logged in on a real VENTOR server, its line
-// made from the per-user line settings as the program makes it, and a second SIP telephone
-// (the peer) on loopback that rings it.
+// The whole program on a SIP line made from the user's line settings, logged in on a real
+// server, and a second SIP telephone (the peer) on loopback.
 #include "callsession.h"
 #include "context.h"
 #include "fmstart.h"
@@ -49,8 +48,7 @@ struct SipProgram : testsupport::LiveLink {
     std::unique_ptr<app::FMStart> fm;
     std::unique_ptr<line::SipPeer> peer;
 
-    // `dir` holds the private directories of both SIP stacks; `watchLine` sees the line before
-    // the window connects to it, so its handlers run ahead of the window's.
+    // `watchLine` sees the line before the window, so its handlers run first.
     SipProgram(const testsupport::TestServer& server, const QString& dir,
                const std::function<void(line::Line&)>& watchLine = {})
         : LiveLink(server) {

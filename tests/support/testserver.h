@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <memory>
 
 namespace testsupport {
@@ -33,8 +34,7 @@ inline const QString ShowcaseName = QStringLiteral("Müller Bau GmbH");
 inline const QString DemoDialPrefix = QStringLiteral("0");
 inline const QString DemoLookupPrefix = QStringLiteral("30");
 
-// A VENTOR server of its own: a fresh database with deterministic demo data in a temporary
-// directory, served on a free loopback port. Stops and removes everything when destroyed.
+// A server of its own: fresh demo data in a temporary directory, on a free loopback port.
 class TestServer {
 public:
     TestServer() = default;
@@ -42,16 +42,13 @@ public:
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
-    // The server speaks TLS with its own self-signed certificate (see certificatePath) instead
-    // of plain TCP from its next start on. The tests' clients talk plain TCP to a plain server.
+    // TLS with its own self-signed certificate from the next start on, instead of plain TCP.
     void setTls(bool on) { tls_ = on; }
     QString certificatePath() const { return dataDir() + QStringLiteral("/tls/server.crt"); }
 
-    // Creates the database, generates `customers` customers (and a fifth as many suppliers)
-    // and starts the gateway. False (see errorText) when any step failed.
+    // Creates the database with `customers` customers and starts it; false (errorText) on failure.
     bool start(int customers = 300);
-    // As start, in a lasting directory: the database is created and filled only when it is not
-    // there yet, and it is kept when the server stops (benchmarks with large data).
+    // As start, in a directory that keeps the database across runs (benchmarks with large data).
     bool startIn(const QString& lastingDir, int customers);
     quint16 port() const { return port_; }
     QString connectionString() const {
@@ -71,12 +68,10 @@ public:
         return runScript({QStringLiteral("check"), dataDir()}, ScriptTimeoutMs, report);
     }
 
-    // What the server stored, read by a separate mumps process, not through the gateway.
-    // A global reference ("^VXZW(1,\"MEIER\",\"0309\")") gives its $GET value; any other text
-    // is evaluated as an M expression ("$D(^VXJOUR(1,\"MEIER\",3))").
+    // Read by a separate mumps process: a global reference gives its $GET value, any other text
+    // is evaluated as an M expression.
     QString mumpsQuery(const QString& expression) const;
-    // The call journal of one kind that the server keeps for a demo user: how many entries,
-    // and field `piece` of the newest one.
+    // A demo user's journal of one kind: its size, and field `piece` of the newest entry.
     int journalCount(const QString& user, int kind) const;
     QString newestJournalField(const QString& user, int kind, int piece) const;
     // Runs M commands in the database's environment and returns what they wrote.
@@ -119,8 +114,24 @@ private:
 // A free TCP port on the loopback interface.
 quint16 freeLoopbackPort();
 
-// Real time in which every pump of window events also moves the clock on by half a second, so
-// that waits between connection attempts pass at once while the window thread runs.
+// The gateway's frame: a big-endian length, then the payload.
+inline QByteArray frame(const QByteArray& payload) {
+    QByteArray header(4, '\0');
+    qToBigEndian(quint32(payload.size()), header.data());
+    return header + payload;
+}
+// The whole frame at the start of `buffer`, taken out of it; empty while it is incomplete.
+inline QByteArray takeFrame(QByteArray& buffer) {
+    const qsizetype n =
+        buffer.size() < 4 ? 0 : 4 + qsizetype(qFromBigEndian<quint32>(buffer.constData()));
+    if (n == 0 || buffer.size() < n)
+        return {};
+    const QByteArray whole = buffer.left(n);
+    buffer.remove(0, n);
+    return whole;
+}
+
+// Real time that every pump of window events moves on by half a second: waits pass at once.
 struct QuickClock : context::Clock, context::EventPump {
     QDateTime now() const override { return QDateTime::currentDateTime().addMSecs(skipped); }
     void processEvents() override {
@@ -130,11 +141,8 @@ struct QuickClock : context::Clock, context::EventPump {
     qint64 skipped = 0;
 };
 
-// The program's server link to a test server over plain TCP, with message boxes, login windows,
-// settings and the idle timer recorded in memory. Its state already names the server and the
-// demo user, so commands run without a login; `login` logs in as the program does. Waits between
-// connection attempts take real time (Real), pass at once with window events running (Quick), or
-// pass on a clock that stands still without window events (Skipped).
+// The program's server link to a test server over plain TCP, its surroundings in memory; commands
+// run without a login. Waits take real time, pass at once (Quick) or on a standing clock (Skipped).
 struct LiveLink : cacheapi::fake::FakeSurroundings {
     enum class Waits { Real, Quick, Skipped };
     explicit LiveLink(const TestServer& server, Waits waits = Waits::Real,
@@ -155,7 +163,6 @@ struct LiveLink : cacheapi::fake::FakeSurroundings {
 
     const TestServer& server;
     quint16 port; // where the link connects: the server's port unless a test puts a proxy between
-    int replyTimeoutMs = 20000;
     context::SystemClock realClock;
     context::QtEventPump realEvents;
     QuickClock quickClock;

@@ -1,5 +1,4 @@
-// The logic beside the windows on the in-memory server: number operations and the customer
-// panel, links that dial, the list bar and the journal, the department board's time scale.
+// The logic beside the windows, on the in-memory server.
 #include "catalogue.h"
 #include "departmentboard.h"
 #include "directory.h"
@@ -125,8 +124,7 @@ private slots:
                                p.AktSaldo,  p.UmsatzLJ,    p.UmsatzVJ};
         QCOMPARE(tail, fields.mid(11));
 
-        // Supplier (L) and lower-case (k) accounts: the customer-only values are filled but
-        // hidden.
+        // Supplier (L) and lower-case (k) accounts: customer-only values filled but hidden.
         for (const char* account : {"L100", "k100"}) {
             const auto other = CustomerPanel::from(
                 cacheapi::catalogue::parseCustomer(record(QStringList{account} + fields.mid(1))));
@@ -226,8 +224,7 @@ private slots:
         QCOMPARE(bar->value(4, 1), u"555"_s);
         QCOMPARE(bar->picture(4, 1), Picture::Pic1);
     }
-    // A failed loading gives empty groups; refilled with an empty reply only the speed dial
-    // empties (growing and shrinking against the real server are in the windows' test).
+    // A failed loading gives empty groups; an empty refill empties only the speed dial.
     void failedLoadingAndAnEmptyRefill() {
         FakeLink f;
         f.failCommandsWith("RUFAP");

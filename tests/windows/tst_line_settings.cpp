@@ -1,7 +1,5 @@
-// "Telefonie-Einstellungen" offscreen: what the user enters is stored, the line changes while
-// the program runs, and the SIP password goes to the desktop's secret store (a keyring daemon
-// on the test's own session bus), not into the settings file. In a private network namespace,
-// since the changed line is a real SIP line.
+// "Telefonie-Einstellungen": the line changes while the program runs, and the SIP password goes
+// to the secret store, not into the settings file (in a private network: the line is real SIP).
 #include "fakes.h"
 #include "linesecret.h"
 #include "linesettings.h"

@@ -1,6 +1,4 @@
-// The side windows and the program's frame on real widgets offscreen, over the in-memory server:
-// login and server settings, number search and open items, the about box, message boxes, the
-// window registry, the program's end and the modal runner.
+// The side windows and the program's frame on real widgets offscreen, over the in-memory server.
 #include "apptitle.h"
 #include "configstore.h"
 #include "fakelink.h"
@@ -60,8 +58,7 @@ class SideWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Limits and tab order of both windows; activation selects the password, a click the user
-    // code, which leaves the field in capitals.
+    // Activation selects the password, a click the user code, which leaves in capitals.
     void loginWindowsLimitsTabOrderAndSelection() {
         FakeLink world;
         ScriptedModal modal;
@@ -101,8 +98,7 @@ private slots:
         QCOMPARE(pass.BUSER->text(), QStringLiteral("MEIER"));
     }
 
-    // "Anmelden" while the main window is shown logs in again; the server settings are locked
-    // until the user allows changes, and saved with all seven keys.
+    // Settings stay locked until changes are allowed, and are saved with all seven keys.
     void anmeldenLogsInAgainAndSettingsAreSavedWithAllSevenKeys() {
         FakeLink world;
         world.addStaff("MEIER", "telefon");
@@ -171,15 +167,13 @@ private slots:
         QCOMPARE(ScramblePassword(world.store.read(CacheLogin, Login, Passwort, {})),
                  QStringLiteral("telefon"));
         QCOMPARE(world.store.size(), 9);
-        // Read back into the session; the connection string, and the company and branch the
-        // connection works for, wait for the next login.
+        // Read back into the session; the connection itself waits for the next login.
         QCOMPARE(world.state.Server, QStringLiteral("10.1.2.3"));
         QCOMPARE(world.state.Firma, QStringLiteral("1"));
         QCOMPARE(world.state.ConnectionString, connectionString);
     }
 
-    // The buttons speak German like every other text; without a title of its own a box carries
-    // the application title.
+    // German buttons; without a title of its own a box carries the application title.
     void messageBoxesShowIconButtonsAndTitle() {
         using B = QMessageBox;
         const QList<std::tuple<Icon, B::StandardButton, B::Icon, Answer>> cases{
@@ -288,8 +282,7 @@ private slots:
         store.setValue(hk, "K", "MitNull", {REG_SZ, QByteArray(1023, 'b') + '\0'});
         store.setValue(hk, "K", "Lang", {REG_SZ, QByteArray(1025, 'c')});
         store.addKey(hk, "Leer");
-        // Another type leaves the caller's text as it was; too long, a missing key or value
-        // give false and an empty text.
+        // Another type leaves the text alone; too long or missing give false and an empty text.
         const QList<std::tuple<const char*, const char*, bool, QString>> cases{
             {"K", "Text", true, "/usr/bin/werkzeug"},
             {"K", "Alle", true, "-1"},
@@ -390,9 +383,7 @@ private slots:
         QTRY_VERIFY(about.isNull()); // unloaded
     }
 
-    // Every activation, not only the first showing, puts the windows beside the main window where
-    // it is now: the search field gets the focus, the open items are read anew (their rows and
-    // markers are checked on the real server).
+    // Every activation puts the windows beside the main window; the open items are read anew.
     void searchAndOpenItemsFollowTheMainWindowWhenActivated() {
         FakeLink world;
         world.addStaff("MEIER", "telefon");

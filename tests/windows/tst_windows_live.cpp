@@ -1,6 +1,4 @@
-// The side windows against a real VENTOR server: login, settings, speed dial, search, open items
-// and the department board. The windows are real; the user's clicks and the answers to message
-// boxes are scripted.
+// The side windows against a real server; the user's clicks and answers are scripted.
 #include "fmabt.h"
 #include "fmaddr.h"
 #include "fmop.h"
@@ -187,9 +185,7 @@ private slots:
         QCOMPARE(s.modal.shown, QStringList{"FMPass"});
     }
 
-    // A refused repeated login, a user code the server does not know (a server error that keeps
-    // the typed password out of the store), and another company saved in the settings window:
-    // each time the session goes on for the user who logged in last.
+    // Refused logins and another company saved: the session goes on for the last login.
     void sessionGoesOnForTheLastSuccessfulLogin() {
         Session s(server_);
         QVERIFY(s.logIn(DemoMeier));
@@ -241,8 +237,7 @@ private slots:
         const QString number = QStringLiteral("0301 99 88");
         const QString stored = QStringLiteral("^VXZW(1,\"MEIER\",\"0301 99 88\")");
 
-        // The server sends an item without a number last: activated, it opens the editor on the
-        // caller in the panel. The editor starts on "Speichern"; the sort key takes digits only.
+        // The server sends the item without a number last; the sort key takes digits only.
         QCOMPARE(listBar.caption(telefon::SpeedDialGroup, before), QStringLiteral("Neuer Eintrag"));
         QVERIFY(listBar.value(telefon::SpeedDialGroup, before).isEmpty());
         s.modal.onModal = [&](QWidget*) {
@@ -454,9 +449,7 @@ private slots:
         });
     }
 
-    // The fill lets pending events run while it waits for the server, so the user can pick a
-    // second date before the first one is shown; the bars must end up showing the date in the
-    // field.
+    // A second date picked while the first one is filled is the one shown.
     void aDatePickedDuringAFillIsShownAfterIt() {
         openBoard([&](windows::FMAbt& board) {
             const QDate twoDaysAgo = today.addDays(-2); // nobody worked
@@ -471,8 +464,6 @@ private slots:
         });
     }
 
-    // A click on an extension closes the board and dials it; "Schließen" only closes it; an
-    // empty department has only the marker.
     void clickOnAnExtensionDialsItAndTheCloseButtonEndsTheBoard() {
         openBoard([&](windows::FMAbt& board) {
             QTest::mouseClick(board.DW(3), Qt::LeftButton);
