@@ -4,6 +4,7 @@
 #define _GNU_SOURCE
 #include <crypt.h>
 #include <poll.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
@@ -91,4 +92,18 @@ gtm_long_t vxreadable(int argc, gtm_long_t fd)
 	if (argc < 1)
 		return 0;
 	return poll(&p, 1, 0) == 1 ? 1 : 0;
+}
+
+/* The socket slots of the processes the listener starts from now on. GT.M copies a socket
+ * device's whole slot table whenever a device is opened or its parameters change: with the
+ * listener's thousands of slots that is megabytes, milliseconds, for every connection; a
+ * connection process holds two sockets. */
+gtm_long_t vxchildsockets(int argc, gtm_long_t n)
+{
+	char value[24];
+
+	if (argc < 1 || n < 1)
+		return -1;
+	snprintf(value, sizeof value, "%ld", (long)n);
+	return setenv("gtm_max_sockets", value, 1);
 }

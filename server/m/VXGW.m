@@ -13,7 +13,7 @@ VXGW ; VENTOR server gateway: a connection's requests, in a process of the pool 
  Q
  ;
 START ; once per server start, before the listener opens
- D UPGRADE^VXTXT
+ D UPGRADE^VXTXT,UPGRADE^VXSEC
  Q
  ;
 SERVE(DEV) ; the connection process: serves the client on socket device DEV until it leaves

@@ -23,6 +23,7 @@ LISTEN ; the listener (ventor-server start); ends when its port fails
  O P:(LISTEN=$$SOCK_":LOCAL":ATTACH="pool":IOERROR="TRAP")::"SOCKET"
  U P W /LISTEN(256)
  O W:::"SOCKET"
+ I $&vxsec.childsockets(16)
  D FILL
  S ZL=$ZL,SLIPS=0
 LOOP N $ET S $ET="D SLIP^VXPOOL ZG "_ZL_":LOOP^VXPOOL"

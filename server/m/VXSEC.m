@@ -1,7 +1,7 @@
 VXSEC ; VENTOR server security: logins, sessions, failed-login delays, connection caps, log
  ; ^VXSEC("F",kind,key) = failures in a row ` time of the last one (seconds since 1970)
  ;   kind "U": a user (company||code, whether it exists or not), kind "A": a client address
- ; ^VXSEC("S",token) = company ` user ` expiry; ^VXSEC("SU",company,user,token) = ""
+ ; ^VXSEC("S",token) = company ` user ` expiry; ^VXSEC("SU",company,user,expiry,token) = ""
  ; Limits come from the environment the server was started with (ventor-server start):
  ; VENTOR_IDLE, VENTOR_FRAME, VENTOR_MAXADDR, VENTOR_MAXCONN, VENTOR_SESSION, VENTOR_LOCKCAP.
  Q
@@ -85,23 +85,52 @@ FAIL(K,KEY) ; one more failure in a row; failures older than an hour are forgott
  ;
  ; --- sessions ---
  ;
-NEWSESS(FI,US) ; a fresh session token for a successful login; the user's expired ones go
- N T,R,S
+ ; A user's sessions are kept in the order they expire, so that a login only looks at the ones
+ ; that ended and the newest SESSIONS: its cost does not grow with the day's logins.
+NEWSESS(FI,US) ; a fresh session token for a successful login; the user's ended ones go
+ N T,R,E,N
  S R=$&vxsec.random(.T) I R!($L(T)'=64) Q ""
- S S="" F  S S=$O(^VXSEC("SU",FI,US,S)) Q:S=""  I $P($G(^VXSEC("S",S)),"`",3)<$$NOW D
- . K ^VXSEC("S",S),^VXSEC("SU",FI,US,S)
- S ^VXSEC("S",T)=FI_"`"_US_"`"_($$NOW+$$CONF("SESSION",28800)),^VXSEC("SU",FI,US,T)=""
+ S E="" F  S E=$O(^VXSEC("SU",FI,US,E)) Q:E=""  Q:E'<$$NOW  D ENDALL(FI,US,E)
+ S N=0,E="" F  S E=$O(^VXSEC("SU",FI,US,E),-1) Q:E=""  D KEEP(FI,US,E,.N)
+ S E=$$NOW+$$CONF("SESSION",28800)
+ S ^VXSEC("S",T)=FI_"`"_US_"`"_E,^VXSEC("SU",FI,US,E,T)=""
  Q T
  ;
-RESUME(FI,US,T) ; 1 when T is a live session of that user, who is still active
- N S
+SESSIONS() Q 16 ; live sessions of one user: a handful of programs and their reconnections
+ ;
+KEEP(FI,US,E,N) ; counts the sessions expiring at E into N, newest first; ends those beyond
+ N T S T=""
+ F  S T=$O(^VXSEC("SU",FI,US,E,T)) Q:T=""  S N=N+1 D:N'<$$SESSIONS END(FI,US,E,T)
+ Q
+ ;
+END(FI,US,E,T) ; ends session T of the user, which expires at E
+ K ^VXSEC("S",T),^VXSEC("SU",FI,US,E,T)
+ Q
+ ;
+ENDALL(FI,US,E) ; ends every session of the user that expires at E
+ N T S T=""
+ F  S T=$O(^VXSEC("SU",FI,US,E,T)) Q:T=""  D END(FI,US,E,T)
+ Q
+ ;
+UPGRADE ; at server start: sessions of a database from before their expiries were index keys
+ N FI,US,T,E S FI=""
+ F  S FI=$O(^VXSEC("SU",FI)) Q:FI=""  S US="" F  S US=$O(^VXSEC("SU",FI,US)) Q:US=""  D
+ . S T="" F  S T=$O(^VXSEC("SU",FI,US,T),-1) Q:T=""  Q:T=+T  D
+ . . S E=$P($G(^VXSEC("S",T)),"`",3) K ^VXSEC("SU",FI,US,T)
+ . . I E="" Q
+ . . S ^VXSEC("SU",FI,US,E,T)=""
+ Q
+ ;
+RESUME(FI,US,T) ; 1 when T is a live session of that user, who is still active; it lives on
+ N S,E
  I T'?64AN Q 0
- S S=$G(^VXSEC("S",T))
+ S S=$G(^VXSEC("S",T)),E=$P(S,"`",3)
  I S=""!($P(S,"`",1)'=FI)!($P(S,"`",2)'=US) D FAIL("A",VXS("PEER")) Q 0
- I $P(S,"`",3)<$$NOW K ^VXSEC("S",T),^VXSEC("SU",FI,US,T) Q 0
+ I E<$$NOW D END(FI,US,E,T) Q 0
  I '$$VALID(FI,US) Q 0
  I $P($G(^VXPERS(FI,US)),"`",3)'="J" Q 0
- S $P(^VXSEC("S",T),"`",3)=$$NOW+$$CONF("SESSION",28800)
+ K ^VXSEC("SU",FI,US,E,T)
+ S E=$$NOW+$$CONF("SESSION",28800),$P(^VXSEC("S",T),"`",3)=E,^VXSEC("SU",FI,US,E,T)=""
  Q 1
  ;
  ; --- writes ---
