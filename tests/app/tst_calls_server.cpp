@@ -37,13 +37,6 @@ class CallsOnServerTest : public QObject {
     Q_OBJECT
     TestServer server;
 
-    int journalCount(int kind) const {
-        return server.journalCount(testsupport::DemoMeier.code, kind);
-    }
-    QString newestJournal(int kind, int piece) const {
-        return server.newestJournalField(testsupport::DemoMeier.code, kind, piece);
-    }
-
 private slots:
     void initTestCase() { QVERIFY2(server.start(300), qPrintable(server.errorText())); }
 
@@ -85,21 +78,21 @@ private slots:
         QCOMPARE(fm.statusText(), QString("Bereit"));
 
         // A call without the caller's number leaves the number field and writes no journal.
-        const int missed = journalCount(5), answered = journalCount(3);
+        const int missed = server.journalCount(5), answered = server.journalCount(3);
         fm.setNumberText("4711");
         QVERIFY(f.line.ringAnonymous());
         QCOMPARE(fm.numberText(), QString("4711"));
         QCOMPARE(f.field("NAMEN"), QString());
         QVERIFY(f.line.remoteHangUp());
-        QCOMPARE(journalCount(5), missed);
-        QCOMPARE(journalCount(3), answered);
+        QCOMPARE(server.journalCount(5), missed);
+        QCOMPARE(server.journalCount(3), answered);
     }
 
     // The caller hangs up during the lookup: the missed call is written at the next idle notice.
     void callEndsWhileItsLookupWaits() {
         ServerFixture f(server);
         FMStart& fm = f.start();
-        const int missed = journalCount(5);
+        const int missed = server.journalCount(5);
         QMetaObject::invokeMethod(
             &f.line, [&] { f.line.remoteHangUp(); }, Qt::QueuedConnection);
         // The offered call's own handler ends last, after the events that ran inside it.
@@ -108,16 +101,16 @@ private slots:
         QCOMPARE(fm.statusText(), QString("Bereit"));
         QCOMPARE(f.field("NAMEN"), testsupport::ShowcaseName);
         QCOMPARE(f.session.pendingCallerName(), testsupport::ShowcaseName);
-        QCOMPARE(journalCount(5), missed);
+        QCOMPARE(server.journalCount(5), missed);
         emit f.line.lineIdle();
-        QCOMPARE(journalCount(5), missed + 1);
+        QCOMPARE(server.journalCount(5), missed + 1);
         QVERIFY(f.session.pendingCallerName().isEmpty());
     }
 
     void answeredAndHeldCallOfAKnownCustomer() {
         ServerFixture f(server);
         FMStart& fm = f.start();
-        const int before = journalCount(3);
+        const int before = server.journalCount(3);
         QVERIFY(f.line.ring(Showcase));
         QCOMPARE(fm.numberText(), Showcase);
         QCOMPARE(f.field("Nr"), QString("K100000"));
@@ -129,9 +122,9 @@ private slots:
 
         f.line.answer();
         QCOMPARE(fm.phonePicture(), LinePicture::Ph2);
-        QCOMPARE(journalCount(3), before + 1);
-        QCOMPARE(newestJournal(3, 2), Showcase);
-        QVERIFY(newestJournal(3, 1).startsWith("Müller Bau GmbH"));
+        QCOMPARE(server.journalCount(3), before + 1);
+        QCOMPARE(server.newestJournalField(3, 2), Showcase);
+        QVERIFY(server.newestJournalField(3, 1).startsWith("Müller Bau GmbH"));
         QCOMPARE(f.listBar.value(3, 1), Showcase);
 
         // Held, the number field is emptied and finds nobody; resumed, the caller is back.
@@ -148,7 +141,7 @@ private slots:
 
         f.line.remoteHangUp();
         QCOMPARE(fm.phonePicture(), LinePicture::Ph1);
-        QCOMPARE(journalCount(3), before + 1);
+        QCOMPARE(server.journalCount(3), before + 1);
     }
 
     // Numbers are dialled as people write them; only text with other signs is searched for.
@@ -188,10 +181,10 @@ private slots:
         f.click("BUWaehl");
         QCOMPARE(f.field("NAMEN"), QString());
         QVERIFY(f.line.remoteAnswer());
-        QCOMPARE(newestJournal(4, 2), nobody);
-        QVERIFY(newestJournal(4, 1).startsWith(nobody));
+        QCOMPARE(server.newestJournalField(4, 2), nobody);
+        QVERIFY(server.newestJournalField(4, 1).startsWith(nobody));
         f.click("BUAufl");
-        const int before = journalCount(4);
+        const int before = server.journalCount(4);
         for (int call = 0; call < 2; ++call) {
             fm.setNumberText(Showcase);
             f.click("BUWaehl");
@@ -201,8 +194,8 @@ private slots:
             f.click("BUAufl");
             QCOMPARE(fm.statusText(), QString("Bereit"));
         }
-        QCOMPARE(journalCount(4), before + 1);
-        QCOMPARE(newestJournal(4, 2), Showcase);
+        QCOMPARE(server.journalCount(4), before + 1);
+        QCOMPARE(server.newestJournalField(4, 2), Showcase);
         QCOMPARE(f.listBar.value(4, 1), Showcase);
         QCOMPARE(f.listBar.value(4, 2), nobody);
         // A written number is looked up by its digits.
@@ -248,7 +241,7 @@ private slots:
         for (int kind = 3; kind <= 5; ++kind) {
             QCOMPARE(f.listBar.itemCount(kind), 100);
             QCOMPARE(f.listBar.value(kind, 1),
-                     server.newestJournalField(testsupport::DemoSchulz.code, kind, 2));
+                     server.newestJournalField(kind, 2, testsupport::DemoSchulz.code));
         }
         QVERIFY(fm.windowTitle().endsWith(f.state.PersonName));
     }

@@ -22,44 +22,41 @@
 
 using cacheapi::fake::ProgramEnded;
 using namespace app;
+using namespace Qt::StringLiterals;
 
 namespace {
-const QString Banner =
-    QStringLiteral("VENTOR Telefon              Firma: 1     Filiale: 0     Benutzer: ");
+const QString Banner = u"VENTOR Telefon              Firma: 1     Filiale: 0     Benutzer: "_s;
 
 QString run(const QString& tool, const QStringList& arguments) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
     return testsupport::runTool(tool, arguments, env);
 }
 
 // A property of a window as the X server holds it, read with the desktop's own tool.
 QString xprop(WId id, const QString& property) {
-    const QString out =
-        run(QStringLiteral("xprop"), {"-notype", "-id", QString::number(id), property});
+    const QString out = run(u"xprop"_s, {"-notype", "-id", QString::number(id), property});
     // "NAME = value", or "NAME: window id # 0x…" for a window
-    const QRegularExpression line(QStringLiteral("^[A-Z_]+(?: = |: )(.*)$"));
+    const QRegularExpression line(u"^[A-Z_]+(?: = |: )(.*)$"_s);
     return line.match(out).captured(1);
 }
 
 // The title the window manager shows, given as "text" with \" inside.
 QString desktopTitle(WId id) {
-    const QRegularExpression quoted(QStringLiteral("^\"(.*)\"$"));
-    return quoted.match(xprop(id, QStringLiteral("_NET_WM_NAME")))
-        .captured(1)
-        .replace(QLatin1String("\\\""), QLatin1String("\""));
+    const QRegularExpression quoted(u"^\"(.*)\"$"_s);
+    return quoted.match(xprop(id, u"_NET_WM_NAME"_s)).captured(1).replace(u"\\\""_s, u"\""_s);
 }
 
 // The window with its frame, in pixels; empty while it has no frame yet.
 QRect outerGeometry(WId id) {
-    const QStringList extents = xprop(id, QStringLiteral("_NET_FRAME_EXTENTS")).split(u',');
+    const QStringList extents = xprop(id, u"_NET_FRAME_EXTENTS"_s).split(u',');
     if (extents.size() != 4)
         return {};
     const int left = extents[0].trimmed().toInt(), right = extents[1].trimmed().toInt();
     const int top = extents[2].trimmed().toInt(), bottom = extents[3].trimmed().toInt();
-    const QString info = run(QStringLiteral("xwininfo"), {"-id", QString::number(id)});
+    const QString info = run(u"xwininfo"_s, {"-id", QString::number(id)});
     auto value = [&info](const char* label) {
-        const QRegularExpression line(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        const QRegularExpression line(QString::fromLatin1(label) + u":\\s+(-?\\d+)"_s);
         return line.match(info).captured(1).toInt();
     };
     return {value("Absolute upper-left X") - left, value("Absolute upper-left Y") - top,
@@ -68,8 +65,7 @@ QRect outerGeometry(WId id) {
 
 // The first visible window whose title matches, or 0.
 WId findWindow(const QString& pattern) {
-    const QString ids =
-        run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", pattern});
+    const QString ids = run(u"xdotool"_s, {"search", "--onlyvisible", "--name", pattern});
     return ids.isEmpty() ? 0 : ids.section(u'\n', 0, 0).toULongLong();
 }
 
@@ -93,7 +89,7 @@ class DesktopTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
         QVERIFY2(server_.start(), qPrintable(server_.errorText()));
     }
 
@@ -102,37 +98,36 @@ private slots:
         testsupport::FakeProgram f;
         FMStart& fm = f.start();
         fm.show();
-        checkTitle(&fm, Banner + QStringLiteral("Meier"));
+        checkTitle(&fm, Banner + u"Meier"_s);
 
         testsupport::ScriptedModal modal;
         windows::LoginWindowsAdapter login(f.link, modal);
         windows::Services services{f.context(), f.link, modal, f.listBar, f.params, &fm};
         QtSideWindows side(services, login);
         side.showLoginAgain();
-        checkTitle(&login.loginWindow(), QStringLiteral("VENTOR Benutzeranmeldung"));
-        QCOMPARE(xprop(login.loginWindow().winId(), QStringLiteral("WM_TRANSIENT_FOR"))
+        checkTitle(&login.loginWindow(), u"VENTOR Benutzeranmeldung"_s);
+        QCOMPARE(xprop(login.loginWindow().winId(), u"WM_TRANSIENT_FOR"_s)
                      .section(u'#', 1)
                      .trimmed()
                      .toULongLong(nullptr, 16),
                  fm.winId());
         login.serverWindow().show();
-        checkTitle(&login.serverWindow(), QStringLiteral("VENTOR Server"));
+        checkTitle(&login.serverWindow(), u"VENTOR Server"_s);
         side.showSearchModal();
-        checkTitle(topLevel("FMSuch"), QStringLiteral("Suche Rufnummer"));
+        checkTitle(topLevel("FMSuch"), u"Suche Rufnummer"_s);
         side.showOpenItemsModal();
-        checkTitle(topLevel("FMOP"), QStringLiteral("Offene Posten"));
-        side.showSpeedDialEditor(QStringLiteral("Meier"), QStringLiteral("0301234"),
-                                 QStringLiteral("0"));
-        checkTitle(topLevel("FMAddr"), QStringLiteral("VENTOR Telefon Zielwahl bearbeiten"));
+        checkTitle(topLevel("FMOP"), u"Offene Posten"_s);
+        side.showSpeedDialEditor(u"Meier"_s, u"0301234"_s, u"0"_s);
+        checkTitle(topLevel("FMAddr"), u"VENTOR Telefon Zielwahl bearbeiten"_s);
         side.showAbout();
-        checkTitle(topLevel("frmAbout"), QStringLiteral("Info zu VENTOR Telefon"));
+        checkTitle(topLevel("frmAbout"), u"Info zu VENTOR Telefon"_s);
         QString boardTitle; // the board is unloaded when its opening returns
         modal.onModal = [&](QWidget* board) {
-            checkTitle(board, QStringLiteral("Ventor Abteilung"));
+            checkTitle(board, u"Ventor Abteilung"_s);
             boardTitle = desktopTitle(board->winId());
         };
-        side.showDepartmentBoard(QStringLiteral("V"));
-        QCOMPARE(boardTitle, QStringLiteral("Ventor Abteilung"));
+        side.showDepartmentBoard(u"V"_s);
+        QCOMPARE(boardTitle, u"Ventor Abteilung"_s);
 
         // A message box without a title of its own (the close box's "Beenden" is seen below).
         QString boxTitle;
@@ -143,9 +138,9 @@ private slots:
             boxTitle = desktopTitle(box->winId());
             qobject_cast<QMessageBox*>(box)->buttons().constFirst()->click();
         });
-        windows::QtDialogs().message(QStringLiteral("Anwendung beenden"), {},
-                                     context::Icon::Question, context::Buttons::YesNo);
-        QCOMPARE(boxTitle, QStringLiteral("VENTOR Telefon"));
+        windows::QtDialogs().message(u"Anwendung beenden"_s, {}, context::Icon::Question,
+                                     context::Buttons::YesNo);
+        QCOMPARE(boxTitle, u"VENTOR Telefon"_s);
     }
 
     // The stored size is the outer size; a first run opens at the minimum, every control in view.
@@ -192,37 +187,34 @@ private slots:
     void programEndsInOrderFromOutside() {
         QFETCH(int, signal);
         desktoptest::ProgramSession session(server_);
-        session.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        QProcess& program = *session.start(session.loginWords() << QStringLiteral("--line=sim"));
+        session.environment().insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        QProcess& program = *session.start(session.loginWords() << u"--line=sim"_s);
         QVERIFY(program.waitForStarted());
         WId window = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((window = findWindow(QStringLiteral("Benutzer: "))) != 0, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT((window = findWindow(u"Benutzer: "_s)) != 0, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(!outerGeometry(window).isEmpty(), 5000);
         const QString title = desktopTitle(window);
-        QVERIFY2(title.startsWith(Banner) && !title.endsWith(QLatin1String("VENTOR Telefon")),
+        QVERIFY2(title.startsWith(Banner) && !title.endsWith(u"VENTOR Telefon"_s),
                  qPrintable(title));
         const QRect outer = outerGeometry(window);
 
         if (signal) {
             ::kill(pid_t(program.processId()), signal);
         } else {
-            run(QStringLiteral("xdotool"), {"windowactivate", QString::number(window)});
+            run(u"xdotool"_s, {"windowactivate", QString::number(window)});
             QTest::qWait(300);
-            run(QStringLiteral("xdotool"), {"key", "alt+F4"});
+            run(u"xdotool"_s, {"key", "alt+F4"});
             WId box = 0;
-            QTRY_VERIFY_WITH_TIMEOUT((box = findWindow(QStringLiteral("^Beenden"))) != 0, 10000);
-            QCOMPARE(desktopTitle(box), QStringLiteral("Beenden"));
-            run(QStringLiteral("xdotool"), {"key", "Return"});
+            QTRY_VERIFY_WITH_TIMEOUT((box = findWindow(u"^Beenden"_s)) != 0, 10000);
+            QCOMPARE(desktopTitle(box), u"Beenden"_s);
+            run(u"xdotool"_s, {"key", "Return"});
         }
         QVERIFY(program.waitForFinished(15000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        const QSettings stored(session.configDir() + QStringLiteral("/Telefon.ini"),
-                               QSettings::IniFormat);
-        QCOMPARE(stored.value(QStringLiteral("Pos/Width")).toString(),
-                 QString::number(outer.width() * 15));
-        QCOMPARE(stored.value(QStringLiteral("Pos/Hight")).toString(),
-                 QString::number(outer.height() * 15));
+        const QSettings stored(session.configDir() + u"/Telefon.ini"_s, QSettings::IniFormat);
+        QCOMPARE(stored.value(u"Pos/Width"_s).toString(), QString::number(outer.width() * 15));
+        QCOMPARE(stored.value(u"Pos/Hight"_s).toString(), QString::number(outer.height() * 15));
     }
 };
 

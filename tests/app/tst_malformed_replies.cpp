@@ -29,13 +29,14 @@
 
 using namespace cacheapi;
 using namespace context;
+using namespace Qt::StringLiterals;
 using testsupport::frame;
 using testsupport::takeFrame;
 using testsupport::TestServer;
 
 namespace {
 
-const QString Showcase = QStringLiteral("030123456");
+const QString Showcase = u"030123456"_s;
 
 // The ways a reply breaks; only Garbage and Unsolicited still deliver a value.
 enum class Fault {
@@ -232,7 +233,7 @@ struct Program : testsupport::LiveLink {
         striking = true;
         idle.fire();
         if (line.state() == line::SimulatedLine::State::Idle)
-            line.ring(QStringLiteral("0309999"));
+            line.ring(u"0309999"_s);
         else
             line.remoteHangUp();
         striking = false;
@@ -282,13 +283,13 @@ const std::vector<Step> Steps{
      [](Program& p) {
          // A call to the same party as the last one is not journalled again.
          static int called = 1000;
-         p.fm->setNumberText(QStringLiteral("030") + QString::number(++called));
-         p.fm->findChild<QPushButton*>(QStringLiteral("BUWaehl"))->click();
+         p.fm->setNumberText(u"030"_s + QString::number(++called));
+         p.fm->findChild<QPushButton*>(u"BUWaehl"_s)->click();
          p.line.remoteAnswer();
          p.line.drop();
      }},
     {"list bar", [](Program& p) { p.fm->lookupCaller(p.listBar.value(1, 1)); }},
-    {"search window", [](Program& p) { p.side->showSearchWithWord(QStringLiteral("Müller")); }},
+    {"search window", [](Program& p) { p.side->showSearchWithWord(u"Müller"_s); }},
     {"open items",
      [](Program& p) {
          p.fm->lookupCaller(Showcase);
@@ -296,10 +297,8 @@ const std::vector<Step> Steps{
      }},
     {"speed dial",
      [](Program& p) {
-         p.side->showSpeedDialEditor(QStringLiteral("Fuzz"), QStringLiteral("0309"),
-                                     QStringLiteral("9"));
-         p.side->showSpeedDialEditor(QStringLiteral("Fuzz_9"), QStringLiteral("0309"),
-                                     QStringLiteral("9"));
+         p.side->showSpeedDialEditor(u"Fuzz"_s, u"0309"_s, u"9"_s);
+         p.side->showSpeedDialEditor(u"Fuzz_9"_s, u"0309"_s, u"9"_s);
          auto* editor = p.fm->findChild<windows::FMAddr*>();
          if (editor)
              editor->BULOE->click();
@@ -329,7 +328,7 @@ private slots:
         QVERIFY2(startUp.size() >= 8, qPrintable(startUp.join(", ")));
         for (const QString& label : startUp) {
             for (int fault = 0; fault < int(std::size(FaultNames)); ++fault) {
-                const QString where = label + QStringLiteral(" / ") + FaultNames[fault];
+                const QString where = label + u" / "_s + FaultNames[fault];
                 Program p(server, proxy->port());
                 spoil(p, label, Fault(fault), where, [&p] { p.fm->startUp(); });
                 QVERIFY2(proxy->hit, qPrintable(where));
@@ -355,8 +354,7 @@ private slots:
             QVERIFY2(!labels.isEmpty(), step.name);
             for (const QString& label : labels) {
                 for (int fault = 0; fault < int(std::size(FaultNames)); ++fault) {
-                    const QString where =
-                        QStringLiteral("%1: %2 / %3").arg(step.name, label, FaultNames[fault]);
+                    const QString where = u"%1: %2 / %3"_s.arg(step.name, label, FaultNames[fault]);
                     const int boxesBefore = p.errorBoxes();
                     spoil(p, label, Fault(fault), where, [&] { step.run(p); });
                     if (QTest::currentTestFailed())
@@ -399,10 +397,10 @@ private:
             QCOMPARE(p.field("Nr"), testsupport::ShowcaseAccount);
             p.settle();
             QVERIFY2(p.line.ring(Showcase),
-                     qPrintable(where + QStringLiteral(": line %1 open %2")
+                     qPrintable(where + u": line %1 open %2"_s
                                             .arg(line::SimulatedLine::stateName(p.line.state()))
                                             .arg(p.line.isOpen())));
-            QCOMPARE(p.fm->statusText(), QStringLiteral("Income call"));
+            QCOMPARE(p.fm->statusText(), u"Income call"_s);
             p.line.remoteHangUp();
             QCOMPARE(p.line.state(), line::SimulatedLine::State::Idle);
         } catch (const fake::ProgramEnded&) {

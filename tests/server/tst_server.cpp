@@ -250,11 +250,11 @@ private slots:
     }
 
     void journalKeepsTheNewest100NewestFirst() {
-        const int before = server_.journalCount(DemoMeier.code, 4);
+        const int before = server_.journalCount(4);
         for (int i = 1; i <= 105; ++i)
             QVERIFY(
                 reply(u"D JOURADD^RUFAP(4,\"%1 %2\",\"0301%2\")"_s.arg(Win1252).arg(i)).isEmpty());
-        QCOMPARE(server_.journalCount(DemoMeier.code, 4), before + 105);
+        QCOMPARE(server_.journalCount(4), before + 105);
         const QStringList list = records(reply(u"D JOURGET^RUFAP(4)"_s));
         QCOMPARE(list.size(), 100);
         QCOMPARE(list.first(), Win1252 + u" 105`0301105"_s);
@@ -354,14 +354,14 @@ private slots:
     }
     void commandsOutsideTheCatalogueAreRefused() {
         QFETCH(QString, command);
-        const int journal = server_.journalCount(DemoMeier.code, 3);
+        const int journal = server_.journalCount(3);
         const int speedDial = server_.mumpsQuery(u"$D(^VXZW(1,\"MEIER\"))"_s).toInt();
         const CallResult result = run(*meier_, command);
         QVERIFY(!result.ok);
         QCOMPARE(result.error.number, 1);
         QVERIFY(result.error.description.contains(u"nicht erlaubt"_s));
         QCOMPARE(server_.mumpsQuery(u"$D(^X)"_s), u"0"_s);
-        QCOMPARE(server_.journalCount(DemoMeier.code, 3), journal);
+        QCOMPARE(server_.journalCount(3), journal);
         QCOMPARE(server_.mumpsQuery(u"$D(^VXZW(1,\"MEIER\"))"_s).toInt(), speedDial);
         QVERIFY(meier_->IsConnected()); // the connection stays usable
         QCOMPARE(reply(u"D PARAM^RUFAP"_s).left(2), u"0`"_s);

@@ -12,6 +12,7 @@
 #include <set>
 
 namespace testsupport {
+using namespace Qt::StringLiterals;
 
 namespace {
 // A test that ends by an exception never runs its destructors: the servers it left running are
@@ -33,9 +34,7 @@ quint16 freeLoopbackPort() {
 }
 
 QString TestServer::dataDir() const {
-    return !lastingDir_.isEmpty() ? lastingDir_
-           : dir_                 ? dir_->filePath(QStringLiteral("db"))
-                                  : QString();
+    return !lastingDir_.isEmpty() ? lastingDir_ : dir_ ? dir_->filePath(u"db"_s) : QString();
 }
 
 bool TestServer::runScript(const QStringList& arguments, int timeoutMs, QString* output) const {
@@ -50,8 +49,8 @@ bool TestServer::runScript(const QStringList& arguments, int timeoutMs, QString*
     if (output)
         *output = cacheapi::fromWindows1252(bytes);
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        error_ = QStringLiteral("ventor-server %1: %2")
-                     .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(bytes));
+        error_ = u"ventor-server %1: %2"_s.arg(arguments.join(QLatin1Char(' ')),
+                                               QString::fromLocal8Bit(bytes));
         if (!finished)
             process.kill();
         return false;
@@ -64,7 +63,7 @@ bool TestServer::start(int customers) {
     lastingDir_.clear();
     dir_ = std::make_unique<QTemporaryDir>();
     if (!dir_->isValid()) {
-        error_ = QStringLiteral("no temporary directory");
+        error_ = u"no temporary directory"_s;
         return false;
     }
     return prepare(customers);
@@ -74,7 +73,7 @@ bool TestServer::startIn(const QString& lastingDir, int customers) {
     stop();
     dir_.reset();
     lastingDir_ = lastingDir;
-    if (QFileInfo::exists(lastingDir + QStringLiteral("/ventor.dat"))) {
+    if (QFileInfo::exists(lastingDir + u"/ventor.dat"_s)) {
         port_ = freeLoopbackPort();
         return restart();
     }
@@ -82,9 +81,8 @@ bool TestServer::startIn(const QString& lastingDir, int customers) {
 }
 
 bool TestServer::prepare(int customers) {
-    if (!runScript({QStringLiteral("create"), dataDir()}, ScriptTimeoutMs) ||
-        !runScript({QStringLiteral("generate"), dataDir(), QStringLiteral("--customers"),
-                    QString::number(customers)},
+    if (!runScript({u"create"_s, dataDir()}, ScriptTimeoutMs) ||
+        !runScript({u"generate"_s, dataDir(), u"--customers"_s, QString::number(customers)},
                    GenerateTimeoutMs))
         return false;
     port_ = freeLoopbackPort();
@@ -97,17 +95,16 @@ bool TestServer::restart() {
     // Another process may take the port between probing and binding; try a few others then.
     for (int attempt = 0; attempt < 5; ++attempt) {
         QStringList arguments =
-            QStringList{QStringLiteral("start"), dataDir(), QString::number(port_)} + startOptions_;
+            QStringList{u"start"_s, dataDir(), QString::number(port_)} + startOptions_;
         if (!tls_)
-            arguments << QStringLiteral("--plain");
+            arguments << u"--plain"_s;
         if (runScript(arguments, ScriptTimeoutMs)) {
             started_ = true;
             runningServers().insert(this);
             std::set_terminate(stopRunningServersAndAbort);
             return true;
         }
-        if (!error_.contains(QStringLiteral("did not come up")) &&
-            !error_.contains(QStringLiteral("listener ended")))
+        if (!error_.contains(u"did not come up"_s) && !error_.contains(u"listener ended"_s))
             return false;
         port_ = freeLoopbackPort();
     }
@@ -116,7 +113,7 @@ bool TestServer::restart() {
 
 void TestServer::stop() {
     if (!dataDir().isEmpty() && started_)
-        runScript({QStringLiteral("stop"), dataDir()}, ScriptTimeoutMs);
+        runScript({u"stop"_s, dataDir()}, ScriptTimeoutMs);
     started_ = false;
     runningServers().erase(this);
 }
@@ -124,9 +121,8 @@ void TestServer::stop() {
 QString TestServer::mumpsRun(const QString& commands) const {
     QString output;
     if (!dataDir().isEmpty())
-        runScript({QStringLiteral("mumps"), dataDir(), QStringLiteral("-run"),
-                   QStringLiteral("%XCMD"), commands},
-                  ScriptTimeoutMs, &output);
+        runScript({u"mumps"_s, dataDir(), u"-run"_s, u"%XCMD"_s, commands}, ScriptTimeoutMs,
+                  &output);
     return output;
 }
 
@@ -136,16 +132,15 @@ QString TestServer::mumpsQuery(const QString& expression) const {
     return output.endsWith(QLatin1Char('\n')) ? output.chopped(1) : output;
 }
 
-int TestServer::journalCount(const QString& user, int kind) const {
-    return mumpsQuery(QStringLiteral("+$G(^VXJOUR(%1,\"%2\",%3))").arg(DemoFirma, user).arg(kind))
+int TestServer::journalCount(int kind, const QString& user) const {
+    return mumpsQuery(u"+$G(^VXJOUR(%1,\"%2\",%3))"_s.arg(DemoFirma, user).arg(kind))
         .trimmed()
         .toInt();
 }
 
-QString TestServer::newestJournalField(const QString& user, int kind, int piece) const {
-    const QString node = QStringLiteral("^VXJOUR(%1,\"%2\",%3").arg(DemoFirma, user).arg(kind);
-    return mumpsQuery(QStringLiteral("$P($G(%1,+$G(%1)))),\"`\",%2)").arg(node).arg(piece))
-        .trimmed();
+QString TestServer::newestJournalField(int kind, int piece, const QString& user) const {
+    const QString node = u"^VXJOUR(%1,\"%2\",%3"_s.arg(DemoFirma, user).arg(kind);
+    return mumpsQuery(u"$P($G(%1,+$G(%1)))),\"`\",%2)"_s.arg(node).arg(piece)).trimmed();
 }
 
 void TestServer::addStaff(const QString& department, int id, const QString& name,
@@ -159,7 +154,7 @@ void TestServer::addStaff(const QString& department, int id, const QString& name
 
 void TestServer::setTimes(int id, const QDate& day, const QStringList& twelve) {
     const int h = QDate(1840, 12, 31).daysTo(day);
-    mumpsRun(QStringLiteral("S ^VXZEIT(1,%1,%2)=\"%3\"").arg(id).arg(h).arg(twelve.join('`')));
+    mumpsRun(u"S ^VXZEIT(1,%1,%2)=\"%3\""_s.arg(id).arg(h).arg(twelve.join('`')));
 }
 
 namespace {
@@ -228,8 +223,7 @@ LiveLink::~LiveLink() {
 }
 
 QString LiveLink::commandLine(const DemoUser& user, const QString& host) const {
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 VENTOR")
-        .arg(DemoFirma, DemoFiliale, user.code, user.password, host)
+    return u"%1 %2 %3 %4 %5 %6 VENTOR"_s.arg(DemoFirma, DemoFiliale, user.code, user.password, host)
         .arg(port);
 }
 
@@ -240,7 +234,7 @@ bool LiveLink::login(const DemoUser& user, const QString& host) {
 QString LiveLink::command(const QString& text) {
     bool error = false;
     const QString reply = link.ExecuteCommand(text, error);
-    return error ? QStringLiteral("<error>") : reply;
+    return error ? u"<error>"_s : reply;
 }
 
 void LiveLink::transport(const QString& connection, const QString& certificate) {

@@ -72,8 +72,8 @@ public:
     // is evaluated as an M expression.
     QString mumpsQuery(const QString& expression) const;
     // A demo user's journal of one kind: its size, and field `piece` of the newest entry.
-    int journalCount(const QString& user, int kind) const;
-    QString newestJournalField(const QString& user, int kind, int piece) const;
+    int journalCount(int kind, const QString& user = DemoMeier.code) const;
+    QString newestJournalField(int kind, int piece, const QString& user = DemoMeier.code) const;
     // Runs M commands in the database's environment and returns what they wrote.
     QString mumpsRun(const QString& commands) const;
     // Staff ids are numbers; the server lists a department's staff in their order.

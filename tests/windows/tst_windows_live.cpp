@@ -35,7 +35,7 @@ struct Session : LiveLink {
         : LiveLink(server, Waits::Skipped) {
         using namespace settings::keys;
         if (storeConnection) {
-            store.write(CacheLogin, Login, Server, QStringLiteral("127.0.0.1"));
+            store.write(CacheLogin, Login, Server, u"127.0.0.1"_s);
             store.write(CacheLogin, Login, Port, QString::number(server.port()));
         }
     }
@@ -131,35 +131,30 @@ private slots:
             }
             FMServer& settings = s.settingsWindow();
             settings.BUEdit->click();
-            settings.BSERVERIP->setText(QStringLiteral("127.0.0.1"));
+            settings.BSERVERIP->setText(u"127.0.0.1"_s);
             settings.BPORT->setText(QString::number(server_.port()));
             settings.BUEdit->click();
             settings.BUZurueck->click();
         };
         QVERIFY(LoginUser(s.link, {}));
         QCOMPARE(s.modal.shown, (QStringList{"FMPass", "FMServer"}));
-        QCOMPARE(portShown, QStringLiteral("1973"));
-        QVERIFY(s.state.LoginIdentity.startsWith(QStringLiteral("MEIER|")));
-        QCOMPARE(s.state.ConnectionString,
-                 QStringLiteral("cn_iptcp:127.0.0.1[%1]:VENTOR").arg(server_.port()));
+        QCOMPARE(portShown, u"1973"_s);
+        QVERIFY(s.state.LoginIdentity.startsWith(u"MEIER|"_s));
+        QCOMPARE(s.state.ConnectionString, u"cn_iptcp:127.0.0.1[%1]:VENTOR"_s.arg(server_.port()));
         using namespace settings::keys;
         QCOMPARE(s.store.size(), 9); // the seven of the login and the two of encryption
-        QCOMPARE(s.store.read(CacheLogin, Login, Verbindung, {}),
-                 QStringLiteral("unverschlüsselt"));
+        QCOMPARE(s.store.read(CacheLogin, Login, Verbindung, {}), u"unverschlüsselt"_s);
         QCOMPARE(s.store.read(CacheLogin, Login, Port, {}), QString::number(server_.port()));
-        QCOMPARE(s.sent.filter("PERSONAL=").last(),
-                 QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""));
+        QCOMPARE(s.sent.filter("PERSONAL=").last(), u"S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""_s);
     }
 
     void refusedLoginsShowTheMessage() {
-        for (const DemoUser& user :
-             {DemoUser{DemoMeier.code, QStringLiteral("falsch"), true}, DemoAlt}) {
+        for (const DemoUser& user : {DemoUser{DemoMeier.code, u"falsch"_s, true}, DemoAlt}) {
             Session s(server_);
             QVERIFY(!s.logIn(user));
             QCOMPARE(s.dialogs.shown.size(), 1);
-            QCOMPARE(s.dialogs.shown[0].text,
-                     QStringLiteral("Passwort Falsch oder Benutzer nicht Aktiv."));
-            QCOMPARE(s.dialogs.shown[0].title, QStringLiteral("Anmeldung an Caché."));
+            QCOMPARE(s.dialogs.shown[0].text, u"Passwort Falsch oder Benutzer nicht Aktiv."_s);
+            QCOMPARE(s.dialogs.shown[0].title, u"Anmeldung an Caché."_s);
             QVERIFY(s.state.LoginFailed);
             QVERIFY(s.state.LoginIdentity.isEmpty());
             QCOMPARE(s.pass().BPASSWORT->selectedText(), user.password);
@@ -171,7 +166,7 @@ private slots:
                 s.pass().BUSpeich->click();
             };
             QVERIFY(LoginUser(s.link, {}));
-            QVERIFY(s.state.LoginIdentity.startsWith(QStringLiteral("SCHULZ|")));
+            QVERIFY(s.state.LoginIdentity.startsWith(u"SCHULZ|"_s));
         }
     }
 
@@ -191,16 +186,15 @@ private slots:
         QVERIFY(s.logIn(DemoMeier));
         auto commandWorks = [&] {
             bool error = false;
-            return !s.link.ExecuteCommand(QStringLiteral("D PARAM^RUFAP"), error).isEmpty() &&
-                   !error;
+            return !s.link.ExecuteCommand(u"D PARAM^RUFAP"_s, error).isEmpty() && !error;
         };
-        QVERIFY(!s.logIn(DemoUser{DemoMeier.code, QStringLiteral("falsch"), true}));
+        QVERIFY(!s.logIn(DemoUser{DemoMeier.code, u"falsch"_s, true}));
         QVERIFY(commandWorks());
-        QVERIFY(!s.logIn(DemoUser{QStringLiteral("NIEMAND"), QStringLiteral("geheim"), true}));
+        QVERIFY(!s.logIn(DemoUser{u"NIEMAND"_s, u"geheim"_s, true}));
         QVERIFY(s.state.KeepPasswordOut && s.state.LoginFailed);
-        QCOMPARE(s.dialogs.shown.last().title, QStringLiteral("Caché Zugriffsfehler"));
+        QCOMPARE(s.dialogs.shown.last().title, u"Caché Zugriffsfehler"_s);
         QVERIFY(s.dialogs.shown.last().text.startsWith(
-            QStringLiteral("Vorgang: Anmeldung mit nicht existierendem Personalcode.")));
+            u"Vorgang: Anmeldung mit nicht existierendem Personalcode."_s));
         QVERIFY(commandWorks());
         QCOMPARE(s.dialogs.shown.size(), 2); // the refusal and the unknown user, nothing after
         s.pass().show();
@@ -209,62 +203,60 @@ private slots:
         s.pass().BUSpeich->click();
         using namespace settings::keys;
         QCOMPARE(s.store.read(CacheLogin, Login, Name, {}), DemoMeier.code);
-        QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})),
-                 QStringLiteral("geheim"));
+        QCOMPARE(ScramblePassword(s.store.read(CacheLogin, Login, Passwort, {})), u"geheim"_s);
 
         s.dialogs.answers = {Answer::Yes, Answer::Yes};
         FMServer& settings = s.settingsWindow();
         settings.BUEdit->click();
-        settings.BFIRMA->setText(QStringLiteral("2"));
+        settings.BFIRMA->setText(u"2"_s);
         settings.BUEdit->click();
-        QCOMPARE(s.store.read(CacheLogin, Login, Firma, {}), QStringLiteral("2"));
+        QCOMPARE(s.store.read(CacheLogin, Login, Firma, {}), u"2"_s);
         QVERIFY(commandWorks());
         QCOMPARE(s.dialogs.shown.size(), 4);
-        QCOMPARE(s.sent.filter("PERSONAL=").last(),
-                 QStringLiteral("S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""));
+        QCOMPARE(s.sent.filter("PERSONAL=").last(), u"S FIRMA=1,FIL=0,PERSONAL=\"MEIER\""_s);
     }
 
     void speedDialEntriesAreSavedChangedAndDeleted() {
         Session s(server_);
         QVERIFY(s.logIn(DemoMeier));
         telefon::ListBarModel listBar;
-        listBar.addGroup(QStringLiteral("Ziehlwahl"));
+        listBar.addGroup(u"Ziehlwahl"_s);
         telefon::LoadListBar(s.link, listBar);
         const int before = listBar.itemCount(telefon::SpeedDialGroup);
         QVERIFY(before > 0);
         FakeMainWindow main;
         windows::FMAddr editor(s.link, listBar, main);
-        const QString number = QStringLiteral("0301 99 88");
-        const QString stored = QStringLiteral("^VXZW(1,\"MEIER\",\"0301 99 88\")");
+        const QString number = u"0301 99 88"_s;
+        const QString stored = u"^VXZW(1,\"MEIER\",\"0301 99 88\")"_s;
 
         // The server sends the item without a number last; the sort key takes digits only.
-        QCOMPARE(listBar.caption(telefon::SpeedDialGroup, before), QStringLiteral("Neuer Eintrag"));
+        QCOMPARE(listBar.caption(telefon::SpeedDialGroup, before), u"Neuer Eintrag"_s);
         QVERIFY(listBar.value(telefon::SpeedDialGroup, before).isEmpty());
         s.modal.onModal = [&](QWidget*) {
             QCOMPARE(editor.focusWidget(), editor.BUSpeich);
             editor.SORT->clear();
-            QTest::keyClicks(editor.SORT, QStringLiteral("x3-"));
-            QCOMPARE(editor.SORT->text(), QStringLiteral("3"));
+            QTest::keyClicks(editor.SORT, u"x3-"_s);
+            QCOMPARE(editor.SORT->text(), u"3"_s);
             editor.BUSpeich->click();
         };
-        editor.open(QStringLiteral("Testeintrag_3"), number, QStringLiteral("0"), s.modal);
+        editor.open(u"Testeintrag_3"_s, number, u"0"_s, s.modal);
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
-        QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Testeintrag_3`3"));
-        int index = speedDialCaptions(listBar).indexOf(QStringLiteral("Testeintrag_3_3")) + 1;
+        QCOMPARE(server_.mumpsQuery(stored), u"Testeintrag_3`3"_s);
+        int index = speedDialCaptions(listBar).indexOf(u"Testeintrag_3_3"_s) + 1;
         QVERIFY(index > 0);
         QCOMPARE(listBar.value(telefon::SpeedDialGroup, index), number);
         QVERIFY(!editor.isVisible());
 
         // Changed: the opened item's caption comes back as the name.
         s.modal.onModal = [&](QWidget*) {
-            editor.NAMEN->setText(QStringLiteral("Geändert"));
-            editor.SORT->setText(QStringLiteral("0"));
+            editor.NAMEN->setText(u"Geändert"_s);
+            editor.SORT->setText(u"0"_s);
             editor.BUSpeich->click();
         };
-        editor.open(QStringLiteral("Testeintrag_3_3"), number, QStringLiteral("3"), s.modal);
-        QCOMPARE(server_.mumpsQuery(stored), QStringLiteral("Geändert`0"));
+        editor.open(u"Testeintrag_3_3"_s, number, u"3"_s, s.modal);
+        QCOMPARE(server_.mumpsQuery(stored), u"Geändert`0"_s);
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before + 1);
-        QVERIFY(speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
+        QVERIFY(speedDialCaptions(listBar).contains(u"Geändert"_s));
 
         // Delete with an empty number: nothing sent, the editor stays open.
         const QStringList captions = speedDialCaptions(listBar);
@@ -283,12 +275,12 @@ private slots:
         QVERIFY(!editor.isVisible());
 
         // Deleted.
-        index = captions.indexOf(QStringLiteral("Geändert")) + 1;
+        index = captions.indexOf(u"Geändert"_s) + 1;
         s.modal.onModal = [&](QWidget*) { editor.BULOE->click(); };
         editor.open(listBar.caption(telefon::SpeedDialGroup, index), number, QString(), s.modal);
         QCOMPARE(listBar.itemCount(telefon::SpeedDialGroup), before);
         QVERIFY(server_.mumpsQuery(stored).isEmpty());
-        QVERIFY(!speedDialCaptions(listBar).contains(QStringLiteral("Geändert")));
+        QVERIFY(!speedDialCaptions(listBar).contains(u"Geändert"_s));
         QCOMPARE(main.shownToFront, 3);
     }
 
@@ -301,12 +293,11 @@ private slots:
             return telefon::LookupCaller(s.link, params, n, panel);
         };
         windows::FMSuch search(s.link, main);
-        main.number = QStringLiteral("Müller Bau");
+        main.number = u"Müller Bau"_s;
         search.openWithSearchWord(main.number); // "Wählen" with a name
         QVERIFY(main.number.isEmpty());
-        QCOMPARE(search.SUText->text(), QStringLiteral("MUEller Bau"));
-        QVERIFY(s.sent.contains(
-            QStringLiteral("S P0=$$TXTSU^RUFAP(\"MUEller Bau\") W:$F($ZV,\"MSM\") P0")));
+        QCOMPARE(search.SUText->text(), u"MUEller Bau"_s);
+        QVERIFY(s.sent.contains(u"S P0=$$TXTSU^RUFAP(\"MUEller Bau\") W:$F($ZV,\"MSM\") P0"_s));
         const int row = rowWithText(search.LIRufnr, 0, ShowcaseAccount);
         QVERIFY(row >= 0);
         QCOMPARE(search.LIRufnr->topLevelItem(row)->text(1), ShowcaseName);
@@ -334,7 +325,7 @@ private slots:
         windows::FMOP items(s.link, main);
         s.modal.onModal = [&](QWidget*) { items.ctPush1->click(); };
         items.openModal(s.modal);
-        QVERIFY(s.sent.contains(QStringLiteral("S P0=$$OPSU^RUFAP(100000) W:$F($ZV,\"MSM\") P0")));
+        QVERIFY(s.sent.contains(u"S P0=$$OPSU^RUFAP(100000) W:$F($ZV,\"MSM\") P0"_s));
         const QTreeWidget* list = items.LIOP;
         QVERIFY(list->topLevelItemCount() >= 4);
         for (const auto& [number, marked] : {std::pair{"2400101", true},
