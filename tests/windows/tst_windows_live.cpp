@@ -455,6 +455,7 @@ private slots:
         });
     }
 
+    // An empty department shows only the marker.
     void clickOnAnExtensionDialsItAndTheCloseButtonEndsTheBoard() {
         openBoard([&](windows::FMAbt& board) {
             QTest::mouseClick(board.DW(3), Qt::LeftButton);
