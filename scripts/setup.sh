@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git patch
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fis-gtm
   liblinphone-dev liblinphone10 liblinphone++10 linphone-common
