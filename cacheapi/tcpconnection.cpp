@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -158,6 +159,7 @@ public:
 
 private:
     QTcpSocket* makeSocket(const QString& host);
+    std::optional<QSslConfiguration> makeTlsConfiguration();
     Reply exchange(const QByteArray& payload, int timeoutMs);
     bool resumeSession(const TcpCredentials& who);
     Reply logIn(const TcpCredentials& who);
@@ -177,6 +179,7 @@ private:
     int replyTimeoutMs_;
     QString* sessionToken_;
     TcpTransport transport_;
+    std::optional<QSslConfiguration> tlsConfiguration_;
     QString refusal_;
     QTcpSocket* socket_ = nullptr;
     QByteArray buffer_;
@@ -195,16 +198,9 @@ bool TcpLink::eventLoopAvailable() const {
     return app && app->thread() == QThread::currentThread();
 }
 
-// A socket of the configured transport, or nullptr with the refusal set.
-QTcpSocket* TcpLink::makeSocket(const QString& host) {
-    if (!transport_.encrypted) {
-        if (isLoopback(host))
-            return new QTcpSocket;
-        refusal_ = QStringLiteral("Unverschlüsselte Verbindungen sind nur zu einem Server auf "
-                                  "diesem Rechner erlaubt.\r\n") +
-                   CheckSettings;
-        return nullptr;
-    }
+// The TLS settings of the link's connections, or none with the refusal set. The trusted
+// certificate is read at the first connection of a login, not again at every reconnection.
+std::optional<QSslConfiguration> TcpLink::makeTlsConfiguration() {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
     config.setProtocol(QSsl::TlsV1_3OrLater);
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
@@ -215,12 +211,27 @@ QTcpSocket* TcpLink::makeSocket(const QString& host) {
             refusal_ = QStringLiteral("Die Zertifikatsdatei %1 kann nicht gelesen werden.\r\n")
                            .arg(transport_.trustedCertificate) +
                        CheckSettings;
-            return nullptr;
+            return std::nullopt;
         }
         config.setCaCertificates(trusted);
     }
+    return config;
+}
+
+// A socket of the configured transport, or nullptr with the refusal set.
+QTcpSocket* TcpLink::makeSocket(const QString& host) {
+    if (!transport_.encrypted) {
+        if (isLoopback(host))
+            return new QTcpSocket;
+        refusal_ = QStringLiteral("Unverschlüsselte Verbindungen sind nur zu einem Server auf "
+                                  "diesem Rechner erlaubt.\r\n") +
+                   CheckSettings;
+        return nullptr;
+    }
+    if (!tlsConfiguration_ && !(tlsConfiguration_ = makeTlsConfiguration()))
+        return nullptr;
     auto* socket = new QSslSocket;
-    socket->setSslConfiguration(config);
+    socket->setSslConfiguration(*tlsConfiguration_);
     QObject::connect(socket, &QSslSocket::sslErrors, socket,
                      [this, host](const QList<QSslError>& errors) {
                          refusal_ = certificateRefusal(errors, host);
