@@ -471,7 +471,7 @@ private slots:
         server_.mumpsRun(u"K ^VXSEC(\"F\",\"A\")"_s);
     }
 
-    void aSessionTokenLogsInTheSameUserOnly() {
+    void aSessionTokenLogsInTheSameUserOnlyWhileAmongTheirNewest() {
         RawLink first(server_.port());
         const QByteArray token = first.request(MeierHello).mid(1);
         QCOMPARE(token.size(), 64); // its use by the same user: the link's reconnection below
@@ -483,6 +483,18 @@ private slots:
             QVERIFY(
                 stranger.request(request('X', {"VX.Windows", "D INT^RUFAP"})).startsWith(Refused));
         }
+        // A user keeps the 16 sessions used last: the oldest ends with the 17th login.
+        QList<QByteArray> later;
+        for (int i = 0; i < 15; ++i)
+            later << RawLink(server_.port()).request(MeierHello).mid(1);
+        const auto resumes = [this](const QByteArray& t) {
+            return isToken(RawLink(server_.port()).request(request('T', {"1", "MEIER", t})));
+        };
+        QVERIFY(resumes(token));
+        QVERIFY(isToken(RawLink(server_.port()).request(MeierHello)));
+        QVERIFY(resumes(token));
+        QVERIFY(!resumes(later.first()));
+        QVERIFY(resumes(later.at(1)));
         server_.mumpsRun(u"K ^VXSEC(\"F\",\"A\")"_s);
     }
 
