@@ -85,12 +85,11 @@ FAIL(K,KEY) ; one more failure in a row; failures older than an hour are forgott
  ;
  ; --- sessions ---
  ;
- ; A user's sessions are kept in the order they expire, so that a login only looks at the ones
- ; that ended and the newest SESSIONS: its cost does not grow with the day's logins.
+ ; A user's sessions are kept in the order they expire, so that a login looks at no more than
+ ; the newest SESSIONS: its cost does not grow with the day's logins.
 NEWSESS(FI,US) ; a fresh session token for a successful login; the user's ended ones go
  N T,R,E,N
  S R=$&vxsec.random(.T) I R!($L(T)'=64) Q ""
- S E="" F  S E=$O(^VXSEC("SU",FI,US,E)) Q:E=""  Q:E'<$$NOW  D ENDALL(FI,US,E)
  S N=0,E="" F  S E=$O(^VXSEC("SU",FI,US,E),-1) Q:E=""  D KEEP(FI,US,E,.N)
  S E=$$NOW+$$CONF("SESSION",28800)
  S ^VXSEC("S",T)=FI_"`"_US_"`"_E,^VXSEC("SU",FI,US,E,T)=""
@@ -98,18 +97,14 @@ NEWSESS(FI,US) ; a fresh session token for a successful login; the user's ended 
  ;
 SESSIONS() Q 16 ; live sessions of one user: a handful of programs and their reconnections
  ;
-KEEP(FI,US,E,N) ; counts the sessions expiring at E into N, newest first; ends those beyond
+KEEP(FI,US,E,N) ; counts the sessions expiring at E into N, newest first; ends the expired ones
+ ; and those beyond SESSIONS
  N T S T=""
- F  S T=$O(^VXSEC("SU",FI,US,E,T)) Q:T=""  S N=N+1 D:N'<$$SESSIONS END(FI,US,E,T)
+ F  S T=$O(^VXSEC("SU",FI,US,E,T)) Q:T=""  S N=N+1 D:(N'<$$SESSIONS)!(E<$$NOW) END(FI,US,E,T)
  Q
  ;
 END(FI,US,E,T) ; ends session T of the user, which expires at E
  K ^VXSEC("S",T),^VXSEC("SU",FI,US,E,T)
- Q
- ;
-ENDALL(FI,US,E) ; ends every session of the user that expires at E
- N T S T=""
- F  S T=$O(^VXSEC("SU",FI,US,E,T)) Q:T=""  D END(FI,US,E,T)
  Q
  ;
 UPGRADE ; at server start: sessions of a database from before their expiries were index keys

@@ -495,6 +495,11 @@ private slots:
         QVERIFY(resumes(token));
         QVERIFY(!resumes(later.first()));
         QVERIFY(resumes(later.at(1)));
+        // A session unused beyond its hours has ended: the program logs in with the password.
+        server_.mumpsRun(u"S $P(^VXSEC(\"S\",\"%1\"),\"`\",3)=0"_s.arg(QString::fromLatin1(token)));
+        QVERIFY(!resumes(token));
+        QCOMPARE(server_.mumpsQuery(u"$D(^VXSEC(\"S\",\"%1\"))"_s.arg(QString::fromLatin1(token))),
+                 u"0"_s);
         server_.mumpsRun(u"K ^VXSEC(\"F\",\"A\")"_s);
     }
 
