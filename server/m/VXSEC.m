@@ -108,12 +108,14 @@ END(FI,US,E,T) ; ends session T of the user, which expires at E
  Q
  ;
 UPGRADE ; at server start: sessions of a database from before their expiries were index keys
- N FI,US,T,E S FI=""
- F  S FI=$O(^VXSEC("SU",FI)) Q:FI=""  S US="" F  S US=$O(^VXSEC("SU",FI,US)) Q:US=""  D
- . S T="" F  S T=$O(^VXSEC("SU",FI,US,T),-1) Q:T=""  Q:T=+T  D
- . . S E=$P($G(^VXSEC("S",T)),"`",3) K ^VXSEC("SU",FI,US,T)
- . . I E="" Q
- . . S ^VXSEC("SU",FI,US,E,T)=""
+ N FI,US S FI=""
+ F  S FI=$O(^VXSEC("SU",FI)) Q:FI=""  S US="" F  S US=$O(^VXSEC("SU",FI,US)) Q:US=""  D REINDEX(FI,US)
+ Q
+ ;
+REINDEX(FI,US) ; the user's sessions indexed by token alone (which sort after every expiry)
+ N T,E S T=""
+ F  S T=$O(^VXSEC("SU",FI,US,T),-1) Q:T=""!(T=+T)  S E=$P($G(^VXSEC("S",T)),"`",3) D
+ . K ^VXSEC("SU",FI,US,T) S:E'="" ^VXSEC("SU",FI,US,E,T)=""
  Q
  ;
 RESUME(FI,US,T) ; 1 when T is a live session of that user, who is still active; it lives on

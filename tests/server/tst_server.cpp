@@ -495,6 +495,15 @@ private slots:
         QVERIFY(resumes(token));
         QVERIFY(!resumes(later.first()));
         QVERIFY(resumes(later.at(1)));
+        // A session indexed as before expiries were keys: the start moves it into the expiry index.
+        const QString reindexed = QString::fromLatin1(later.at(2));
+        server_.mumpsRun(
+            u"S E=$P(^VXSEC(\"S\",\"%1\"),\"`\",3) K ^VXSEC(\"SU\",1,\"MEIER\",E,\"%1\") "
+            "S ^VXSEC(\"SU\",1,\"MEIER\",\"%1\")=\"\" D UPGRADE^VXSEC"_s.arg(reindexed));
+        QCOMPARE(server_.mumpsQuery(
+                     u"$D(^VXSEC(\"SU\",1,\"MEIER\",\"%1\"))_$D(^VXSEC(\"SU\",1,"
+                     "\"MEIER\",$P(^VXSEC(\"S\",\"%1\"),\"`\",3),\"%1\"))"_s.arg(reindexed)),
+                 u"01"_s);
         // A session unused beyond its hours has ended: the program logs in with the password.
         server_.mumpsRun(u"S $P(^VXSEC(\"S\",\"%1\"),\"`\",3)=0"_s.arg(QString::fromLatin1(token)));
         QVERIFY(!resumes(token));
