@@ -118,13 +118,23 @@ ONE ; waits for the next client and serves it
  U "|VXW|" W /ACCEPT(.H,,) I $DEVICE HALT
  O D:::"SOCKET" U D:(ATTACH=H) U D:(SOCKET=H) U D:(NODELIMITER:ZNODELAY:IOERROR="TRAP")
  S $ET="D LOG^VXSEC(""TLS handshake failed"") HALT"
- I $$CONF^VXSEC("TLS",0) W /TLS("server",$$CONF^VXSEC("FRAME",10),"ventor") E  D LOG^VXSEC("TLS handshake timed out") HALT
+ I $$CONF^VXSEC("TLS",0) D TLS(D)
  ; The client's socket is the current device: an error goes to the log, not to the client.
  S $ET="D LOG^VXSEC($ZSTATUS) HALT"
  D SERVE^VXGW(D)
  TROLLBACK:$TLEVEL
  S $ET="HALT"
  C D
+ Q
+ ;
+TLS(D) ; the TLS handshake on the client's socket D
+ ; GT.M buffers the output of a TLS socket in a buffer of the socket's ZBFSIZE and arms a flush
+ ; timer for every write that fits: a timer, its signal masks and its cancelling per reply, half
+ ; the system calls of a request. With a one-byte buffer every reply frame goes out at once.
+ N B S B=$ZSOCKET(D,"ZBFSIZE",0)
+ U D:ZBFSIZE=1
+ W /TLS("server",$$CONF^VXSEC("FRAME",10),"ventor") E  D LOG^VXSEC("TLS handshake timed out") HALT
+ U D:ZBFSIZE=B
  Q
  ;
 SOCK() Q $ZTRNLNM("VENTOR_DIR")_"/pool.sock" ; the listener's local socket
