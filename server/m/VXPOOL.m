@@ -131,6 +131,8 @@ TLS(D) ; the TLS handshake on the client's socket D
  ; GT.M buffers the output of a TLS socket in a buffer of the socket's ZBFSIZE and arms a flush
  ; timer for every write that fits: a timer, its signal masks and its cancelling per reply, half
  ; the system calls of a request. With a one-byte buffer every reply frame goes out at once.
+ ; The output buffer takes its size from ZBFSIZE when TLS begins; the read buffer, sized by the
+ ; same parameter, gets its default back afterwards.
  N B S B=$ZSOCKET(D,"ZBFSIZE",0)
  U D:ZBFSIZE=1
  W /TLS("server",$$CONF^VXSEC("FRAME",10),"ventor") E  D LOG^VXSEC("TLS handshake timed out") HALT
