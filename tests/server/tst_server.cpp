@@ -674,6 +674,13 @@ private slots:
             f.transport(u"verschlüsselt"_s, tls.certificatePath());
             QVERIFY(f.login());
             QCOMPARE(f.command(u"D PARAM^RUFAP"_s), u"0`30`VENTOR"_s);
+            // Replies bypass GT.M's output buffer: one of many TLS records arrives whole.
+            tls.mumpsRun(u"S X=$TR($J(\"\",180),\" \",\"x\") F I=1:1:100 "
+                         u"S ^VXJOUR(1,\"MEIER\",3,I)=\"Eintrag \"_I_\" \"_X_\"`0301`1\""_s);
+            const QStringList journal = records(f.command(u"D JOURGET^RUFAP(3)"_s));
+            QCOMPARE(journal.size(), 100);
+            QCOMPARE(journal.first(), u"Eintrag 100 "_s + QString(180, u'x') + u"`0301"_s);
+            QCOMPARE(journal.last(), u"Eintrag 1 "_s + QString(180, u'x') + u"`0301"_s);
             QVERIFY(f.dialogs.shown.isEmpty());
         }
         // Refused with a message whose first lines are `leading`; the program ends then.
