@@ -10,8 +10,17 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +54,92 @@ CallResult run(Factory& factory, const QString& command, const QString& member =
 CallResult member(Factory& factory, const QString& name) {
     return run(factory, {}, name);
 }
+
+// Passes connections on to a server, the client's bytes in pieces of changing size with a pause
+// between: the server meets TLS records cut anywhere, and the end of one record together with the
+// start of the next. The server's bytes go back as they come.
+class PiecemealRelay {
+public:
+    explicit PiecemealRelay(quint16 upstream) : upstream_(upstream) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = loopback(0);
+        socklen_t length = sizeof address;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            ::listen(listener_, 4) == 0 &&
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port_ = ntohs(address.sin_port);
+        threads_.emplace_back([this] { acceptLoop(); });
+    }
+    ~PiecemealRelay() {
+        stopping_ = true;
+        for (std::thread& t : threads_)
+            t.join();
+        ::close(listener_);
+    }
+    quint16 port() const { return port_; }
+
+private:
+    static sockaddr_in loopback(quint16 port) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return address;
+    }
+    // Waits up to 20 ms for `fd` to be readable; false when the relay stops first.
+    bool readable(int fd) const {
+        pollfd p{fd, POLLIN, 0};
+        while (!stopping_)
+            if (::poll(&p, 1, 20) > 0)
+                return true;
+        return false;
+    }
+    void acceptLoop() {
+        while (readable(listener_)) {
+            const int client = ::accept(listener_, nullptr, nullptr);
+            const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+            const sockaddr_in address = loopback(upstream_);
+            if (client < 0 ||
+                ::connect(server, reinterpret_cast<const sockaddr*>(&address), sizeof address)) {
+                ::close(client);
+                ::close(server);
+                continue;
+            }
+            const int one = 1;
+            ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            threads_.emplace_back([this, client, server] { pass(client, server, true); });
+            threads_.emplace_back([this, client, server] { pass(server, client, false); });
+        }
+    }
+    // Copies `from` to `to` until either side closes; in pieces when `piecemeal`.
+    void pass(int from, int to, bool piecemeal) {
+        static constexpr int Pieces[] = {1, 2, 3, 5, 8, 13, 21, 34, 55, 89};
+        char buffer[4096];
+        int next = 0;
+        while (readable(from)) {
+            const ssize_t got = ::read(from, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            for (ssize_t sent = 0; sent < got;) {
+                const ssize_t piece =
+                    piecemeal ? std::min<ssize_t>(Pieces[next++ % 10], got - sent) : got - sent;
+                if (::send(to, buffer + sent, size_t(piece), MSG_NOSIGNAL) != piece)
+                    break;
+                sent += piece;
+                if (piecemeal)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
+        ::shutdown(to, SHUT_RDWR);
+        ::shutdown(from, SHUT_RDWR);
+    }
+
+    quint16 upstream_;
+    quint16 port_ = 0;
+    int listener_ = -1;
+    std::atomic<bool> stopping_ = false;
+    std::vector<std::thread> threads_;
+};
 
 // A connection that speaks the frames itself, for requests the program never sends.
 class RawLink {
@@ -681,6 +776,19 @@ private slots:
             QCOMPARE(journal.size(), 100);
             QCOMPARE(journal.first(), u"Eintrag 100 "_s + QString(180, u'x') + u"`0301"_s);
             QCOMPARE(journal.last(), u"Eintrag 1 "_s + QString(180, u'x') + u"`0301"_s);
+            QVERIFY(f.dialogs.shown.isEmpty());
+        }
+        {
+            // The server reads ahead of a record: pieces of records are waited for, and a record
+            // read together with the end of the one before is not left waiting.
+            PiecemealRelay relay(tls.port());
+            LiveLink f(tls, LiveLink::Waits::Skipped);
+            f.port = relay.port();
+            f.transport(u"verschlüsselt"_s, tls.certificatePath());
+            QVERIFY(f.login());
+            QCOMPARE(f.command(u"D PARAM^RUFAP"_s), u"0`30`VENTOR"_s);
+            QCOMPARE(f.command(u"D TELSU^RUFAP(\"030123456\")"_s).section(u'`', 0, 2),
+                     u"K100000`Firma`Müller Bau GmbH"_s);
             QVERIFY(f.dialogs.shown.isEmpty());
         }
         // Refused with a message whose first lines are `leading`; the program ends then.
