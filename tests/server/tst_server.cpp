@@ -68,12 +68,15 @@ public:
             ::listen(listener_, 4) == 0 &&
             ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
             port_ = ntohs(address.sin_port);
-        threads_.emplace_back([this] { acceptLoop(); });
+        acceptor_ = std::thread([this] { acceptLoop(); });
     }
     ~PiecemealRelay() {
         stopping_ = true;
-        for (std::thread& t : threads_)
+        acceptor_.join(); // the passes are the acceptor's alone until it has ended
+        for (std::thread& t : passes_)
             t.join();
+        for (int fd : sockets_)
+            ::close(fd);
         ::close(listener_);
     }
     quint16 port() const { return port_; }
@@ -86,7 +89,7 @@ private:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         return address;
     }
-    // Waits up to 20 ms for `fd` to be readable; false when the relay stops first.
+    // Waits in steps of 20 ms for `fd` to be readable; false when the relay stops first.
     bool readable(int fd) const {
         pollfd p{fd, POLLIN, 0};
         while (!stopping_)
@@ -97,38 +100,43 @@ private:
     void acceptLoop() {
         while (readable(listener_)) {
             const int client = ::accept(listener_, nullptr, nullptr);
+            if (client < 0)
+                continue;
             const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockets_.insert(sockets_.end(), {client, server});
             const sockaddr_in address = loopback(upstream_);
-            if (client < 0 ||
-                ::connect(server, reinterpret_cast<const sockaddr*>(&address), sizeof address)) {
-                ::close(client);
-                ::close(server);
+            if (::connect(server, reinterpret_cast<const sockaddr*>(&address), sizeof address)) {
+                ::shutdown(client, SHUT_RDWR);
                 continue;
             }
             const int one = 1;
             ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-            threads_.emplace_back([this, client, server] { pass(client, server, true); });
-            threads_.emplace_back([this, client, server] { pass(server, client, false); });
+            passes_.emplace_back([this, client, server] { pass(client, server, true); });
+            passes_.emplace_back([this, client, server] { pass(server, client, false); });
         }
     }
-    // Copies `from` to `to` until either side closes; in pieces when `piecemeal`.
-    void pass(int from, int to, bool piecemeal) {
+    // Sends `size` bytes, in pieces with a pause between when `piecemeal`; false when `to` closed.
+    bool send(int to, const char* data, ssize_t size, bool piecemeal, int& next) const {
         static constexpr int Pieces[] = {1, 2, 3, 5, 8, 13, 21, 34, 55, 89};
+        for (ssize_t sent = 0; sent < size;) {
+            const ssize_t piece =
+                piecemeal ? std::min<ssize_t>(Pieces[next++ % 10], size - sent) : size - sent;
+            if (::send(to, data + sent, size_t(piece), MSG_NOSIGNAL) != piece)
+                return false;
+            sent += piece;
+            if (piecemeal)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return true;
+    }
+    // Copies `from` to `to` until either side closes.
+    void pass(int from, int to, bool piecemeal) const {
         char buffer[4096];
         int next = 0;
         while (readable(from)) {
             const ssize_t got = ::read(from, buffer, sizeof buffer);
-            if (got <= 0)
+            if (got <= 0 || !send(to, buffer, got, piecemeal, next))
                 break;
-            for (ssize_t sent = 0; sent < got;) {
-                const ssize_t piece =
-                    piecemeal ? std::min<ssize_t>(Pieces[next++ % 10], got - sent) : got - sent;
-                if (::send(to, buffer + sent, size_t(piece), MSG_NOSIGNAL) != piece)
-                    break;
-                sent += piece;
-                if (piecemeal)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
         }
         ::shutdown(to, SHUT_RDWR);
         ::shutdown(from, SHUT_RDWR);
@@ -138,7 +146,9 @@ private:
     quint16 port_ = 0;
     int listener_ = -1;
     std::atomic<bool> stopping_ = false;
-    std::vector<std::thread> threads_;
+    std::thread acceptor_;
+    std::vector<std::thread> passes_;
+    std::vector<int> sockets_;
 };
 
 // A connection that speaks the frames itself, for requests the program never sends.
